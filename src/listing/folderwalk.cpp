@@ -1,0 +1,92 @@
+#include "folderwalk.h"
+
+#include "filesystemservice.h"
+#include "listingtable.h"
+
+#include <QFile>
+#include <algorithm>
+#include <utility>
+
+QString levelMarker(int level) { return level <= 1 ? QStringLiteral(" ") : QString::number(level - 1); }
+
+FolderWalk::FolderWalk(FileSystemService& fileSystem, ListingTable& table, WalkHooks hooks)
+    : m_fileSystem(fileSystem)
+    , m_table(table)
+    , m_hooks(std::move(hooks))
+{
+}
+
+WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
+{
+    m_outcome = {};
+    const QByteArray nativePath = QFile::encodeName(folderspec);
+    FolderResult top = m_fileSystem.GetFolder(nativePath);
+    if (!top.folder) {
+        m_outcome.unreadable.push_back({ folderspec, top.error });
+        return m_outcome;
+    }
+    const Folder& folder = *top.folder;
+    const double step = folder.Count() > 0 ? double(barMaximum) / double(folder.Count()) : 0.0;
+    double bar = 0.0;
+
+    if (!appendFiles(folder))
+        return m_outcome;
+    for (const SubFolderItem& sub : folder.SubFolders) {
+        if (!walkSubFolder(sub.Path, sub.nativePath, 1))
+            return m_outcome;
+        yield();
+        bar = std::min(bar + step, double(barMaximum));
+        if (m_hooks.setProgress)
+            m_hooks.setProgress(static_cast<int>(bar + 0.5));
+    }
+    if (m_hooks.setProgress)
+        m_hooks.setProgress(barMaximum);
+    return m_outcome;
+}
+
+bool FolderWalk::appendFiles(const Folder& folder)
+{
+    for (const FileItem& file : folder.Files) {
+        const QString date = file.datecreated ? m_dates.format(*file.datecreated) : QString();
+        if (!append(file.name, QString::number(file.size), date))
+            return false;
+    }
+    return true;
+}
+
+bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath, int level)
+{
+    if (!append(path, QStringLiteral(" "), levelMarker(level)))
+        return false;
+    FolderResult opened = m_fileSystem.GetFolder(nativePath);
+    if (!opened.folder) {
+        m_outcome.unreadable.push_back({ path, opened.error });
+        return true;
+    }
+    if (!appendFiles(*opened.folder))
+        return false;
+    if (level < maxLevel) {
+        for (const SubFolderItem& sub : opened.folder->SubFolders)
+            if (!walkSubFolder(sub.Path, sub.nativePath, level + 1))
+                return false;
+    }
+    yield();
+    return true;
+}
+
+bool FolderWalk::append(const QString& name, const QString& size, const QString& datecreated)
+{
+    m_table.updatetable(name, size, datecreated);
+    yield();
+    if (m_table.isFull()) {
+        m_outcome.limitReached = true;
+        return false;
+    }
+    return true;
+}
+
+void FolderWalk::yield()
+{
+    if (m_hooks.yieldPoint)
+        m_hooks.yieldPoint();
+}

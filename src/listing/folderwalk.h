@@ -1,0 +1,55 @@
+#pragma once
+
+#include "datetextformatter.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <functional>
+
+class FileSystemService;
+class ListingTable;
+struct Folder;
+
+struct WalkHooks {
+    std::function<void()> yieldPoint;         // after each entry and each finished folder
+    std::function<void(int)> setProgress;     // the bar, 0 to 1000
+};
+
+struct UnreadableFolder {
+    QString path;
+    QString reason;
+    bool operator==(const UnreadableFolder&) const = default;
+};
+
+struct WalkOutcome {
+    bool limitReached = false;
+    std::vector<UnreadableFolder> unreadable;
+};
+
+// Walks a folder five levels deep into the listing: the folder's own files, then each subfolder's row, its
+// files and its subtree, depth first. Stops at the listing limit. A folder that cannot be read keeps its row,
+// loses its contents, and is reported in the outcome.
+class FolderWalk {
+public:
+    static constexpr int maxLevel = 5;
+    static constexpr int barMaximum = 1000;
+
+    FolderWalk(FileSystemService& fileSystem, ListingTable& table, WalkHooks hooks);
+
+    [[nodiscard]] WalkOutcome ShowFileList(const QString& folderspec);
+
+private:
+    [[nodiscard]] bool appendFiles(const Folder& folder);
+    [[nodiscard]] bool walkSubFolder(const QString& path, const QByteArray& nativePath, int level);
+    [[nodiscard]] bool append(const QString& name, const QString& size, const QString& datecreated);
+    void yield();
+
+    FileSystemService& m_fileSystem;
+    ListingTable& m_table;
+    WalkHooks m_hooks;
+    DateTextFormatter m_dates;
+    WalkOutcome m_outcome;
+};
+
+// " " for a direct subfolder, "1" to "4" for levels 2 to 5.
+[[nodiscard]] QString levelMarker(int level);

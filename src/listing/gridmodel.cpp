@@ -1,0 +1,41 @@
+#include "gridmodel.h"
+
+GridModel::GridModel(const ListingTable& table, GridId grid, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_table(table)
+    , m_grid(grid)
+    , m_shownEntries(table.entryRows(grid))
+    , m_generation(table.generation())
+{
+}
+
+void GridModel::sync()
+{
+    const int entries = m_table.entryRows(m_grid);
+    if (m_generation != m_table.generation()) {
+        beginResetModel();
+        m_shownEntries = entries;
+        m_generation = m_table.generation();
+        endResetModel();
+        return;
+    }
+    if (entries == m_shownEntries)
+        return;
+    beginInsertRows({}, m_shownEntries, entries - 1);
+    m_shownEntries = entries;
+    endInsertRows();
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_shownEntries + ListingTable::spareRows;
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 4; }
+
+QVariant GridModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || index.row() >= m_shownEntries)
+        return {};
+    return m_table.cell(m_grid, index.row() + 1, index.column());
+}

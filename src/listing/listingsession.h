@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+class ListingTable;
+class QWidget;
+struct PlatformServices;
+
+// What the commands of the program read and set on the main window: its listing, its selected-path box and
+// its shared flags. The main window implements it; command tests use a double.
+class ListingSession {
+public:
+    virtual ~ListingSession() = default;
+
+    [[nodiscard]] virtual QWidget* window() = 0; // parent of dialogs, disabled while a secondary window is up
+    [[nodiscard]] virtual PlatformServices& services() = 0;
+    [[nodiscard]] virtual ListingTable& listing() = 0;
+    virtual void listingChanged() = 0; // the grids show what the listing now holds
+
+    [[nodiscard]] virtual QString selectedPath() const = 0; // txtSelection
+    virtual void setSelectedPath(const QString& path) = 0;
+
+    [[nodiscard]] virtual bool listsaved() const = 0;
+    virtual void setListsaved(bool saved) = 0;
+    [[nodiscard]] virtual bool closing() const = 0;
+    virtual void endProgram() = 0; // close the main window and every other window
+
+    // A command that turns the event loop marks itself running, so that no other command starts meanwhile.
+    [[nodiscard]] virtual bool commandRunning() const = 0;
+    virtual void setCommandRunning(bool running) = 0;
+};
+
+// Marks a command as running for its lifetime; acquired() is false when another command already runs.
+class CommandScope {
+public:
+    explicit CommandScope(ListingSession& session)
+        : m_session(session)
+        , m_acquired(!session.commandRunning())
+    {
+        if (m_acquired)
+            m_session.setCommandRunning(true);
+    }
+    ~CommandScope()
+    {
+        if (m_acquired)
+            m_session.setCommandRunning(false);
+    }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+    [[nodiscard]] bool acquired() const { return m_acquired; }
+
+private:
+    ListingSession& m_session;
+    bool m_acquired;
+};

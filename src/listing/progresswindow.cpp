@@ -1,0 +1,54 @@
+#include "progresswindow.h"
+
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QProgressBar>
+#include <QScreen>
+
+void centreOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize frame = window->frameSize().isValid() ? window->frameSize() : window->size();
+    window->move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+}
+
+ProgressWindow::ProgressWindow(QWidget* mainWindow)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("frmprogress"));
+    setWindowTitle(tr("Creating List"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setFixedSize(Twips::size(4680, 855));
+
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_bar->setRange(0, 1000);
+    m_bar->setValue(0);
+    m_bar->setTextVisible(false);
+    m_bar->setGeometry(Twips::rect(120, 240, 4455, 375));
+
+    if (m_mainWindow)
+        m_mainWindow->setEnabled(false);
+    centreOnScreen(this);
+}
+
+ProgressWindow::~ProgressWindow()
+{
+    if (m_mainWindow) {
+        m_mainWindow->setEnabled(true);
+        m_mainWindow->activateWindow();
+    }
+}
+
+void ProgressWindow::setValue(int value) { m_bar->setValue(value); }
+
+int ProgressWindow::value() const { return m_bar->value(); }
+
+// The walk owns this window's lifetime; the user cannot close it half-way.
+void ProgressWindow::closeEvent(QCloseEvent* event) { event->ignore(); }

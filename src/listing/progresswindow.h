@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QProgressBar;
+
+// The "Creating List" window. While it exists the main window is disabled; the walk drives its bar.
+class ProgressWindow final : public QWidget {
+    Q_OBJECT
+public:
+    explicit ProgressWindow(QWidget* mainWindow);
+    ~ProgressWindow() override;
+
+    void setValue(int value);
+    [[nodiscard]] int value() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QPointer<QWidget> m_mainWindow;
+    QProgressBar* m_bar = nullptr;
+};
+
+// Centres a top-level window on the screen it will appear on.
+void centreOnScreen(QWidget* window);

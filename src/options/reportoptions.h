@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+enum class FilterMode { IncludeAll, IncludeTypes, ExcludeTypes };
+
+struct TypeSlot {
+    int typechecked = 0; // only 1 counts as checked
+    QString typetext;
+    bool enabled = false;
+
+    bool operator==(const TypeSlot&) const = default;
+};
+
+// The report settings. One instance lives for the whole run; every reader reads it live, row by row, and
+// never keeps a copy.
+class ReportOptions {
+public:
+    static constexpr int slotCount = 6;
+
+    ReportOptions() = default;
+    ReportOptions(const ReportOptions&) = delete;
+    ReportOptions& operator=(const ReportOptions&) = delete;
+
+    [[nodiscard]] FilterMode filtermode() const { return m_filtermode; }
+    [[nodiscard]] bool filteractive() const { return m_filteractive; }
+    [[nodiscard]] const TypeSlot& slot(int i) const { return m_slots.at(static_cast<size_t>(i)); }
+
+    // Choosing a mode: Include Types and Exclude Types activate the slots, Include All clears them.
+    void chooseMode(FilterMode mode);
+    void setTypeChecked(int i, bool checked);
+    void setTypeText(int i, const QString& text);
+    void activatefilter();
+    void deactivatefilter();
+    void resetToDefaults();
+
+private:
+    FilterMode m_filtermode = FilterMode::IncludeAll;
+    bool m_filteractive = false;
+    std::array<TypeSlot, slotCount> m_slots {};
+};
+
+// The row filter: true when the row with these name, size and date texts passes the options in force.
+[[nodiscard]] bool checkforprint(const QString& sect1, const QString& sect2, const QString& sect3,
+    const ReportOptions& options);

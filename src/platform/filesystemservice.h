@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+struct FileItem {
+    QString name;
+    qint64 size = 0;
+    std::optional<qint64> datecreated; // seconds since the epoch (UTC); none where the file system keeps no birth time
+
+    bool operator==(const FileItem&) const = default;
+};
+
+struct SubFolderItem {
+    QString Path;          // for display and for the listing
+    QByteArray nativePath; // for opening: file names need not be valid text
+
+    bool operator==(const SubFolderItem&) const = default;
+};
+
+struct Folder {
+    QString Path;
+    std::vector<FileItem> Files;
+    std::vector<SubFolderItem> SubFolders;
+
+    [[nodiscard]] qsizetype Count() const { return static_cast<qsizetype>(SubFolders.size()); }
+};
+
+struct FolderResult {
+    std::optional<Folder> folder;
+    QString error; // the system's reason when folder is empty
+};
+
+// Reads one folder at a time. Files and subfolders come in name order (case-insensitive, ties by code point);
+// symbolic links are files and never followed.
+class FileSystemService {
+public:
+    virtual ~FileSystemService() = default;
+    [[nodiscard]] virtual FolderResult GetFolder(const QByteArray& nativePath) = 0;
+};
+
+class PosixFileSystemService final : public FileSystemService {
+public:
+    FolderResult GetFolder(const QByteArray& nativePath) override;
+};
+
+[[nodiscard]] bool precedesByName(const QString& a, const QString& b);
