@@ -1,0 +1,299 @@
+#include "mainwindow.h"
+
+#include "apptitle.h"
+#include "filedialogservice.h"
+#include "filelist.h"
+#include "folderlist.h"
+#include "gridmodel.h"
+#include "messageservice.h"
+#include "progresswindow.h"
+#include "twips.h"
+#include "volumeservice.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+constexpr int clientWidth = 7335;
+constexpr int clientHeight = 6270;
+
+const QString notReadyText = QStringLiteral("selected drive not ready\r\nplease insert disk or CD and retry");
+}
+
+MainWindow::MainWindow(const PlatformServices& services, QWidget* parent)
+    : QMainWindow(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_services(services)
+{
+    setObjectName(QStringLiteral("frmVellumark"));
+    setWindowTitle(Vellumark::applicationTitle());
+    createMenus();
+    layoutControls();
+    createToolbar();
+    layoutGrids();
+    startUp();
+}
+
+MainWindow::~MainWindow() { unloadSecondaryWindows(); }
+
+QAction* MainWindow::addCommand(QMenu* menu, const QString& name, const QString& text, const QKeySequence& shortcut,
+    void (MainWindow::*command)())
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, command);
+    return action;
+}
+
+void MainWindow::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(tr("File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    addCommand(file, QStringLiteral("mnusave"), tr("&Save Current Listing"), QKeySequence(tr("Ctrl+S")),
+        &MainWindow::savereport);
+    addCommand(file, QStringLiteral("mnuopen"), tr("&Open Existing Listing"), QKeySequence(tr("Ctrl+O")),
+        &MainWindow::openreport);
+    addCommand(file, QStringLiteral("mnuExit"), tr("E&xit"), QKeySequence(tr("Ctrl+X")), &MainWindow::mnuExit_Click);
+
+    QMenu* report = menuBar()->addMenu(tr("Report"));
+    report->setObjectName(QStringLiteral("mnureport"));
+    addCommand(report, QStringLiteral("mnucreatelist"), tr("&Create List"), QKeySequence(tr("Ctrl+C")),
+        &MainWindow::createlisting);
+    addCommand(report, QStringLiteral("mnuoptions"), tr("Options"), {}, &MainWindow::showOptions);
+    addCommand(report, QStringLiteral("mnupreview"), tr("Print Preview"), {}, &MainWindow::showPrintPreview);
+    addCommand(report, QStringLiteral("mnuprintreport"), tr("&Print Report"), QKeySequence(tr("Ctrl+P")),
+        &MainWindow::printlisting);
+
+    QMenu* help = menuBar()->addMenu(tr("Help"));
+    help->setObjectName(QStringLiteral("mnuhelp"));
+    addCommand(help, QStringLiteral("mnuhelptopics"), tr("Help Topics"), {}, &MainWindow::showHelpTopics);
+    addCommand(help, QStringLiteral("mnuabout"), tr("About Vellumark"), {}, &MainWindow::showAbout);
+}
+
+void MainWindow::createToolbar()
+{
+    struct Button {
+        const char* key;
+        const char* tooltip;
+    };
+    static const Button buttons[] = {
+        { "open", QT_TR_NOOP("Opens existing Directory Listing") },
+        { "save", QT_TR_NOOP("Save the current listing to a file") },
+        { "print", QT_TR_NOOP("Print the current listing") },
+        { "create", QT_TR_NOOP("Create list from the selected Directory") },
+        { "preview", QT_TR_NOOP("Print Preview") },
+        { "exit", QT_TR_NOOP("Exit Vellumark") },
+    };
+    const QSize buttonSize = Twips::size(500, 375);
+    m_toolbar->setIconSize(QSize(buttonSize.height() - 4, buttonSize.height() - 4));
+    // The buttons sit along the top edge; the command buttons share the toolbar's lower part.
+    m_toolbar->setContentsMargins(0, 0, 0, std::max(0, m_toolbar->height() - buttonSize.height() - 4));
+    for (int i = 0; i < 6; ++i) {
+        const QString key = QLatin1String(buttons[i].key);
+        const QIcon icon = QIcon::fromTheme(QStringLiteral("vellumark-") + key,
+            QIcon(QStringLiteral(":/toolbar/%1.svg").arg(key)));
+        QAction* action = m_toolbar->addAction(icon, tr(buttons[i].tooltip));
+        action->setObjectName(key);
+        action->setToolTip(tr(buttons[i].tooltip));
+        const int index = i + 1;
+        connect(action, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
+        m_toolbar->widgetForAction(action)->setFixedSize(buttonSize);
+    }
+}
+
+void MainWindow::Toolbar1_ButtonClick(int index)
+{
+    switch (index) {
+    case 1:
+        openreport();
+        break;
+    case 2:
+        savereport();
+        break;
+    case 3:
+        printlisting();
+        break;
+    case 4:
+        createlisting();
+        break;
+    case 5:
+        showPrintPreview();
+        break;
+    case 6:
+        mnuExit_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::layoutControls()
+{
+    auto* client = new QWidget(this);
+    client->setFixedSize(Twips::size(clientWidth, clientHeight));
+    setCentralWidget(client);
+    const auto place = [client](QWidget* widget, const char* name, QRect twips) {
+        widget->setParent(client);
+        widget->setObjectName(QLatin1String(name));
+        widget->setGeometry(Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+        return widget;
+    };
+    m_toolbar = new QToolBar;
+    m_toolbar->setMovable(false);
+    place(m_toolbar, "Toolbar1", { 0, 0, 7335, 870 });
+    m_cmdcreatelist = new QPushButton(tr("Create List"));
+    place(m_cmdcreatelist, "cmdcreatelist", { 240, 480, 1215, 255 });
+    m_cmdprintrpt = new QPushButton(tr("Print Report"));
+    place(m_cmdprintrpt, "cmdprintrpt", { 1560, 480, 1215, 255 });
+    m_DirChosenDirectory = new FolderList;
+    place(m_DirChosenDirectory, "DirChosenDirectory", { 120, 840, 4215, 1665 });
+    m_FilSelectedFiles = new FileList;
+    place(m_FilSelectedFiles, "FilSelectedFiles", { 4440, 840, 2655, 2040 });
+    m_DrvChosenDrive = new QComboBox;
+    place(m_DrvChosenDrive, "DrvChosenDrive", { 120, 2640, 4215, 315 });
+    m_lblSelection = new QLabel(tr("Selected Path For Listing"));
+    place(m_lblSelection, "lblSelection", { 120, 3120, 2535, 255 });
+    m_txtSelection = new QLineEdit;
+    place(m_txtSelection, "txtSelection", { 120, 3480, 6855, 390 });
+    m_Label1 = new QLabel(tr("Preview Listing"));
+    place(m_Label1, "Label1", { 120, 3960, 1215, 255 });
+    m_Grid1 = new QTableView;
+    place(m_Grid1, "Grid1", { 120, 4320, 6855, 1815 });
+    m_Grid2 = new QTableView;
+    place(m_Grid2, "Grid2", { 120, 4320, 6855, 1815 });
+
+    // The tab order follows the window from top to bottom.
+    setTabOrder(m_cmdcreatelist, m_cmdprintrpt);
+    setTabOrder(m_cmdprintrpt, m_DirChosenDirectory);
+    setTabOrder(m_DirChosenDirectory, m_FilSelectedFiles);
+    setTabOrder(m_FilSelectedFiles, m_DrvChosenDrive);
+    setTabOrder(m_DrvChosenDrive, m_txtSelection);
+    setTabOrder(m_txtSelection, m_Grid1);
+
+    connect(m_cmdcreatelist, &QPushButton::clicked, this, &MainWindow::createlisting);
+    connect(m_cmdprintrpt, &QPushButton::clicked, this, &MainWindow::printlisting);
+    connect(m_DirChosenDirectory, &FolderList::pathChanged, this, &MainWindow::DirChosenDirectory_Change);
+    connect(m_DrvChosenDrive, &QComboBox::activated, this, &MainWindow::DrvChosenDrive_Change);
+    for (QLabel* label : { m_lblSelection, m_Label1 })
+        label->setMinimumWidth(label->sizeHint().width()); // the design's widths assume a smaller font
+    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+}
+
+void MainWindow::layoutGrids()
+{
+    m_grid1Model = new GridModel(m_listing, GridId::Grid1, this);
+    m_grid2Model = new GridModel(m_listing, GridId::Grid2, this);
+    for (QTableView* grid : { m_Grid1, m_Grid2 }) {
+        grid->horizontalHeader()->hide(); // the title row is one twip high: never seen
+        grid->verticalHeader()->hide();
+        grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
+        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        grid->setWordWrap(false);
+        grid->horizontalHeader()->setMinimumSectionSize(1);
+    }
+    m_Grid1->setModel(m_grid1Model);
+    m_Grid2->setModel(m_grid2Model);
+    const int widths[] = { 1, 3500, 1000, 1875 };
+    for (int column = 0; column < 4; ++column)
+        m_Grid1->setColumnWidth(column, std::max(1, Twips::toPixels(widths[column])));
+    m_Grid1->setCurrentIndex(m_grid1Model->index(0, 1));
+    m_Grid2->setVisible(false);
+}
+
+void MainWindow::startUp()
+{
+    const QString workingFolder = QDir::toNativeSeparators(QDir::currentPath());
+    const Volume drive = m_services.volumes->volumeOf(workingFolder);
+    const QList<Volume> volumes = m_services.volumes->volumes();
+    for (const Volume& volume : volumes) {
+        const QString text = volume.name.isEmpty() || volume.name == volume.rootPath
+            ? volume.rootPath
+            : QStringLiteral("%1  [%2]").arg(volume.rootPath, volume.name);
+        m_DrvChosenDrive->addItem(text, volume.rootPath);
+    }
+    m_DrvChosenDrive->setCurrentIndex(std::max(0, m_DrvChosenDrive->findData(drive.rootPath)));
+    m_shownDrive = drive.rootPath;
+    m_currentFolderByDrive.insert(drive.rootPath, workingFolder);
+
+    setSelectedPath(drive.rootPath);
+    m_DirChosenDirectory->setDrive(drive.rootPath, workingFolder);
+    setSelectedPath(drive.rootPath); // the box shows the drive's root, the tree its current folder
+    m_FilSelectedFiles->setPath(m_DirChosenDirectory->path());
+    centreOnScreen(this);
+}
+
+void MainWindow::DrvChosenDrive_Change(int index)
+{
+    const QString root = m_DrvChosenDrive->itemData(index).toString();
+    for (;;) {
+        const QString reason = m_services.volumes->notReadyReason(root);
+        if (reason.isEmpty())
+            break;
+        const auto answer = m_services.messages->show(
+            this, { QMessageBox::NoIcon, {}, notReadyText, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore });
+        if (answer == QMessageBox::Retry)
+            continue;
+        if (answer == QMessageBox::Ignore)
+            (void)m_services.fileDialogs->getOpenFileName(this, FileDialogService::textFilter());
+        return;
+    }
+    if (!m_shownDrive.isEmpty())
+        m_currentFolderByDrive.insert(m_shownDrive, m_DirChosenDirectory->path());
+    m_shownDrive = root;
+    m_DirChosenDirectory->setDrive(root, m_currentFolderByDrive.value(root, root));
+    setSelectedPath(root);
+    m_FilSelectedFiles->setPath(m_DirChosenDirectory->path());
+}
+
+void MainWindow::DirChosenDirectory_Change(const QString& path)
+{
+    m_txtSelection->clear();
+    setSelectedPath(path);
+    m_FilSelectedFiles->setPath(path);
+}
+
+void MainWindow::listingChanged()
+{
+    m_grid1Model->sync();
+    m_grid2Model->sync();
+}
+
+QString MainWindow::selectedPath() const { return m_txtSelection->text(); }
+
+void MainWindow::setSelectedPath(const QString& path) { m_txtSelection->setText(path); }
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // A walk, a read or a print turns the event loop; closing in the middle would pull the window from under it.
+    if (m_commandRunning) {
+        event->ignore();
+        return;
+    }
+    if (!m_listsaved) {
+        m_closing = true;
+        checkforsave();
+    }
+    event->accept();
+    endProgram();
+}
+
+void MainWindow::endProgram()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    unloadSecondaryWindows();
+    hide();
+    emit programEnded();
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "listingsession.h"
+#include "listingtable.h"
+#include "platformservices.h"
+#include "reportoptions.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+class FileList;
+class FolderList;
+class GridModel;
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class QToolBar;
+struct WalkOutcome;
+
+// frmVellumark: picks the drive and folder, shows the listing and routes every command.
+class MainWindow final : public QMainWindow, public ListingSession {
+    Q_OBJECT
+public:
+    explicit MainWindow(const PlatformServices& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    [[nodiscard]] ReportOptions& reportOptions() { return m_options; }
+
+    // ListingSession
+    QWidget* window() override { return this; }
+    PlatformServices& services() override { return m_services; }
+    ListingTable& listing() override { return m_listing; }
+    void listingChanged() override;
+    QString selectedPath() const override;
+    void setSelectedPath(const QString& path) override;
+    bool listsaved() const override { return m_listsaved; }
+    void setListsaved(bool saved) override { m_listsaved = saved; }
+    bool closing() const override { return m_closing; }
+    void endProgram() override;
+    bool commandRunning() const override { return m_commandRunning; }
+    void setCommandRunning(bool running) override { m_commandRunning = running; }
+
+    void createlisting();
+    void savereport();
+    void openreport();
+    void printlisting();
+    void showOptions();
+    void showPrintPreview();
+    void showHelpTopics();
+    void showAbout();
+    void Toolbar1_ButtonClick(int index);
+    void mnuExit_Click() { close(); }
+
+signals:
+    void programEnded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createMenus();
+    void createToolbar();
+    void layoutControls();
+    void layoutGrids();
+    void startUp();
+    QAction* addCommand(QMenu* menu, const QString& name, const QString& text, const QKeySequence& shortcut,
+        void (MainWindow::*command)());
+
+    void DrvChosenDrive_Change(int index);
+    void DirChosenDirectory_Change(const QString& path);
+    void reportWalkOutcome(const WalkOutcome& outcome);
+    void checkforsave();
+    void unloadSecondaryWindows();
+
+    PlatformServices m_services;
+    ListingTable m_listing;
+    ReportOptions m_options;
+    bool m_listsaved = true;
+    bool m_closing = false;
+    bool m_commandRunning = false;
+    bool m_ended = false;
+    QHash<QString, QString> m_currentFolderByDrive;
+    QString m_shownDrive;
+
+    QToolBar* m_toolbar = nullptr;
+    QPushButton* m_cmdcreatelist = nullptr;
+    QPushButton* m_cmdprintrpt = nullptr;
+    QComboBox* m_DrvChosenDrive = nullptr;
+    FolderList* m_DirChosenDirectory = nullptr;
+    FileList* m_FilSelectedFiles = nullptr;
+    QLabel* m_lblSelection = nullptr;
+    QLineEdit* m_txtSelection = nullptr;
+    QLabel* m_Label1 = nullptr;
+    QTableView* m_Grid1 = nullptr;
+    QTableView* m_Grid2 = nullptr;
+    GridModel* m_grid1Model = nullptr;
+    GridModel* m_grid2Model = nullptr;
+};

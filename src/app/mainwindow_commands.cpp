@@ -1,0 +1,21 @@
+#include "mainwindow.h"
+
+// Commands that the listing file, report, options and about subsystems serve.
+
+void MainWindow::savereport() { }
+
+void MainWindow::openreport() { }
+
+void MainWindow::checkforsave() { }
+
+void MainWindow::printlisting() { }
+
+void MainWindow::showPrintPreview() { }
+
+void MainWindow::showOptions() { }
+
+void MainWindow::showHelpTopics() { }
+
+void MainWindow::showAbout() { }
+
+void MainWindow::unloadSecondaryWindows() { }
