@@ -21,8 +21,8 @@ FolderList::FolderList(QWidget* parent)
         if (currentIndex().isValid())
             scrollTo(currentIndex());
     });
-    connect(this, &QTreeView::doubleClicked, this,
-        [this](const QModelIndex& index) { setPath(m_model->filePath(index)); });
+    connect(
+        this, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) { setPath(m_model->filePath(index)); });
 }
 
 void FolderList::setDrive(const QString& rootPath, const QString& currentFolder)

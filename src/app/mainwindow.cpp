@@ -46,8 +46,8 @@ MainWindow::MainWindow(const PlatformServices& services, QWidget* parent)
 
 MainWindow::~MainWindow() { unloadSecondaryWindows(); }
 
-QAction* MainWindow::addCommand(QMenu* menu, const QString& name, const QString& text, const QKeySequence& shortcut,
-    void (MainWindow::*command)())
+QAction* MainWindow::addCommand(
+    QMenu* menu, const QString& name, const QString& text, const QKeySequence& shortcut, void (MainWindow::*command)())
 {
     QAction* action = menu->addAction(text);
     action->setObjectName(name);
@@ -101,8 +101,8 @@ void MainWindow::createToolbar()
     m_toolbar->setContentsMargins(0, 0, 0, std::max(0, m_toolbar->height() - buttonSize.height() - 4));
     for (int i = 0; i < 6; ++i) {
         const QString key = QLatin1String(buttons[i].key);
-        const QIcon icon = QIcon::fromTheme(QStringLiteral("vellumark-") + key,
-            QIcon(QStringLiteral(":/toolbar/%1.svg").arg(key)));
+        const QIcon icon
+            = QIcon::fromTheme(QStringLiteral("vellumark-") + key, QIcon(QStringLiteral(":/toolbar/%1.svg").arg(key)));
         QAction* action = m_toolbar->addAction(icon, tr(buttons[i].tooltip));
         action->setObjectName(key);
         action->setToolTip(tr(buttons[i].tooltip));
@@ -240,8 +240,8 @@ void MainWindow::DrvChosenDrive_Change(int index)
         const QString reason = m_services.volumes->notReadyReason(root);
         if (reason.isEmpty())
             break;
-        const auto answer = m_services.messages->show(
-            this, { QMessageBox::NoIcon, {}, notReadyText, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore });
+        const auto answer = m_services.messages->show(this,
+            { QMessageBox::NoIcon, {}, notReadyText, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore });
         if (answer == QMessageBox::Retry)
             continue;
         if (answer == QMessageBox::Ignore)

@@ -11,8 +11,8 @@ class ListingTable;
 struct Folder;
 
 struct WalkHooks {
-    std::function<void()> yieldPoint;         // after each entry and each finished folder
-    std::function<void(int)> setProgress;     // the bar, 0 to 1000
+    std::function<void()> yieldPoint; // after each entry and each finished folder
+    std::function<void(int)> setProgress; // the bar, 0 to 1000
 };
 
 struct UnreadableFolder {

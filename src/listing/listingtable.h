@@ -4,8 +4,8 @@
 #include <vector>
 
 struct ListingEntry {
-    QString name;        // a file's name, or a folder's full path
-    QString size;        // decimal bytes, or a single blank for a folder
+    QString name; // a file's name, or a folder's full path
+    QString size; // decimal bytes, or a single blank for a folder
     QString datecreated; // creation date text, or a folder's level marker
 
     bool operator==(const ListingEntry&) const = default;

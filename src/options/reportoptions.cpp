@@ -9,7 +9,10 @@ void ReportOptions::chooseMode(FilterMode mode)
         activatefilter();
 }
 
-void ReportOptions::setTypeChecked(int i, bool checked) { m_slots.at(static_cast<size_t>(i)).typechecked = checked ? 1 : 0; }
+void ReportOptions::setTypeChecked(int i, bool checked)
+{
+    m_slots.at(static_cast<size_t>(i)).typechecked = checked ? 1 : 0;
+}
 
 void ReportOptions::setTypeText(int i, const QString& text) { m_slots.at(static_cast<size_t>(i)).typetext = text; }
 

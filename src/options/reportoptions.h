@@ -42,5 +42,5 @@ private:
 };
 
 // The row filter: true when the row with these name, size and date texts passes the options in force.
-[[nodiscard]] bool checkforprint(const QString& sect1, const QString& sect2, const QString& sect3,
-    const ReportOptions& options);
+[[nodiscard]] bool checkforprint(
+    const QString& sect1, const QString& sect2, const QString& sect3, const ReportOptions& options);

@@ -38,7 +38,7 @@ struct Stat {
 // Never follows a link: a link is listed as a file of its own size, so a loop cannot trap the walk.
 Stat statEntry(int dirFd, const char* name)
 {
-    struct statx info {};
+    struct statx info { };
     if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_SIZE | STATX_BTIME, &info) != 0)
         return {};
     Stat result;

@@ -14,7 +14,7 @@ struct FileItem {
 };
 
 struct SubFolderItem {
-    QString Path;          // for display and for the listing
+    QString Path; // for display and for the listing
     QByteArray nativePath; // for opening: file names need not be valid text
 
     bool operator==(const SubFolderItem&) const = default;

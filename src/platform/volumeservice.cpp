@@ -5,10 +5,7 @@
 #include <QStorageInfo>
 
 namespace {
-Volume toVolume(const QStorageInfo& info)
-{
-    return { QDir::toNativeSeparators(info.rootPath()), info.displayName() };
-}
+Volume toVolume(const QStorageInfo& info) { return { QDir::toNativeSeparators(info.rootPath()), info.displayName() }; }
 }
 
 QList<Volume> QtVolumeService::volumes()

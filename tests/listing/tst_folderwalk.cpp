@@ -40,8 +40,8 @@ struct Walked {
 
 void walk(Walked& result, const QString& folder, FileSystemService& fileSystem, std::function<void()> yield = {})
 {
-    FolderWalk walker(fileSystem, result.table,
-        { std::move(yield), [&result](int value) { result.progress.append(value); } });
+    FolderWalk walker(
+        fileSystem, result.table, { std::move(yield), [&result](int value) { result.progress.append(value); } });
     result.outcome = walker.ShowFileList(folder);
 }
 
@@ -60,7 +60,11 @@ class TestFolderWalk : public QObject {
     Q_OBJECT
 private slots:
     void init() { QVERIFY(m_dir.isValid()); }
-    void cleanup() { m_dir.remove(); m_dir = {}; }
+    void cleanup()
+    {
+        m_dir.remove();
+        m_dir = {};
+    }
 
     // Own files first, then each subfolder's row, its files and its subtree, in name order.
     void orderAndMarkers()
@@ -125,7 +129,8 @@ private slots:
         walk(result, m_dir.path(), fs);
         QCOMPARE(result.outcome.limitReached, limit);
         QCOMPARE(result.table.listcount(), std::min(files, 32000));
-        QCOMPARE(result.table.rowText(GridId::Grid2, 1), QStringLiteral("f16000\t0\t") + result.table.cell(GridId::Grid2, 1, 3));
+        QCOMPARE(result.table.rowText(GridId::Grid2, 1),
+            QStringLiteral("f16000\t0\t") + result.table.cell(GridId::Grid2, 1, 3));
     }
 
     void emptyFolderAndProgress()

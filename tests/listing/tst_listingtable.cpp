@@ -52,8 +52,7 @@ private slots:
         QCOMPARE(table.rowCount(GridId::Grid1), 25 + inGrid1);
         QCOMPARE(table.rowCount(GridId::Grid2), 25 + inGrid2);
         if (inGrid1 > 0)
-            QCOMPARE(table.rowText(GridId::Grid1, inGrid1),
-                QStringLiteral("file%1\t%1\tdate").arg(inGrid1));
+            QCOMPARE(table.rowText(GridId::Grid1, inGrid1), QStringLiteral("file%1\t%1\tdate").arg(inGrid1));
         for (int r = inGrid1 + 1; r <= inGrid1 + 24; ++r)
             QCOMPARE(table.rowText(GridId::Grid1, r), emptyRow);
         QCOMPARE(table.rowText(GridId::Grid2, 1), inGrid2 > 0 ? QStringLiteral("file16001\t16001\tdate") : emptyRow);

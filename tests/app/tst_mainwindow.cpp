@@ -1,0 +1,214 @@
+#include "fakefiledialogservice.h"
+#include "fakemessageservice.h"
+#include "fakevolumeservice.h"
+#include "faultyfilesystemservice.h"
+#include "folderlist.h"
+#include "mainwindow.h"
+#include "twips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
+
+namespace {
+void makeFile(const QString& path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("x");
+}
+}
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_root = m_dir.path();
+        QVERIFY(QDir().mkpath(m_root + "/work/sub"));
+        QVERIFY(QDir().mkpath(m_root + "/other"));
+        makeFile(m_root + "/work/a.txt");
+        makeFile(m_root + "/work/sub/b.txt");
+        makeFile(m_root + "/other/c.txt");
+        QDir::setCurrent(m_root + "/work");
+        m_volumes.list = { { "/", "root" }, { m_root + "/other", "Removable" } };
+        m_services = { &m_fileSystem, &m_volumes, &m_messages, &m_dialogs };
+        m_window = std::make_unique<MainWindow>(m_services);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_messages = {};
+        m_dialogs = {};
+        m_fileSystem.beforeGetFolder = {};
+        m_volumes.notReadyChecks.clear();
+        QDir::setCurrent(QDir::tempPath());
+        m_dir.remove();
+        m_dir = {};
+    }
+
+    void startUp()
+    {
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Vellumark"));
+        QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
+        QCOMPARE(m_window->centralWidget()->size(), Twips::size(7335, 6270));
+        QVERIFY(!(m_window->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(child<QLineEdit>("txtSelection")->text(), QStringLiteral("/"));
+        QCOMPARE(treePath(), m_root + "/work");
+        QVERIFY(!child<QTableView>("Grid2")->isVisibleTo(m_window.get()));
+        QCOMPARE(child<QTableView>("Grid1")->columnWidth(1), Twips::toPixels(3500));
+        QVERIFY(m_window->listsaved());
+    }
+
+    void createListTriggers_data()
+    {
+        QTest::addColumn<QString>("trigger");
+        QTest::newRow("button") << "button";
+        QTest::newRow("menu") << "menu";
+        QTest::newRow("toolbar") << "toolbar";
+        QTest::newRow("Ctrl+C") << "key";
+    }
+    // Right after start-up, Create List lists the working folder, with the window disabled throughout.
+    void createListTriggers()
+    {
+        QFETCH(QString, trigger);
+        bool enabledDuringWalk = true;
+        bool progressShown = false;
+        m_fileSystem.beforeGetFolder = [&](const QByteArray&) {
+            enabledDuringWalk = enabledDuringWalk && m_window->isEnabled();
+            const auto* progress = findTopLevel("frmprogress");
+            progressShown = progress && progress->isVisible() && progress->windowTitle() == "Creating List";
+        };
+        if (trigger == "button")
+            QTest::mouseClick(child<QPushButton>("cmdcreatelist"), Qt::LeftButton);
+        else if (trigger == "menu")
+            child<QAction>("mnucreatelist")->trigger();
+        else if (trigger == "toolbar")
+            QTest::mouseClick(child<QToolBar>("Toolbar1")->widgetForAction(child<QAction>("create")), Qt::LeftButton);
+        else
+            QTest::keyClick(child<QTreeView>("DirChosenDirectory"), Qt::Key_C, Qt::ControlModifier);
+
+        QVERIFY(!enabledDuringWalk);
+        QVERIFY(progressShown);
+        QVERIFY(m_window->isEnabled());
+        QVERIFY(!findTopLevel("frmprogress"));
+        QCOMPARE(m_window->listing().listcount(), 3);
+        QCOMPARE(m_window->listing().cell(GridId::Grid1, 1, 1), QStringLiteral("a.txt"));
+        QCOMPARE(m_window->listing().cell(GridId::Grid1, 2, 1), m_root + "/work/sub");
+        QCOMPARE(child<QTableView>("Grid1")->model()->rowCount(), 27);
+        QVERIFY(!m_window->listsaved());
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    // A single click only highlights; Create List lists that folder and makes it current.
+    void highlightedFolderIsListed()
+    {
+        auto* tree = child<QTreeView>("DirChosenDirectory");
+        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+        tree->setCurrentIndex(model->index(m_root + "/work/sub"));
+        QCOMPARE(treePath(), m_root + "/work");
+        m_window->createlisting();
+        QCOMPARE(treePath(), m_root + "/work/sub");
+        QCOMPARE(child<QLineEdit>("txtSelection")->text(), m_root + "/work/sub");
+        QCOMPARE(m_window->listing().listcount(), 1);
+        QCOMPARE(m_window->listing().cell(GridId::Grid1, 1, 1), QStringLiteral("b.txt"));
+
+        m_window->createlisting(); // twice gives the same rows
+        QCOMPARE(m_window->listing().listcount(), 1);
+        QCOMPARE(child<QTableView>("Grid1")->model()->rowCount(), 25);
+    }
+
+    void unreadableFolderWarns()
+    {
+        m_fileSystem.failures.insert(QFile::encodeName(m_root + "/work/sub"), "Permission denied");
+        m_window->createlisting();
+        QCOMPARE(m_window->listing().listcount(), 2);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown[0].icon, QMessageBox::Warning);
+        QVERIFY(m_messages.shown[0].text.contains(m_root + "/work/sub: Permission denied"));
+        QVERIFY(m_window->isEnabled());
+    }
+
+    void driveNotReady_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("switched");
+        QTest::addColumn<int>("dialogs");
+        QTest::newRow("abort") << int(QMessageBox::Abort) << false << 0;
+        QTest::newRow("retry") << int(QMessageBox::Retry) << true << 0;
+        QTest::newRow("ignore") << int(QMessageBox::Ignore) << false << 1;
+    }
+    void driveNotReady()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, switched);
+        QFETCH(int, dialogs);
+        m_volumes.notReadyChecks.insert(m_root + "/other", 1);
+        m_messages.answers = { QMessageBox::StandardButton(answer) };
+        auto* drives = child<QComboBox>("DrvChosenDrive");
+        drives->setCurrentIndex(1);
+        emit drives->activated(1);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(
+            m_messages.shown[0].text, QStringLiteral("selected drive not ready\r\nplease insert disk or CD and retry"));
+        QCOMPARE(m_messages.shown[0].title, QString());
+        QCOMPARE(m_messages.shown[0].buttons, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
+        QCOMPARE(m_dialogs.opened, dialogs);
+        QCOMPARE(drives->currentIndex(), 1);
+        QCOMPARE(treePath(), switched ? m_root + "/other" : m_root + "/work");
+        QCOMPARE(child<QLineEdit>("txtSelection")->text(), switched ? m_root + "/other" : QStringLiteral("/"));
+    }
+
+    void exitWithoutQuestion()
+    {
+        QSignalSpy ended(m_window.get(), &MainWindow::programEnded);
+        child<QAction>("mnuExit")->trigger();
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(m_messages.shown.isEmpty());
+        QVERIFY(!m_window->isVisible());
+    }
+
+private:
+    template <typename T> T* child(const char* name)
+    {
+        T* found = m_window->findChild<T*>(QLatin1String(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+    static QWidget* findTopLevel(const char* name)
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == QLatin1String(name))
+                return widget;
+        return nullptr;
+    }
+    QString treePath() { return child<FolderList>("DirChosenDirectory")->path(); }
+
+    QTemporaryDir m_dir;
+    QString m_root;
+    FaultyFileSystemService m_fileSystem;
+    FakeVolumeService m_volumes;
+    FakeMessageService m_messages;
+    FakeFileDialogService m_dialogs;
+    PlatformServices m_services;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
