@@ -32,7 +32,23 @@ QString DateTextFormatter::format(qint64 utcSeconds)
 {
     const qint64 local = utcSeconds + offsetAt(utcSeconds);
     const qint64 day = floorDiv(local, secondsPerDay);
-    return dateText(day) + QLatin1Char(' ') + timeText(static_cast<int>(local - day * secondsPerDay));
+    const int secondsOfDay = static_cast<int>(local - day * secondsPerDay);
+    const QString& date = dateText(day);
+    if (!m_plainTime)
+        return date + QLatin1Char(' ') + timeText(secondsOfDay);
+    // One allocation per file: the walk formats tens of thousands of these.
+    QString text;
+    text.reserve(date.size() + 9);
+    text.append(date);
+    text.append(QLatin1Char(' '));
+    const int parts[] = { secondsOfDay / 3600, secondsOfDay / 60 % 60, secondsOfDay % 60 };
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0)
+            text.append(QLatin1Char(':'));
+        text.append(QLatin1Char(static_cast<char>('0' + parts[i] / 10)));
+        text.append(QLatin1Char(static_cast<char>('0' + parts[i] % 10)));
+    }
+    return text;
 }
 
 int DateTextFormatter::offsetAt(qint64 utcSeconds)
@@ -59,13 +75,5 @@ const QString& DateTextFormatter::dateText(qint64 localDay)
 
 QString DateTextFormatter::timeText(int secondsOfDay) const
 {
-    if (!m_plainTime)
-        return m_locale.toString(QTime(0, 0).addSecs(secondsOfDay), m_timeFormat);
-    const int parts[] = { secondsOfDay / 3600, secondsOfDay / 60 % 60, secondsOfDay % 60 };
-    QString text(8, QLatin1Char(':'));
-    for (int i = 0; i < 3; ++i) {
-        text[i * 3] = QLatin1Char(static_cast<char>('0' + parts[i] / 10));
-        text[i * 3 + 1] = QLatin1Char(static_cast<char>('0' + parts[i] % 10));
-    }
-    return text;
+    return m_locale.toString(QTime(0, 0).addSecs(secondsOfDay), m_timeFormat);
 }
