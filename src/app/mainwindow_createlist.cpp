@@ -41,6 +41,9 @@ void MainWindow::createlisting()
         ProgressWindow progress(this);
         progress.show();
         m_DirChosenDirectory->setPath(highlighted);
+        // The box names the folder being listed, also when it was current already; the report and the saved
+        // file take their folder from it.
+        DirChosenDirectory_Change(m_DirChosenDirectory->path());
 
         TimeSlicer slicer([this] {
             listingChanged();
