@@ -113,6 +113,7 @@ private slots:
         QCOMPARE(child<QTableView>("Grid1")->model()->rowCount(), 27);
         QVERIFY(!m_window->listsaved());
         QVERIFY(m_messages.shown.isEmpty());
+        QCOMPARE(child<QLineEdit>("txtSelection")->text(), m_root + "/work"); // the report names what was listed
     }
 
     // A single click only highlights; Create List lists that folder and makes it current.
