@@ -20,6 +20,7 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
 {
     m_outcome = {};
     const QByteArray nativePath = QFile::encodeName(folderspec);
+    m_fileSystem.startWalk();
     FolderResult top = m_fileSystem.GetFolder(nativePath);
     if (!top.folder) {
         m_outcome.unreadable.push_back({ folderspec, top.error });

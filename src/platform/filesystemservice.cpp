@@ -27,6 +27,16 @@ QByteArray childPath(const QByteArray& parent, const char* name)
     return path;
 }
 
+// The name of child within parent when child is a direct entry of parent, else null.
+const char* entryNameIn(const QByteArray& parent, const QByteArray& child)
+{
+    const bool slashEnded = parent.endsWith('/');
+    const qsizetype prefix = slashEnded ? parent.size() : parent.size() + 1;
+    if (child.size() <= prefix || !child.startsWith(parent) || (!slashEnded && child[parent.size()] != '/'))
+        return nullptr;
+    return child.indexOf('/', prefix) < 0 ? child.constData() + prefix : nullptr;
+}
+
 enum class Kind { File, Folder, Gone };
 
 struct Stat {
@@ -57,9 +67,35 @@ bool precedesByName(const QString& a, const QString& b)
     return folded != 0 ? folded < 0 : a < b;
 }
 
+PosixFileSystemService::~PosixFileSystemService() { startWalk(); }
+
+void PosixFileSystemService::startWalk()
+{
+    for (const auto& [path, fd] : m_openChain)
+        close(fd);
+    m_openChain.clear();
+}
+
+int PosixFileSystemService::openFolder(const QByteArray& nativePath)
+{
+    const char* name = nullptr;
+    while (!m_openChain.empty() && !(name = entryNameIn(m_openChain.back().first, nativePath))) {
+        close(m_openChain.back().second);
+        m_openChain.pop_back();
+    }
+    const int fd = name ? openat(m_openChain.back().second, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW)
+                        : open(nativePath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return fd;
+    const int kept = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (kept >= 0)
+        m_openChain.emplace_back(nativePath, kept);
+    return fd;
+}
+
 FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
 {
-    const int dirFd = open(nativePath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = openFolder(nativePath);
     if (dirFd < 0)
         return { std::nullopt, systemReason(errno) };
     const std::unique_ptr<DIR, DirCloser> dir(fdopendir(dirFd));

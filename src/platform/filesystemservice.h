@@ -39,11 +39,26 @@ class FileSystemService {
 public:
     virtual ~FileSystemService() = default;
     [[nodiscard]] virtual FolderResult GetFolder(const QByteArray& nativePath) = 0;
+    // A new walk begins: nothing remembered from an earlier one may be trusted.
+    virtual void startWalk() { }
 };
 
 class PosixFileSystemService final : public FileSystemService {
 public:
+    PosixFileSystemService() = default;
+    ~PosixFileSystemService() override;
+    PosixFileSystemService(const PosixFileSystemService&) = delete;
+    PosixFileSystemService& operator=(const PosixFileSystemService&) = delete;
+
     FolderResult GetFolder(const QByteArray& nativePath) override;
+    void startWalk() override;
+
+private:
+    int openFolder(const QByteArray& nativePath);
+
+    // The folders last opened, each the parent of the next. A walk opens each subfolder relative to its
+    // parent, which spares the kernel a lookup of the whole path every time.
+    std::vector<std::pair<QByteArray, int>> m_openChain;
 };
 
 [[nodiscard]] bool precedesByName(const QString& a, const QString& b);

@@ -209,6 +209,23 @@ private slots:
         QVERIFY(!result.outcome.unreadable[1].reason.isEmpty());
     }
 
+    // One file-system service serves every Create List of a run; a folder replaced between two walks is read anew.
+    void secondWalkSeesReplacedFolders()
+    {
+        const QString root = m_dir.path();
+        makeDir(root + "/top/a");
+        makeFile(root + "/top/a/old.txt");
+        PosixFileSystemService fs;
+        Walked first;
+        walk(first, root + "/top", fs);
+        QVERIFY(QDir(root + "/top").removeRecursively());
+        makeDir(root + "/top/a");
+        makeFile(root + "/top/a/new.txt");
+        Walked second;
+        walk(second, root + "/top/a", fs);
+        QCOMPARE(names(second.table), QStringList({ "new.txt" }));
+    }
+
 private:
     QTemporaryDir m_dir;
 };

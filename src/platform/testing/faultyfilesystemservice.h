@@ -13,6 +13,7 @@ public:
     std::function<void(const QByteArray&)> beforeGetFolder;
     QList<QByteArray> opened;
 
+    void startWalk() override { real.startWalk(); }
     FolderResult GetFolder(const QByteArray& nativePath) override
     {
         opened.append(nativePath);
