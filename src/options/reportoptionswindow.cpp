@@ -14,12 +14,12 @@ void ReportOptionsWindow::show(QWidget* mainWindow, ReportOptions& options)
         // A closed window is only deleted on the next event-loop turn; forget it now so that an "Options"
         // in between creates a new one instead of showing the dying one.
         QObject::connect(m_dialog, &ReportOptionsDialog::closedByUser, m_dialog, [this] { m_dialog.clear(); });
-        centreOnScreen(m_dialog);
+        // Created first so that centring can count the frame where the platform already knows it.
+        m_dialog->createWinId();
         // Keeps the window above the main window without making it a Qt child.
-        if (mainWindow && mainWindow->windowHandle()) {
-            m_dialog->createWinId();
+        if (mainWindow && mainWindow->windowHandle())
             m_dialog->windowHandle()->setTransientParent(mainWindow->windowHandle());
-        }
+        centreOnScreen(m_dialog);
     }
     m_dialog->show();
     m_dialog->raise();
