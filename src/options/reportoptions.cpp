@@ -72,7 +72,7 @@ bool anyCheckedSlotMatches(const QString& name, const ReportOptions& options)
 
 }
 
-bool checkforprint(const QString& sect1, const QString& sect2, const QString&, const ReportOptions& options)
+bool checkforprint(const QString& sect1, const QString& sect2, const QString& /*sect3*/, const ReportOptions& options)
 {
     const bool folderRow = sect2 == QLatin1String(" ");
     const bool emptyRow = sect2.isEmpty();
