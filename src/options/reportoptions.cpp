@@ -1,5 +1,7 @@
 #include "reportoptions.h"
 
+#include <QStringView>
+
 void ReportOptions::chooseMode(FilterMode mode)
 {
     m_filtermode = mode;
@@ -11,10 +13,17 @@ void ReportOptions::chooseMode(FilterMode mode)
 
 void ReportOptions::setTypeChecked(int i, bool checked)
 {
-    m_slots.at(static_cast<size_t>(i)).typechecked = checked ? 1 : 0;
+    TypeSlot& slot = m_slots.at(static_cast<size_t>(i));
+    if (slot.enabled)
+        slot.typechecked = checked ? 1 : 0;
 }
 
-void ReportOptions::setTypeText(int i, const QString& text) { m_slots.at(static_cast<size_t>(i)).typetext = text; }
+void ReportOptions::setTypeText(int i, const QString& text)
+{
+    TypeSlot& slot = m_slots.at(static_cast<size_t>(i));
+    if (slot.enabled)
+        slot.typetext = text;
+}
 
 void ReportOptions::activatefilter()
 {
@@ -37,9 +46,22 @@ void ReportOptions::resetToDefaults()
 }
 
 namespace {
+
+// Counts characters, not UTF-16 units, so a name ending in a character outside the BMP is never cut in half.
+QStringView lastThreeCharacters(QStringView name)
+{
+    qsizetype start = name.size();
+    for (int taken = 0; taken < 3 && start > 0; ++taken) {
+        --start;
+        if (start > 0 && name[start].isLowSurrogate() && name[start - 1].isHighSurrogate())
+            --start;
+    }
+    return name.sliced(start);
+}
+
 bool anyCheckedSlotMatches(const QString& name, const ReportOptions& options)
 {
-    const QString lastThree = name.right(3);
+    const QStringView lastThree = lastThreeCharacters(name);
     for (int i = 0; i < ReportOptions::slotCount; ++i) {
         const TypeSlot& slot = options.slot(i);
         if (slot.typechecked == 1 && slot.typetext == lastThree)
@@ -47,9 +69,10 @@ bool anyCheckedSlotMatches(const QString& name, const ReportOptions& options)
     }
     return false;
 }
+
 }
 
-bool checkforprint(const QString& sect1, const QString& sect2, const QString&, const ReportOptions& options)
+bool checkforprint(const QString& sect1, const QString& sect2, const QString& /*sect3*/, const ReportOptions& options)
 {
     const bool folderRow = sect2 == QLatin1String(" ");
     const bool emptyRow = sect2.isEmpty();

@@ -29,6 +29,7 @@ public:
 
     // Choosing a mode: Include Types and Exclude Types activate the slots, Include All clears them.
     void chooseMode(FilterMode mode);
+    // A disabled slot cannot be edited, so no type survives Include All into the next filter.
     void setTypeChecked(int i, bool checked);
     void setTypeText(int i, const QString& text);
     void activatefilter();
