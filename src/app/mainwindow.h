@@ -4,6 +4,7 @@
 #include "listingtable.h"
 #include "platformservices.h"
 #include "reportoptions.h"
+#include "reportoptionswindow.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -28,6 +29,7 @@ public:
     ~MainWindow() override;
 
     [[nodiscard]] ReportOptions& reportOptions() { return m_options; }
+    [[nodiscard]] ReportOptionsWindow& reportOptionsWindow() { return m_reportOptionsWindow; }
 
     // ListingSession
     QWidget* window() override { return this; }
@@ -78,6 +80,7 @@ private:
     PlatformServices m_services;
     ListingTable m_listing;
     ReportOptions m_options;
+    ReportOptionsWindow m_reportOptionsWindow;
     bool m_listsaved = true;
     bool m_closing = false;
     bool m_commandRunning = false;

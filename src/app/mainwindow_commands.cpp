@@ -12,10 +12,10 @@ void MainWindow::printlisting() { }
 
 void MainWindow::showPrintPreview() { }
 
-void MainWindow::showOptions() { }
+void MainWindow::showOptions() { m_reportOptionsWindow.show(this, m_options); }
 
 void MainWindow::showHelpTopics() { }
 
 void MainWindow::showAbout() { }
 
-void MainWindow::unloadSecondaryWindows() { }
+void MainWindow::unloadSecondaryWindows() { m_reportOptionsWindow.unload(); }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "reportoptionsdialog.h"
+
 #include <QPointer>
 
 class QWidget;
 class ReportOptions;
-class ReportOptionsDialog;
 
 // Keeps the at most one Report Options window of the run: created on first use, hidden by Done, destroyed by
 // its close box or by unload().

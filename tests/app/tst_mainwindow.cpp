@@ -184,6 +184,18 @@ private slots:
         QVERIFY(!m_window->isVisible());
     }
 
+    // The options window is a top-level window of its own; leaving the program must take it along.
+    void optionsWindowGoesWithTheProgram()
+    {
+        child<QAction>("mnuoptions")->trigger();
+        QWidget* options = findTopLevel("frmreportoptions");
+        QVERIFY(options && options->isVisible());
+        QVERIFY(!m_window->isEnabled());
+        m_window->close();
+        QVERIFY(!findTopLevel("frmreportoptions"));
+        QVERIFY(m_window->isEnabled());
+    }
+
 private:
     template <typename T> T* child(const char* name)
     {
