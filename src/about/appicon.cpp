@@ -1,5 +1,6 @@
 #include "appicon.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -22,6 +23,12 @@ QIcon applicationIcon()
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+void applyDesktopIdentity()
+{
+    QGuiApplication::setDesktopFileName(QStringLiteral("vellumark"));
+    QGuiApplication::setWindowIcon(applicationIcon());
 }
 
 }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHelpContentModel>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpLink>
@@ -116,10 +117,16 @@ void HelpWindow::layoutPages()
     contents->setObjectName(QStringLiteral("treHelpContents"));
     connect(contents, &QHelpContentWidget::linkActivated, m_browser,
         [this](const QUrl& page) { m_browser->setSource(page); });
-    connect(m_browser, &QTextBrowser::sourceChanged, contents, [contents](const QUrl& page) {
-        const QModelIndex index = contents->indexOf(page);
+    const auto selectCurrentPage = [this, contents] {
+        const QModelIndex index = contents->indexOf(m_browser->source());
         if (index.isValid())
             contents->setCurrentIndex(index);
+    };
+    connect(m_browser, &QTextBrowser::sourceChanged, contents, selectCurrentPage);
+    // The engine builds the table of contents in the background; open its top level once it is there.
+    connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents, [contents, selectCurrentPage] {
+        contents->expandToDepth(0);
+        selectCurrentPage();
     });
 
     auto* splitter = new QSplitter(this);
