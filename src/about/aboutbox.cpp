@@ -43,7 +43,6 @@ AboutBox::AboutBox(QWidget* mainWindow)
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);
     setModal(false);
-    setSizeGripEnabled(false);
     setFixedSize(Twips::size(5730, 2820));
     setWindowTitle(tr("About %1").arg(Vellumark::applicationTitle()));
     setWindowIcon(Vellumark::applicationIcon());
