@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+// The About box, frmAbout: the program's icon, title, version and purpose. A window of its own, without an owner,
+// that keeps the main window disabled while it is open; OK and the close box both close it.
+class AboutBox final : public QDialog {
+    Q_OBJECT
+public:
+    explicit AboutBox(QWidget* mainWindow);
+    ~AboutBox() override;
+
+private:
+    void layoutControls();
+
+    QPointer<QWidget> m_mainWindow;
+};
+
+// Help > About Vellumark. The box deletes itself when closed; the pointer is for callers that want to look at it.
+AboutBox* showAbout(QWidget* mainWindow);

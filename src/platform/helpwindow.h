@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QUrl>
+
+class QHelpEngine;
+class QTextBrowser;
+
+// Shows the pages of a compiled help collection: the table of contents on the left, the page on the right.
+// A help file that is missing or cannot be read is explained in the window itself.
+class HelpWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    HelpWindow(const QString& collectionFile, const QString& contentsId);
+
+    void showContentsPage();
+
+    // Why the help cannot be shown; empty when it can.
+    [[nodiscard]] QString problem() const { return m_problem; }
+    [[nodiscard]] QUrl currentPage() const;
+    [[nodiscard]] QString pageText() const;
+
+private:
+    [[nodiscard]] QString openCollection(const QString& collectionFile, const QString& contentsId);
+    void createToolBar();
+    void layoutPages();
+    void showProblem(const QString& collectionFile);
+
+    QHelpEngine* m_engine = nullptr;
+    QTextBrowser* m_browser = nullptr;
+    QUrl m_contentsPage;
+    QString m_problem;
+};
