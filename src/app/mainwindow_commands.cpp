@@ -1,5 +1,8 @@
 #include "mainwindow.h"
 
+#include "aboutbox.h"
+#include "helptopics.h"
+
 // Commands that the listing file, report, options and about subsystems serve.
 
 void MainWindow::savereport() { }
@@ -14,8 +17,8 @@ void MainWindow::showPrintPreview() { }
 
 void MainWindow::showOptions() { m_reportOptionsWindow.show(this, m_options); }
 
-void MainWindow::showHelpTopics() { }
+void MainWindow::showHelpTopics() { ::showHelpTopics(m_services.help, this); }
 
-void MainWindow::showAbout() { }
+void MainWindow::showAbout() { ::showAbout(this); }
 
 void MainWindow::unloadSecondaryWindows() { m_reportOptionsWindow.unload(); }

@@ -1,4 +1,5 @@
 #include "fakefiledialogservice.h"
+#include "fakehelpservice.h"
 #include "fakemessageservice.h"
 #include "fakevolumeservice.h"
 #include "faultyfilesystemservice.h"
@@ -45,7 +46,7 @@ private slots:
         makeFile(m_root + "/other/c.txt");
         QDir::setCurrent(m_root + "/work");
         m_volumes.list = { { "/", "root" }, { m_root + "/other", "Removable" } };
-        m_services = { &m_fileSystem, &m_volumes, &m_messages, &m_dialogs };
+        m_services = { &m_fileSystem, &m_volumes, &m_messages, &m_dialogs, nullptr, &m_help };
         m_window = std::make_unique<MainWindow>(m_services);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -55,6 +56,7 @@ private slots:
         m_window.reset();
         m_messages = {};
         m_dialogs = {};
+        m_help = {};
         m_fileSystem.beforeGetFolder = {};
         m_volumes.notReadyChecks.clear();
         QDir::setCurrent(QDir::tempPath());
@@ -196,6 +198,21 @@ private slots:
         QVERIFY(m_window->isEnabled());
     }
 
+    void helpAndAbout()
+    {
+        child<QAction>("mnuhelptopics")->trigger();
+        child<QAction>("mnuhelptopics")->trigger();
+        QCOMPARE(m_help.contentsShownFor, QList<QWidget*>({ m_window.get(), m_window.get() }));
+        QVERIFY(m_window->isEnabled());
+
+        child<QAction>("mnuabout")->trigger();
+        QWidget* about = findTopLevel("frmAbout");
+        QVERIFY(about && about->isVisible());
+        QVERIFY(!m_window->isEnabled());
+        QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        QTRY_VERIFY(m_window->isEnabled());
+    }
+
 private:
     template <typename T> T* child(const char* name)
     {
@@ -219,6 +236,7 @@ private:
     FakeVolumeService m_volumes;
     FakeMessageService m_messages;
     FakeFileDialogService m_dialogs;
+    FakeHelpService m_help;
     PlatformServices m_services;
     std::unique_ptr<MainWindow> m_window;
 };
