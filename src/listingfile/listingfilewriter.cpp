@@ -1,0 +1,109 @@
+#include "listingfilewriter.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringEncoder>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr QChar quote = u'"';
+
+// A file that another program is running from, or holds a lock on, is in use. Only regular files are probed:
+// opening a pipe or a device for writing could block or have effects of its own.
+bool inUse(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat status { };
+    if (::stat(native.constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    const int fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno == ETXTBSY || errno == EBUSY;
+    struct flock lock { };
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    bool locked = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    if (!locked) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::flock(fd, LOCK_UN);
+        else
+            locked = errno == EWOULDBLOCK;
+    }
+    ::close(fd);
+    return locked;
+}
+
+bool isBusyReason(const QString& reason)
+{
+    return reason == qt_error_string(EBUSY) || reason == qt_error_string(ETXTBSY);
+}
+
+SaveOutcome failure(SaveOutcome::Status status, const QString& reason)
+{
+    return { isBusyReason(reason) ? SaveOutcome::Status::InUse : status, reason };
+}
+
+} // namespace
+
+ListingFileWriter::ListingFileWriter(const QString& selectedPath, int expectedRecords)
+{
+    // A typical row line is well under 96 characters; one reservation spares the regrowing.
+    m_text.reserve(selectedPath.size() + 4 + qsizetype(expectedRecords) * 96);
+    appendField(selectedPath);
+    m_text += QLatin1String("\r\n");
+}
+
+void ListingFileWriter::addRecord(const ListingEntry& entry)
+{
+    appendField(entry.name);
+    m_text += u',';
+    appendField(entry.size);
+    m_text += u',';
+    appendField(entry.datecreated);
+    m_text += QLatin1String("\r\n");
+    ++m_records;
+}
+
+void ListingFileWriter::appendField(const QString& field)
+{
+    m_text += quote;
+    if (field.contains(quote)) {
+        for (const QChar c : field) {
+            if (c == quote)
+                m_text += quote;
+            m_text += c;
+        }
+    } else {
+        m_text += field;
+    }
+    m_text += quote;
+}
+
+QByteArray ListingFileWriter::bytes() const
+{
+    QStringEncoder encoder(QStringConverter::System);
+    return encoder.encode(m_text);
+}
+
+SaveOutcome saveListingFile(const QString& path, const QByteArray& bytes)
+{
+    if (inUse(path))
+        return { SaveOutcome::Status::InUse, qt_error_string(EBUSY) };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failure(SaveOutcome::Status::OpenFailed, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return failure(SaveOutcome::Status::WriteFailed, reason);
+    }
+    if (!file.commit())
+        return failure(SaveOutcome::Status::WriteFailed, file.errorString());
+    return {};
+}
