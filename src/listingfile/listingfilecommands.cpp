@@ -68,7 +68,7 @@ void ListingFileCommands::savereport()
     if (table.listcount() > ListingTable::gridCapacity)
         writeRows(writer, GridId::Grid2, table.rowCount(GridId::Grid2) - 1, filtered, true);
 
-    const bool existed = QFileInfo::exists(path);
+    const bool existed = QFileInfo(path).isFile();
     const SaveOutcome outcome = saveListingFile(path, writer.bytes());
     if (outcome.status != SaveOutcome::Status::Saved) {
         reportSaveFailure(path, existed, outcome);

@@ -41,9 +41,10 @@ public:
         : m_pos(bytes.data())
         , m_end(bytes.data() + bytes.size())
     {
-        static constexpr char utf8Bom[] = "\xEF\xBB\xBF";
-        if (qstrcmp(m_decoder.name(), "UTF-8") == 0 && bytes.startsWith(QByteArrayView(utf8Bom, 3)))
-            m_pos += 3;
+        // An editor may have put a byte-order mark in front; it is no part of the path.
+        const QByteArrayView utf8Bom("\xEF\xBB\xBF", 3);
+        if (bytes.startsWith(utf8Bom) && QString(m_decoder.decode(utf8Bom)) == QChar(0xFEFF))
+            m_pos += utf8Bom.size();
     }
 
     [[nodiscard]] FieldStatus next(QString& field)

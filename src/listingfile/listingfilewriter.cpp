@@ -96,12 +96,19 @@ SaveOutcome saveListingFile(const QString& path, const QByteArray& bytes)
     if (inUse(path))
         return { SaveOutcome::Status::InUse, qt_error_string(EBUSY) };
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered QSaveFile loses a short write that happens while flushing (a full disk, a file
+    // size limit) and commits the cut file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failure(SaveOutcome::Status::OpenFailed, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failure(SaveOutcome::Status::WriteFailed, reason);
+    for (qsizetype written = 0; written < bytes.size();) {
+        // After a short write, the next attempt fails with the system's reason.
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            return failure(SaveOutcome::Status::WriteFailed, reason);
+        }
+        written += n;
     }
     if (!file.commit())
         return failure(SaveOutcome::Status::WriteFailed, file.errorString());
