@@ -16,6 +16,8 @@
 #include <QGuiApplication>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 
 QString crlf() { return QStringLiteral("\r\n"); }
@@ -94,9 +96,12 @@ bool ListingFileCommands::askFilteredSave()
 void ListingFileCommands::writeRows(
     ListingFileWriter& writer, GridId grid, int lastRow, bool filtered, bool skipEmpty) const
 {
+    // Rows past the grid's entries hold nothing and are never written; entries are read in place, not copied.
     const ListingTable& table = m_session.listing();
-    for (int r = 1; r <= lastRow; ++r) {
-        const ListingEntry entry = table.row(grid, r);
+    const int firstIndex = grid == GridId::Grid1 ? 0 : ListingTable::gridCapacity;
+    const int rows = std::min(lastRow, table.entryRows(grid));
+    for (int r = 1; r <= rows; ++r) {
+        const ListingEntry& entry = table.entries()[static_cast<size_t>(firstIndex + r - 1)];
         if (skipEmpty && entry.name.isEmpty() && entry.size.isEmpty() && entry.datecreated.isEmpty())
             continue;
         if (filtered && !checkforprint(entry.name, entry.size, entry.datecreated, m_options))

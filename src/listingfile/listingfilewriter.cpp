@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStringEncoder>
+#include <algorithm>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -53,42 +54,58 @@ SaveOutcome failure(SaveOutcome::Status status, const QString& reason)
 
 ListingFileWriter::ListingFileWriter(const QString& selectedPath, int expectedRecords)
 {
-    // A typical row line is well under 96 characters; one reservation spares the regrowing.
-    m_text.reserve(selectedPath.size() + 4 + qsizetype(expectedRecords) * 96);
-    appendField(selectedPath);
-    m_text += QLatin1String("\r\n");
+    // A typical row line is well under 80 characters; one reservation spares the regrowing.
+    makeRoom(2 * selectedPath.size() + 4 + qsizetype(expectedRecords) * 80);
+    QChar* out = writeField(m_buffer + m_used, selectedPath);
+    *out++ = u'\r';
+    *out++ = u'\n';
+    m_used = out - m_buffer;
 }
 
 void ListingFileWriter::addRecord(const ListingEntry& entry)
 {
-    appendField(entry.name);
-    m_text += u',';
-    appendField(entry.size);
-    m_text += u',';
-    appendField(entry.datecreated);
-    m_text += QLatin1String("\r\n");
+    // Room for every character doubled, six quotes, two commas and the line end.
+    makeRoom(2 * (entry.name.size() + entry.size.size() + entry.datecreated.size()) + 10);
+    QChar* out = writeField(m_buffer + m_used, entry.name);
+    *out++ = u',';
+    out = writeField(out, entry.size);
+    *out++ = u',';
+    out = writeField(out, entry.datecreated);
+    *out++ = u'\r';
+    *out++ = u'\n';
+    m_used = out - m_buffer;
     ++m_records;
 }
 
-void ListingFileWriter::appendField(const QString& field)
+QChar* ListingFileWriter::writeField(QChar* out, const QString& field)
 {
-    m_text += quote;
+    *out++ = quote;
     if (field.contains(quote)) {
         for (const QChar c : field) {
             if (c == quote)
-                m_text += quote;
-            m_text += c;
+                *out++ = quote;
+            *out++ = c;
         }
     } else {
-        m_text += field;
+        std::copy(field.cbegin(), field.cend(), out);
+        out += field.size();
     }
-    m_text += quote;
+    *out++ = quote;
+    return out;
+}
+
+void ListingFileWriter::makeRoom(qsizetype characters)
+{
+    if (m_used + characters <= m_text.size())
+        return;
+    m_text.resize(std::max(m_used + characters, 2 * m_text.size()));
+    m_buffer = m_text.data();
 }
 
 QByteArray ListingFileWriter::bytes() const
 {
     QStringEncoder encoder(QStringConverter::System);
-    return encoder.encode(m_text);
+    return encoder.encode(QStringView(m_buffer, m_used));
 }
 
 SaveOutcome saveListingFile(const QString& path, const QByteArray& bytes)

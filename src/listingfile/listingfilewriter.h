@@ -18,9 +18,13 @@ public:
     [[nodiscard]] QByteArray bytes() const;
 
 private:
-    void appendField(const QString& field);
+    void makeRoom(qsizetype characters);
+    [[nodiscard]] static QChar* writeField(QChar* out, const QString& field);
 
-    QString m_text;
+    // Written through a raw cursor: tens of thousands of small appends are the whole cost of a save.
+    QString m_text; // sized ahead; the first m_used characters hold the file so far
+    QChar* m_buffer = nullptr;
+    qsizetype m_used = 0;
     int m_records = 0;
 };
 
