@@ -232,21 +232,9 @@ FileReadResult readListingFile(const QString& path)
     }
     result.opened = true;
 
-    QByteArray bytes;
-    bytes.reserve(std::max<qint64>(file.size(), 0) + 1);
-    constexpr qint64 chunk = qint64(1) << 20;
-    QString readError;
-    for (;;) {
-        const qsizetype filled = bytes.size();
-        bytes.resize(filled + chunk);
-        const qint64 got = file.read(bytes.data() + filled, chunk);
-        bytes.resize(filled + std::max<qint64>(got, 0));
-        if (got < 0)
-            readError = file.errorString();
-        if (got <= 0)
-            break;
-    }
-
+    // One read of the whole file; a read that fails partway keeps the bytes that came before.
+    const QByteArray bytes = file.readAll();
+    const QString readError = file.error() == QFileDevice::NoError ? QString() : file.errorString();
     result.content = ListingFileReader::parse(bytes);
     if (!readError.isEmpty() && !result.content.limitReached) {
         const int line = static_cast<int>(bytes.count('\n')) + 1;

@@ -128,6 +128,7 @@ void TestListingFileCommands::savedFileMatchesStoredFile()
 {
     fillListing();
     const QString path = m_dir->filePath("small.txt");
+    writeFile(path, QByteArray(5000, 'x')); // replaced whole, not overwritten in part
     m_session->fileDialogs.saveAnswers << path;
     m_commands->savereport();
     QCOMPARE(readAll(path), readAll(VELLUMARK_TEST_DATA "/small.txt"));
@@ -297,6 +298,7 @@ void TestListingFileCommands::failedSave_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("a folder of that name") << "folder";
+    QTest::newRow("parent is a regular file") << "parent";
     QTest::newRow("full disk through a size limit") << "full";
     QTest::newRow("file in use") << "locked";
 }
@@ -306,11 +308,10 @@ void TestListingFileCommands::failedSave()
     QFETCH(QString, how);
     fillListing();
     const QByteArray old = "\"old\"\r\n";
-    const QString path = m_dir->filePath(how == "folder" ? "folder" : "old.txt");
-    if (how == "folder")
-        QVERIFY(QDir(m_dir->path()).mkdir("folder"));
-    else
-        writeFile(path, old);
+    const bool noOldFile = how == "folder" || how == "parent";
+    const QString path = m_dir->filePath(how == "folder" ? "folder" : how == "parent" ? "old.txt/list.txt" : "old.txt");
+    QVERIFY(QDir(m_dir->path()).mkdir("folder"));
+    writeFile(m_dir->filePath("old.txt"), old);
     m_session->fileDialogs.saveAnswers << path;
 
     rlimit saved {};
@@ -338,13 +339,12 @@ void TestListingFileCommands::failedSave()
                 QMessageBox::Ok }));
     } else {
         QVERIFY2(shown.text.startsWith("Cannot save the listing to " + path + "\r\n"), qPrintable(shown.text));
-        const QString remains = how == "folder" ? "No file has been written" : "The existing file has not been changed";
+        const QString remains = noOldFile ? "No file has been written" : "The existing file has not been changed";
         QVERIFY2(shown.text.endsWith("\r\n" + remains), qPrintable(shown.text));
         QVERIFY2(shown.text.count("\r\n") == 2 && !shown.text.contains("\r\n\r\n"), "the system's reason is given");
     }
-    if (how != "folder")
-        QCOMPARE(readAll(path), old);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), how == "folder" ? 0 : 1);
+    QCOMPARE(readAll(m_dir->filePath("old.txt")), old);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList { "old.txt" });
 }
 
 void TestListingFileCommands::faultyFile_data()

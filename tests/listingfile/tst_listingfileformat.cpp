@@ -7,12 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
 using Records = std::vector<ListingEntry>;
 Q_DECLARE_METATYPE(ReadFault::Kind)
 
@@ -32,13 +26,6 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 } // namespace
 
 class TestListingFileFormat : public QObject {
@@ -50,11 +37,7 @@ private slots:
     void recordLimit_data();
     void recordLimit();
     void writerEscapesAndReaderTakesBack();
-    void saveReplacesWholeFile();
-    void failedSaveKeepsOldFile_data();
-    void failedSaveKeepsOldFile();
-    void fileInUse_data();
-    void fileInUse();
+    void runningProgramIsInUse();
     void readErrorsAndMissingFiles();
 };
 
@@ -171,83 +154,20 @@ void TestListingFileFormat::writerEscapesAndReaderTakesBack()
     QCOMPARE(back.fault, ReadFault {});
 }
 
-void TestListingFileFormat::saveReplacesWholeFile()
+// Another holder's lock is covered by the command tests; a running program needs a real process.
+void TestListingFileFormat::runningProgramIsInUse()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("list.txt");
-    writeFile(path, QByteArray(5000, 'x'));
-    QCOMPARE(saveListingFile(path, "\"p\"\r\n"), SaveOutcome {});
-    QCOMPARE(readAll(path), QByteArray("\"p\"\r\n"));
-}
-
-void TestListingFileFormat::failedSaveKeepsOldFile_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<bool>("sizeLimited");
-    QTest::newRow("a folder of that name") << "folder" << false;
-    QTest::newRow("parent is a regular file") << "old.txt/list.txt" << false;
-    QTest::newRow("full disk through a size limit") << "old.txt" << true;
-}
-
-void TestListingFileFormat::failedSaveKeepsOldFile()
-{
-    QFETCH(QString, target);
-    QFETCH(bool, sizeLimited);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("folder"));
-    const QByteArray old = "\"old\"\r\n";
-    writeFile(dir.filePath("old.txt"), old);
-
-    rlimit saved {};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    if (sizeLimited) {
-        rlimit small = saved;
-        small.rlim_cur = 1024;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    }
-    const SaveOutcome outcome = saveListingFile(dir.filePath(target), QByteArray(4096, 'y'));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-
-    QVERIFY(outcome.status == SaveOutcome::Status::OpenFailed || outcome.status == SaveOutcome::Status::WriteFailed);
-    QVERIFY2(!outcome.reason.isEmpty(), "a failure names its reason");
-    QCOMPARE(readAll(dir.filePath("old.txt")), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "old.txt" });
-}
-
-void TestListingFileFormat::fileInUse_data()
-{
-    QTest::addColumn<bool>("runningProgram");
-    QTest::newRow("locked by another holder") << false;
-    QTest::newRow("a program running from it") << true;
-}
-
-void TestListingFileFormat::fileInUse()
-{
-    QFETCH(bool, runningProgram);
     QTemporaryDir dir;
     const QString path = dir.filePath("busy");
-    int lockFd = -1;
+    QVERIFY(QFile::copy(QStandardPaths::findExecutable("sleep"), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcess program;
-    if (runningProgram) {
-        QVERIFY(QFile::copy(QStandardPaths::findExecutable("sleep"), path));
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        program.start(path, { "30" });
-        QVERIFY(program.waitForStarted());
-    } else {
-        writeFile(path, "\"old\"\r\n");
-        lockFd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-        QCOMPARE(::flock(lockFd, LOCK_SH | LOCK_NB), 0);
-    }
+    program.start(path, { "30" });
+    QVERIFY(program.waitForStarted());
     const QByteArray before = readAll(path);
     const SaveOutcome outcome = saveListingFile(path, "\"p\"\r\n");
-    if (runningProgram) {
-        program.kill();
-        program.waitForFinished();
-    } else {
-        ::close(lockFd);
-    }
+    program.kill();
+    program.waitForFinished();
     QCOMPARE(outcome.status, SaveOutcome::Status::InUse);
     QCOMPARE(readAll(path), before);
 }
