@@ -1,0 +1,52 @@
+#include "listingfilereader.h"
+#include "listingfilewriter.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void check(bool holds, const char* what)
+{
+    if (!holds) {
+        std::fprintf(stderr, "listing file reader: %s\n", what);
+        std::abort();
+    }
+}
+
+// A small record limit taken from the input reaches the limit path without megabyte inputs.
+int smallLimit(const uint8_t* data, size_t size) { return size == 0 ? 0 : data[0] % 8; }
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const ListingFileContent content = ListingFileReader::parse(bytes);
+    const auto placed = static_cast<int>(content.records.size());
+    check(placed <= ListingTable::listLimit, "more entries than the listing holds");
+    check(!content.limitReached || placed == ListingTable::listLimit, "limit flag without a full listing");
+    check(content.hasSelectedPath || placed == 0, "records without a selected path");
+    for (const ListingEntry& record : content.records)
+        check(!record.name.isEmpty() || !record.size.isEmpty() || !record.datecreated.isEmpty(), "empty record placed");
+
+    const int limit = smallLimit(data, size);
+    const ListingFileContent limited = ListingFileReader::parse(bytes, limit);
+    const int expected = std::min(placed, limit);
+    check(static_cast<int>(limited.records.size()) == expected, "a lower limit is not a prefix");
+    check(std::equal(limited.records.begin(), limited.records.end(), content.records.begin()), "prefix differs");
+    check(limited.limitReached == (placed > limit), "limit flag wrong under a lower limit");
+
+    // What the reader takes, the writer gives back whole, and the reader takes again unchanged.
+    if (content.hasSelectedPath) {
+        ListingFileWriter writer(content.selectedPath);
+        for (const ListingEntry& record : content.records)
+            writer.addRecord(record);
+        const ListingFileContent again = ListingFileReader::parse(writer.bytes());
+        check(again.selectedPath == content.selectedPath, "path changed by a round trip");
+        check(again.records == content.records, "records changed by a round trip");
+        check(again.fault == ReadFault {} && !again.limitReached, "written file does not read back whole");
+    }
+    return 0;
+}

@@ -1,0 +1,221 @@
+#include "listingfilecommands.h"
+
+#include "filedialogservice.h"
+#include "listingfilereader.h"
+#include "listingfilewriter.h"
+#include "listingsession.h"
+#include "messageservice.h"
+#include "platformservices.h"
+#include "reportoptions.h"
+#include "timeslicer.h"
+#include "waitcursor.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace {
+
+QString crlf() { return QStringLiteral("\r\n"); }
+
+// The hourglass belongs to the main window; a box or dialog the user must answer shows the arrow.
+class ArrowWhileAsking {
+public:
+    ArrowWhileAsking() { QGuiApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~ArrowWhileAsking() { QGuiApplication::restoreOverrideCursor(); }
+    ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+    ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+};
+
+} // namespace
+
+ListingFileCommands::ListingFileCommands(ListingSession& session, const ReportOptions& options)
+    : m_session(session)
+    , m_options(options)
+{
+}
+
+void ListingFileCommands::savereport()
+{
+    const CommandScope scope(m_session);
+    if (!scope.acquired())
+        return;
+    const WaitCursor wait;
+    QCoreApplication::processEvents();
+
+    if (listingIsEmpty()) {
+        tell({ QMessageBox::Warning, {}, tr("Cannot save report, List is empty"), QMessageBox::Ok });
+        return;
+    }
+    const bool filtered = m_options.filteractive() && askFilteredSave();
+
+    QString path;
+    {
+        const ArrowWhileAsking arrow;
+        path = m_session.services().fileDialogs->getSaveFileName(m_session.window(), FileDialogService::textFilter());
+    }
+    if (path.isEmpty()) {
+        if (m_session.closing())
+            m_session.endProgram();
+        return;
+    }
+
+    const ListingTable& table = m_session.listing();
+    ListingFileWriter writer(m_session.selectedPath(), table.listcount());
+    writeRows(writer, GridId::Grid1, table.entryRows(GridId::Grid1), filtered, false);
+    if (table.listcount() > ListingTable::gridCapacity)
+        writeRows(writer, GridId::Grid2, table.rowCount(GridId::Grid2) - 1, filtered, true);
+
+    const bool existed = QFileInfo(path).isFile();
+    const SaveOutcome outcome = saveListingFile(path, writer.bytes());
+    if (outcome.status != SaveOutcome::Status::Saved) {
+        reportSaveFailure(path, existed, outcome);
+        return;
+    }
+    m_session.setListsaved(true);
+}
+
+bool ListingFileCommands::listingIsEmpty() const
+{
+    const ListingEntry first = m_session.listing().row(GridId::Grid1, 1);
+    return first.name.isEmpty() && first.size.isEmpty() && first.datecreated.isEmpty();
+}
+
+bool ListingFileCommands::askFilteredSave()
+{
+    const Message question { QMessageBox::NoIcon, tr("Save Only Filtered List?"),
+        tr("Report Options Have been chosen") + crlf() + tr("Do you want to save only the filtered list?"),
+        QMessageBox::Yes | QMessageBox::No };
+    return tell(question) == QMessageBox::Yes;
+}
+
+void ListingFileCommands::writeRows(
+    ListingFileWriter& writer, GridId grid, int lastRow, bool filtered, bool skipEmpty) const
+{
+    // Rows past the grid's entries hold nothing and are never written; entries are read in place, not copied.
+    const ListingTable& table = m_session.listing();
+    const int firstIndex = grid == GridId::Grid1 ? 0 : ListingTable::gridCapacity;
+    const int rows = std::min(lastRow, table.entryRows(grid));
+    for (int r = 1; r <= rows; ++r) {
+        const ListingEntry& entry = table.entries()[static_cast<size_t>(firstIndex + r - 1)];
+        if (skipEmpty && entry.name.isEmpty() && entry.size.isEmpty() && entry.datecreated.isEmpty())
+            continue;
+        if (filtered && !checkforprint(entry.name, entry.size, entry.datecreated, m_options))
+            continue;
+        writer.addRecord(entry);
+    }
+}
+
+void ListingFileCommands::reportSaveFailure(const QString& path, bool existed, const SaveOutcome& outcome)
+{
+    const QString openTitle = tr("Error Opening File For Save");
+    if (outcome.status == SaveOutcome::Status::InUse) {
+        tell({ QMessageBox::NoIcon, openTitle, tr("File In Use By This or another program"), QMessageBox::Ok });
+    } else {
+        const QString title
+            = outcome.status == SaveOutcome::Status::OpenFailed ? openTitle : tr("Error Writing File For Save");
+        const QString remains = existed ? tr("The existing file has not been changed") : tr("No file has been written");
+        const QString text = tr("Cannot save the listing to %1").arg(QDir::toNativeSeparators(path)) + crlf()
+            + outcome.reason + crlf() + remains;
+        tell({ QMessageBox::NoIcon, title, text, QMessageBox::Ok });
+    }
+    if (QWidget* window = m_session.window())
+        window->activateWindow();
+}
+
+void ListingFileCommands::openreport()
+{
+    const CommandScope scope(m_session);
+    if (!scope.acquired())
+        return;
+    const WaitCursor wait;
+
+    QString path;
+    {
+        const ArrowWhileAsking arrow;
+        path = m_session.services().fileDialogs->getOpenFileName(m_session.window(), FileDialogService::textFilter());
+    }
+    if (path.isEmpty())
+        return;
+
+    const FileReadResult read = readListingFile(path);
+    if (!read.opened) {
+        const QString text = tr("Cannot open %1").arg(QDir::toNativeSeparators(path)) + crlf() + read.error;
+        tell({ QMessageBox::NoIcon, tr("Error Opening File"), text, QMessageBox::Ok });
+        return;
+    }
+    placeRecords(read);
+    m_session.setListsaved(true);
+    reportReadOutcome(path, read);
+}
+
+// Replaces the listing, turning the event loop on a time slice so the window repaints during a long load.
+void ListingFileCommands::placeRecords(const FileReadResult& read)
+{
+    ListingTable& table = m_session.listing();
+    table.empty();
+    if (read.content.hasSelectedPath)
+        m_session.setSelectedPath(read.content.selectedPath);
+    TimeSlicer slicer([this] {
+        m_session.listingChanged();
+        QCoreApplication::processEvents();
+    });
+    for (const ListingEntry& record : read.content.records) {
+        table.updatetable(record.name, record.size, record.datecreated);
+        slicer.maybeTurn();
+    }
+    m_session.listingChanged();
+}
+
+void ListingFileCommands::reportReadOutcome(const QString& path, const FileReadResult& read)
+{
+    const ListingFileContent& content = read.content;
+    if (content.limitReached) {
+        tell({ QMessageBox::Critical, {},
+            tr("Maximum List size of 32000 reached") + crlf() + tr("List stopped at 32000 records"), QMessageBox::Ok });
+        return;
+    }
+    const QString title = tr("Error Reading Listing File");
+    const QString file = QDir::toNativeSeparators(path);
+    QString what;
+    switch (content.fault.kind) {
+    case ReadFault::Kind::None:
+        return;
+    case ReadFault::Kind::NoListing:
+        tell({ QMessageBox::NoIcon, title, tr("%1 holds no listing").arg(file), QMessageBox::Ok });
+        return;
+    case ReadFault::Kind::EndsInRecord:
+        what = tr("The file ends inside a record");
+        break;
+    case ReadFault::Kind::MalformedField:
+        what = tr("A field is malformed");
+        break;
+    case ReadFault::Kind::ReadError:
+        what = content.fault.reason;
+        break;
+    }
+    const QString text = tr("Error reading %1 at line %2").arg(file).arg(content.fault.line) + crlf() + what + crlf()
+        + tr("The records before that line have been kept");
+    tell({ QMessageBox::NoIcon, title, text, QMessageBox::Ok });
+}
+
+void ListingFileCommands::checkforsave()
+{
+    const Message question { QMessageBox::NoIcon, tr("Save Current Listing?"),
+        tr("   Current listing is not saved   ") + crlf() + tr("   Do you want to save now ?   "),
+        QMessageBox::Yes | QMessageBox::No };
+    if (tell(question) == QMessageBox::Yes)
+        savereport();
+    // On No there is nothing to unload here: the main window ends the program when its close handling returns.
+    m_session.setListsaved(true);
+}
+
+QMessageBox::StandardButton ListingFileCommands::tell(const Message& message)
+{
+    const ArrowWhileAsking arrow;
+    return m_session.services().messages->show(m_session.window(), message);
+}

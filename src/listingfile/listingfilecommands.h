@@ -1,0 +1,44 @@
+#pragma once
+
+#include "listingtable.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+class ListingFileWriter;
+class ListingSession;
+class ReportOptions;
+struct FileReadResult;
+struct Message;
+struct SaveOutcome;
+
+// Save Current Listing, Open Existing Listing and the question that guards an unsaved listing at exit.
+// One instance serves the main window for the whole run.
+class ListingFileCommands {
+    Q_DECLARE_TR_FUNCTIONS(ListingFileCommands)
+
+public:
+    ListingFileCommands(ListingSession& session, const ReportOptions& options);
+
+    // Writes the listing (only the rows the filter passes, if the user wants that) to a file the user names.
+    // While the window closes, cancelling the file dialog ends the program.
+    void savereport();
+    // Replaces the listing with the records of a file the user names; a cancelled dialog or an unreadable
+    // file leaves the listing as it was.
+    void openreport();
+    // Asks whether to save the unsaved listing, and saves it on Yes. The listing counts as saved afterwards,
+    // whatever the answer. Called by the main window's close handling with closing() true.
+    void checkforsave();
+
+private:
+    [[nodiscard]] bool listingIsEmpty() const;
+    [[nodiscard]] bool askFilteredSave();
+    void writeRows(ListingFileWriter& writer, GridId grid, int lastRow, bool filtered, bool skipEmpty) const;
+    void reportSaveFailure(const QString& path, bool existed, const SaveOutcome& outcome);
+    void placeRecords(const FileReadResult& read);
+    void reportReadOutcome(const QString& path, const FileReadResult& read);
+    QMessageBox::StandardButton tell(const Message& message);
+
+    ListingSession& m_session;
+    const ReportOptions& m_options;
+};

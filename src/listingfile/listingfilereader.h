@@ -1,0 +1,53 @@
+#pragma once
+
+#include "listingtable.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <vector>
+
+// Where and why reading a listing file stopped before its end.
+struct ReadFault {
+    enum class Kind {
+        None,
+        NoListing, // not even the first field: an empty file
+        EndsInRecord, // the file ends after one or two fields of a record, or inside a quoted field
+        MalformedField, // text after a closing quote, or a quote inside an unquoted field
+        ReadError, // the system failed to read the file
+    };
+    Kind kind = Kind::None;
+    int line = 0; // from 1; the line where the faulty record or field starts
+    QString reason; // the system's reason, for a read error
+
+    bool operator==(const ReadFault&) const = default;
+};
+
+// What a listing file holds, as far as it could be read.
+struct ListingFileContent {
+    QString selectedPath;
+    bool hasSelectedPath = false; // the first field was read whole
+    std::vector<ListingEntry> records; // never more than the listing limit
+    bool limitReached = false; // the file holds more records than the listing can take
+    ReadFault fault;
+
+    bool operator==(const ListingFileContent&) const = default;
+};
+
+// Reads the listing file format as a stream of fields: a field ends at a comma or a line end, a quoted field
+// keeps its commas and line breaks and takes two double quotes as one. The first field is the selected path,
+// then every three fields make a record. A record of three empty fields takes no place; a line that holds
+// nothing at all holds no field.
+class ListingFileReader {
+public:
+    [[nodiscard]] static ListingFileContent parse(QByteArrayView bytes, int recordLimit = ListingTable::listLimit);
+};
+
+struct FileReadResult {
+    bool opened = false;
+    QString error; // the system's reason when the file could not be opened
+    ListingFileContent content;
+};
+
+// Reads the whole file at once, then parses it in memory. A read that fails partway keeps what came before.
+[[nodiscard]] FileReadResult readListingFile(const QString& path);

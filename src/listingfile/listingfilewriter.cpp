@@ -1,0 +1,133 @@
+#include "listingfilewriter.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringEncoder>
+#include <algorithm>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr QChar quote = u'"';
+
+// A file that another program is running from, or holds a lock on, is in use. Only regular files are probed:
+// opening a pipe or a device for writing could block or have effects of its own.
+bool inUse(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat status { };
+    if (::stat(native.constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    const int fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno == ETXTBSY || errno == EBUSY;
+    struct flock lock { };
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    bool locked = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    if (!locked) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::flock(fd, LOCK_UN);
+        else
+            locked = errno == EWOULDBLOCK;
+    }
+    ::close(fd);
+    return locked;
+}
+
+bool isBusyReason(const QString& reason)
+{
+    return reason == qt_error_string(EBUSY) || reason == qt_error_string(ETXTBSY);
+}
+
+SaveOutcome failure(SaveOutcome::Status status, const QString& reason)
+{
+    return { isBusyReason(reason) ? SaveOutcome::Status::InUse : status, reason };
+}
+
+} // namespace
+
+ListingFileWriter::ListingFileWriter(const QString& selectedPath, int expectedRecords)
+{
+    // A typical row line is well under 80 characters; one reservation spares the regrowing.
+    makeRoom(2 * selectedPath.size() + 4 + qsizetype(expectedRecords) * 80);
+    QChar* out = writeField(m_buffer + m_used, selectedPath);
+    *out++ = u'\r';
+    *out++ = u'\n';
+    m_used = out - m_buffer;
+}
+
+void ListingFileWriter::addRecord(const ListingEntry& entry)
+{
+    // Room for every character doubled, six quotes, two commas and the line end.
+    makeRoom(2 * (entry.name.size() + entry.size.size() + entry.datecreated.size()) + 10);
+    QChar* out = writeField(m_buffer + m_used, entry.name);
+    *out++ = u',';
+    out = writeField(out, entry.size);
+    *out++ = u',';
+    out = writeField(out, entry.datecreated);
+    *out++ = u'\r';
+    *out++ = u'\n';
+    m_used = out - m_buffer;
+    ++m_records;
+}
+
+QChar* ListingFileWriter::writeField(QChar* out, const QString& field)
+{
+    *out++ = quote;
+    if (field.contains(quote)) {
+        for (const QChar c : field) {
+            if (c == quote)
+                *out++ = quote;
+            *out++ = c;
+        }
+    } else {
+        std::copy(field.cbegin(), field.cend(), out);
+        out += field.size();
+    }
+    *out++ = quote;
+    return out;
+}
+
+void ListingFileWriter::makeRoom(qsizetype characters)
+{
+    if (m_used + characters <= m_text.size())
+        return;
+    m_text.resize(std::max(m_used + characters, 2 * m_text.size()));
+    m_buffer = m_text.data();
+}
+
+QByteArray ListingFileWriter::bytes() const
+{
+    QStringEncoder encoder(QStringConverter::System);
+    return encoder.encode(QStringView(m_buffer, m_used));
+}
+
+SaveOutcome saveListingFile(const QString& path, const QByteArray& bytes)
+{
+    if (inUse(path))
+        return { SaveOutcome::Status::InUse, qt_error_string(EBUSY) };
+    QSaveFile file(path);
+    // Unbuffered: a buffered QSaveFile loses a short write that happens while flushing (a full disk, a file
+    // size limit) and commits the cut file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failure(SaveOutcome::Status::OpenFailed, file.errorString());
+    for (qsizetype written = 0; written < bytes.size();) {
+        // After a short write, the next attempt fails with the system's reason.
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            return failure(SaveOutcome::Status::WriteFailed, reason);
+        }
+        written += n;
+    }
+    if (!file.commit())
+        return failure(SaveOutcome::Status::WriteFailed, file.errorString());
+    return {};
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "listingtable.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Builds a listing file in memory: line 1 the selected path, then one line per record, every field between
+// double quotes, fields separated by commas, every line ended by CR LF. A double quote inside a field is
+// written twice; a line break inside a field stays inside its quotes.
+class ListingFileWriter {
+public:
+    explicit ListingFileWriter(const QString& selectedPath, int expectedRecords = 0);
+
+    void addRecord(const ListingEntry& entry);
+    [[nodiscard]] int recordCount() const { return m_records; }
+    // The file's bytes in the system's 8-bit encoding.
+    [[nodiscard]] QByteArray bytes() const;
+
+private:
+    void makeRoom(qsizetype characters);
+    [[nodiscard]] static QChar* writeField(QChar* out, const QString& field);
+
+    // Written through a raw cursor: tens of thousands of small appends are the whole cost of a save.
+    QString m_text; // sized ahead; the first m_used characters hold the file so far
+    QChar* m_buffer = nullptr;
+    qsizetype m_used = 0;
+    int m_records = 0;
+};
+
+struct SaveOutcome {
+    enum class Status {
+        Saved,
+        InUse, // busy, or locked by another program
+        OpenFailed, // the file could not be created
+        WriteFailed,
+    };
+    Status status = Status::Saved;
+    QString reason; // the system's reason for a failure
+
+    bool operator==(const SaveOutcome&) const = default;
+};
+
+// Writes the bytes through a temporary file that replaces the target only once it is complete, so a failed
+// save leaves an existing file as it was.
+[[nodiscard]] SaveOutcome saveListingFile(const QString& path, const QByteArray& bytes);

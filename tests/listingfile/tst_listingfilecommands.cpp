@@ -1,0 +1,436 @@
+#include "fakelistingsession.h"
+#include "listingfilecommands.h"
+#include "listingfilereader.h"
+#include "reportoptions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+Q_DECLARE_METATYPE(FilterMode)
+Q_DECLARE_METATYPE(QMessageBox::StandardButton)
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A listing file as Save writes it, with the awkward names a Linux tree can hold.
+QByteArray listingFile(int rows)
+{
+    static const QByteArray names[] = { "plain.txt", "a, b, c.doc", "say \"\"hi\"\".txt", "two\r\nlines\n.mp3",
+        "cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65.htm", "/top/sub, \"\"q\"\"" };
+    QByteArray bytes = "\"/top, \"\"dir\"\"\"\r\n";
+    for (int i = 0; i < rows; ++i) {
+        const bool folder = i % 6 == 5;
+        bytes += '"' + names[i % 6] + QByteArray::number(i) + "\",\"" + (folder ? " " : QByteArray::number(i * 7))
+            + "\",\"" + (folder ? QByteArray::number(i % 5).replace('0', ' ') : "1/2/2024 3:04:05") + "\"\r\n";
+    }
+    return bytes;
+}
+
+QStringList savedNames(const QString& path)
+{
+    QStringList names;
+    for (const ListingEntry& record : ListingFileReader::parse(readAll(path)).records)
+        names << record.name;
+    return names;
+}
+
+} // namespace
+
+class TestListingFileCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void savedFileMatchesStoredFile();
+    void openThenSaveIsByteIdentical_data();
+    void openThenSaveIsByteIdentical();
+    void filteredSave_data();
+    void filteredSave();
+    void emptyListingRefusedFirst();
+    void noCommandWhileAnotherRuns();
+    void closing_data();
+    void closing();
+    void failedSave_data();
+    void failedSave();
+    void faultyFile_data();
+    void faultyFile();
+    void unopenableOrCancelledOpenKeepsListing_data();
+    void unopenableOrCancelledOpenKeepsListing();
+    void openStopsAtListingLimit();
+
+private:
+    void fillListing();
+    // What the main window's close handling does.
+    void closeMainWindow()
+    {
+        if (!m_session->listsaved()) {
+            m_session->isClosing = true;
+            m_commands->checkforsave();
+        }
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeListingSession> m_session;
+    std::unique_ptr<ReportOptions> m_options;
+    std::unique_ptr<ListingFileCommands> m_commands;
+};
+
+void TestListingFileCommands::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_session = std::make_unique<FakeListingSession>();
+    m_options = std::make_unique<ReportOptions>();
+    m_commands = std::make_unique<ListingFileCommands>(*m_session, *m_options);
+}
+
+void TestListingFileCommands::cleanup()
+{
+    m_commands.reset();
+    m_options.reset();
+    m_session.reset();
+    m_dir.reset();
+}
+
+void TestListingFileCommands::fillListing()
+{
+    m_session->selection = "/home/user/docs, 2024";
+    ListingTable& table = m_session->table;
+    table.updatetable("readme.txt", "120", "3/4/2024 10:15:00");
+    table.updatetable("/home/user/docs, 2024/notes, old", " ", " ");
+    table.updatetable("crème brûlée.doc", "0", "3/4/2024 10:16:00");
+    table.updatetable("/home/user/docs, 2024/notes, old/deep", " ", "1");
+    table.updatetable("say \"hi\".txt", "7", "");
+    m_session->saved = false;
+}
+
+void TestListingFileCommands::savedFileMatchesStoredFile()
+{
+    fillListing();
+    const QString path = m_dir->filePath("small.txt");
+    writeFile(path, QByteArray(5000, 'x')); // replaced whole, not overwritten in part
+    m_session->fileDialogs.saveAnswers << path;
+    m_commands->savereport();
+    QCOMPARE(readAll(path), readAll(VELLUMARK_TEST_DATA "/small.txt"));
+    QCOMPARE(m_session->fileDialogs.filtersAsked, QStringList { FileDialogService::textFilter() });
+    QVERIFY(m_session->saved);
+    QVERIFY(m_session->messages.shown.isEmpty());
+}
+
+void TestListingFileCommands::openThenSaveIsByteIdentical_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::newRow("awkward names") << 12;
+    QTest::newRow("16000 rows") << 16000;
+    QTest::newRow("16001 rows") << 16001;
+}
+
+void TestListingFileCommands::openThenSaveIsByteIdentical()
+{
+    QFETCH(int, rows);
+    const QByteArray original = listingFile(rows);
+    writeFile(m_dir->filePath("in.txt"), original);
+    m_session->fileDialogs.openAnswers << m_dir->filePath("in.txt");
+    m_session->fileDialogs.saveAnswers << m_dir->filePath("out.txt");
+    m_session->saved = false;
+
+    m_commands->openreport();
+    QVERIFY(m_session->saved);
+    QCOMPARE(m_session->selection, QString("/top, \"dir\""));
+    QCOMPARE(m_session->table.listcount(), rows);
+    QCOMPARE(m_session->table.rowText(GridId::Grid2, 1).isEmpty(), false);
+    QCOMPARE(m_session->table.rowText(GridId::Grid2, 1) == "\t\t", rows <= ListingTable::gridCapacity);
+    QVERIFY(m_session->listingChanges > 0);
+
+    m_commands->savereport();
+    QCOMPARE(readAll(m_dir->filePath("out.txt")), original);
+    QVERIFY(m_session->messages.shown.isEmpty());
+}
+
+void TestListingFileCommands::filteredSave_data()
+{
+    QTest::addColumn<FilterMode>("mode");
+    QTest::addColumn<QString>("checkedType");
+    QTest::addColumn<QMessageBox::StandardButton>("answer"); // NoButton: no question expected
+    QTest::addColumn<QStringList>("written");
+    const QStringList all { "a.txt", "/top/sub", "b.doc", "c.txt" };
+    QTest::newRow("include all asks nothing") << FilterMode::IncludeAll << "" << QMessageBox::NoButton << all;
+    QTest::newRow("exclude txt, Yes") << FilterMode::ExcludeTypes << "txt" << QMessageBox::Yes
+                                      << QStringList { "b.doc" };
+    QTest::newRow("exclude txt, No") << FilterMode::ExcludeTypes << "txt" << QMessageBox::No << all;
+    QTest::newRow("include txt, Yes") << FilterMode::IncludeTypes << "txt" << QMessageBox::Yes
+                                      << QStringList { "a.txt", "c.txt" };
+    QTest::newRow("include with no checked slot, Yes")
+        << FilterMode::IncludeTypes << "" << QMessageBox::Yes << QStringList {};
+}
+
+void TestListingFileCommands::filteredSave()
+{
+    QFETCH(FilterMode, mode);
+    QFETCH(QString, checkedType);
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(QStringList, written);
+    m_session->table.updatetable("a.txt", "1", "d");
+    m_session->table.updatetable("/top/sub", " ", " ");
+    m_session->table.updatetable("b.doc", "2", "d");
+    m_session->table.updatetable("c.txt", "3", "d");
+    m_options->chooseMode(mode);
+    m_options->setTypeText(0, checkedType);
+    m_options->setTypeChecked(0, !checkedType.isEmpty());
+    if (answer != QMessageBox::NoButton)
+        m_session->messages.answers << answer;
+    const QString path = m_dir->filePath("out.txt");
+    m_session->fileDialogs.saveAnswers << path;
+
+    m_commands->savereport();
+    if (answer == QMessageBox::NoButton) {
+        QVERIFY(m_session->messages.shown.isEmpty());
+    } else {
+        QCOMPARE(m_session->messages.shown.size(), 1);
+        QCOMPARE(m_session->messages.shown[0],
+            (Message { QMessageBox::NoIcon, "Save Only Filtered List?",
+                "Report Options Have been chosen\r\nDo you want to save only the filtered list?",
+                QMessageBox::Yes | QMessageBox::No }));
+    }
+    QCOMPARE(savedNames(path), written);
+    if (written.isEmpty())
+        QCOMPARE(readAll(path), QByteArray("\"\"\r\n"));
+}
+
+void TestListingFileCommands::emptyListingRefusedFirst()
+{
+    m_options->chooseMode(FilterMode::ExcludeTypes);
+    m_session->saved = false;
+    m_session->fileDialogs.saveAnswers << m_dir->filePath("out.txt");
+    m_commands->savereport();
+    const Message refusal { QMessageBox::Warning, {}, "Cannot save report, List is empty", QMessageBox::Ok };
+    QCOMPARE(m_session->messages.shown, QList<Message> { refusal });
+    QCOMPARE(m_session->fileDialogs.saved, 0);
+    QVERIFY(!m_session->saved);
+    QVERIFY(!QFile::exists(m_dir->filePath("out.txt")));
+}
+
+void TestListingFileCommands::noCommandWhileAnotherRuns()
+{
+    fillListing();
+    m_session->running = true;
+    m_session->fileDialogs.saveAnswers << m_dir->filePath("out.txt");
+    m_commands->savereport();
+    m_commands->openreport();
+    QCOMPARE(m_session->fileDialogs.saved + m_session->fileDialogs.opened, 0);
+    QVERIFY(m_session->running);
+    QCOMPARE(m_session->table.listcount(), 5);
+}
+
+void TestListingFileCommands::closing_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<bool>("nameChosen");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<int>("programEnds"); // ended by the save itself, before the window's own ending
+    QTest::addColumn<bool>("written");
+    QTest::newRow("right after start-up") << "start" << QMessageBox::NoButton << false << false << 0 << false;
+    QTest::newRow("created, answer No") << "create" << QMessageBox::No << false << true << 0 << false;
+    QTest::newRow("created, Yes and saved") << "create" << QMessageBox::Yes << true << true << 0 << true;
+    QTest::newRow("created, Yes then cancelled") << "create" << QMessageBox::Yes << false << true << 1 << false;
+    QTest::newRow("created and saved") << "save" << QMessageBox::NoButton << false << false << 0 << false;
+    QTest::newRow("opened a file") << "open" << QMessageBox::NoButton << false << false << 0 << false;
+}
+
+void TestListingFileCommands::closing()
+{
+    QFETCH(QString, before);
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(bool, nameChosen);
+    QFETCH(bool, asked);
+    QFETCH(int, programEnds);
+    QFETCH(bool, written);
+    if (before != "start")
+        fillListing();
+    if (before == "save") {
+        m_session->fileDialogs.saveAnswers << m_dir->filePath("earlier.txt");
+        m_commands->savereport();
+    } else if (before == "open") {
+        writeFile(m_dir->filePath("in.txt"), listingFile(3));
+        m_session->fileDialogs.openAnswers << m_dir->filePath("in.txt");
+        m_commands->openreport();
+    }
+    m_session->messages.shown.clear();
+    m_session->messages.answers = { answer };
+    const QString atExit = m_dir->filePath("exit.txt");
+    if (nameChosen)
+        m_session->fileDialogs.saveAnswers << atExit;
+
+    closeMainWindow();
+    const Message question { QMessageBox::NoIcon, "Save Current Listing?",
+        "   Current listing is not saved   \r\n   Do you want to save now ?   ", QMessageBox::Yes | QMessageBox::No };
+    QCOMPARE(m_session->messages.shown, asked ? QList<Message> { question } : QList<Message> {});
+    QCOMPARE(m_session->programEnds, programEnds);
+    QCOMPARE(QFile::exists(atExit), written);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).contains("exit.txt"), written);
+    QVERIFY(m_session->saved);
+    if (written)
+        QCOMPARE(readAll(atExit), readAll(VELLUMARK_TEST_DATA "/small.txt"));
+}
+
+void TestListingFileCommands::failedSave_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("a folder of that name") << "folder";
+    QTest::newRow("parent is a regular file") << "parent";
+    QTest::newRow("full disk through a size limit") << "full";
+    QTest::newRow("file in use") << "locked";
+}
+
+void TestListingFileCommands::failedSave()
+{
+    QFETCH(QString, how);
+    fillListing();
+    const QByteArray old = "\"old\"\r\n";
+    const bool noOldFile = how == "folder" || how == "parent";
+    const QString path = m_dir->filePath(how == "folder" ? "folder" : how == "parent" ? "old.txt/list.txt" : "old.txt");
+    QVERIFY(QDir(m_dir->path()).mkdir("folder"));
+    writeFile(m_dir->filePath("old.txt"), old);
+    m_session->fileDialogs.saveAnswers << path;
+
+    rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const int lockFd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (how == "full") {
+        rlimit small = saved;
+        small.rlim_cur = 64;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    } else if (how == "locked") {
+        QCOMPARE(::flock(lockFd, LOCK_EX | LOCK_NB), 0);
+    }
+    m_commands->savereport();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    ::close(lockFd);
+
+    QVERIFY(!m_session->saved);
+    QCOMPARE(m_session->messages.shown.size(), 1);
+    const Message& shown = m_session->messages.shown[0];
+    if (how == "locked") {
+        QCOMPARE(shown,
+            (Message { QMessageBox::NoIcon, "Error Opening File For Save", "File In Use By This or another program",
+                QMessageBox::Ok }));
+    } else {
+        QVERIFY2(shown.text.startsWith("Cannot save the listing to " + path + "\r\n"), qPrintable(shown.text));
+        const QString remains = noOldFile ? "No file has been written" : "The existing file has not been changed";
+        QVERIFY2(shown.text.endsWith("\r\n" + remains), qPrintable(shown.text));
+        QVERIFY2(shown.text.count("\r\n") == 2 && !shown.text.contains("\r\n\r\n"), "the system's reason is given");
+    }
+    QCOMPARE(readAll(m_dir->filePath("old.txt")), old);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList { "old.txt" });
+}
+
+void TestListingFileCommands::faultyFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("kept");
+    QTest::addColumn<QString>("selection");
+    QTest::addColumn<QString>("text"); // %1 the file
+    const QByteArray good = "\"/p\"\r\n\"a\",\"1\",\"d\"\r\n\"b\",\"2\",\"d\"\r\n";
+    QTest::newRow("truncated") << good + "\"c\",\"3" << 2 << "/p"
+                               << "Error reading %1 at line 4\r\nThe file ends inside a record\r\n"
+                                  "The records before that line have been kept";
+    QTest::newRow("malformed") << good + "\"c\"x,\"3\",\"d\"\r\n"
+                               << 2 << "/p"
+                               << "Error reading %1 at line 4\r\nA field is malformed\r\n"
+                                  "The records before that line have been kept";
+    QTest::newRow("empty") << QByteArray() << 0 << "before"
+                           << "%1 holds no listing";
+}
+
+void TestListingFileCommands::faultyFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, kept);
+    QFETCH(QString, selection);
+    QFETCH(QString, text);
+    fillListing();
+    m_session->selection = "before";
+    const QString path = m_dir->filePath("in.txt");
+    writeFile(path, bytes);
+    m_session->fileDialogs.openAnswers << path;
+    m_commands->openreport();
+    const Message told { QMessageBox::NoIcon, "Error Reading Listing File", text.arg(path), QMessageBox::Ok };
+    QCOMPARE(m_session->messages.shown, QList<Message> { told });
+    QCOMPARE(m_session->table.listcount(), kept);
+    QCOMPARE(m_session->selection, selection);
+    QVERIFY(m_session->saved);
+}
+
+void TestListingFileCommands::unopenableOrCancelledOpenKeepsListing_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("cancelled") << "";
+    QTest::newRow("missing file") << "none.txt";
+    QTest::newRow("a folder") << ".";
+}
+
+void TestListingFileCommands::unopenableOrCancelledOpenKeepsListing()
+{
+    QFETCH(QString, chosen);
+    fillListing();
+    const std::vector<ListingEntry> before = m_session->table.entries();
+    if (!chosen.isEmpty())
+        m_session->fileDialogs.openAnswers << m_dir->filePath(chosen);
+    m_commands->openreport();
+    QCOMPARE(m_session->table.entries(), before);
+    QCOMPARE(m_session->selection, QString("/home/user/docs, 2024"));
+    QVERIFY(!m_session->saved);
+    if (chosen.isEmpty()) {
+        QVERIFY(m_session->messages.shown.isEmpty());
+    } else {
+        QCOMPARE(m_session->messages.shown.size(), 1);
+        QCOMPARE(m_session->messages.shown[0].title, QString("Error Opening File"));
+        QVERIFY(m_session->messages.shown[0].text.startsWith("Cannot open " + m_dir->filePath(chosen) + "\r\n"));
+    }
+
+    // The listing is still unsaved, so closing still asks.
+    m_session->messages.shown.clear();
+    m_session->messages.answers = { QMessageBox::No };
+    closeMainWindow();
+    QCOMPARE(m_session->messages.shown.size(), 1);
+    QCOMPARE(m_session->messages.shown[0].title, QString("Save Current Listing?"));
+}
+
+void TestListingFileCommands::openStopsAtListingLimit()
+{
+    const QString path = m_dir->filePath("big.txt");
+    writeFile(path, listingFile(32001));
+    m_session->fileDialogs.openAnswers << path;
+    m_commands->openreport();
+    QCOMPARE(m_session->table.listcount(), ListingTable::listLimit);
+    const Message limit { QMessageBox::Critical, {},
+        "Maximum List size of 32000 reached\r\nList stopped at 32000 records", QMessageBox::Ok };
+    QCOMPARE(m_session->messages.shown, QList<Message> { limit });
+    QVERIFY(m_session->saved);
+}
+
+QTEST_MAIN(TestListingFileCommands)
+#include "tst_listingfilecommands.moc"
