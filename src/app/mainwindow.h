@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listingfilecommands.h"
 #include "listingsession.h"
 #include "listingtable.h"
 #include "platformservices.h"
@@ -81,6 +82,7 @@ private:
     ListingTable m_listing;
     ReportOptions m_options;
     ReportOptionsWindow m_reportOptionsWindow;
+    ListingFileCommands m_listingFiles { *this, m_options };
     bool m_listsaved = true;
     bool m_closing = false;
     bool m_commandRunning = false;

@@ -5,11 +5,11 @@
 
 // Commands that the listing file, report, options and about subsystems serve.
 
-void MainWindow::savereport() { }
+void MainWindow::savereport() { m_listingFiles.savereport(); }
 
-void MainWindow::openreport() { }
+void MainWindow::openreport() { m_listingFiles.openreport(); }
 
-void MainWindow::checkforsave() { }
+void MainWindow::checkforsave() { m_listingFiles.checkforsave(); }
 
 void MainWindow::printlisting() { }
 

@@ -213,6 +213,40 @@ private slots:
         QTRY_VERIFY(m_window->isEnabled());
     }
 
+    void unsavedListingAskedOnceAtExit()
+    {
+        m_window->createlisting();
+        QSignalSpy ended(m_window.get(), &MainWindow::programEnded);
+        m_messages.answers = { QMessageBox::No };
+        m_window->close();
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown[0].title, QStringLiteral("Save Current Listing?"));
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(m_dialogs.saved, 0);
+    }
+
+    // Saved through the toolbar, read back through the menu: same rows, and no question at exit.
+    void saveAndOpenThroughTheWindow()
+    {
+        m_window->createlisting();
+        const QString file = m_root + "/listing.txt";
+        m_dialogs.saveAnswers = { file };
+        auto* toolbar = child<QToolBar>("Toolbar1");
+        QTest::mouseClick(toolbar->widgetForAction(child<QAction>("save")), Qt::LeftButton);
+        QVERIFY(QFile::exists(file));
+        QVERIFY(m_window->listsaved());
+        const std::vector<ListingEntry> listed = m_window->listing().entries();
+
+        m_window->createlisting();
+        m_dialogs.openAnswers = { file };
+        child<QAction>("mnuopen")->trigger();
+        QCOMPARE(m_window->listing().entries(), listed);
+        QCOMPARE(child<QTableView>("Grid1")->model()->rowCount(), int(listed.size()) + 24);
+        QVERIFY(m_window->listsaved());
+        m_window->close();
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
 private:
     template <typename T> T* child(const char* name)
     {
