@@ -1,39 +1,38 @@
 #include "previewpagesurface.h"
 
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
-namespace {
-QFont previewFont()
+void PreviewPage::play(QPainter& painter) const
+{
+    painter.setFont(PreviewPageSurface::font());
+    painter.setPen(Qt::black);
+    for (const Text& text : texts)
+        painter.drawText(text.baseline * PreviewPageSurface::unitsPerInch, text.text);
+}
+
+QFont PreviewPageSurface::font()
 {
     QFont font;
-    font.setPixelSize(
-        static_cast<int>(std::lround(PreviewPageSurface::fontPoints * PreviewPageSurface::unitsPerInch / 72)));
+    font.setPixelSize(static_cast<int>(std::lround(fontPoints * unitsPerInch / 72)));
     return font;
 }
-}
 
-PreviewPageSurface::PreviewPageSurface(QSizeF pageInches, std::function<int()> pageBeingDrawn)
+PreviewPageSurface::PreviewPageSurface(std::function<int()> pageBeingDrawn)
     : m_pageBeingDrawn(std::move(pageBeingDrawn))
-    , m_pageInches(pageInches)
-    , m_font(previewFont())
-    , m_metrics(m_font)
+    , m_metrics(font())
+    , m_ascent(m_metrics.ascent() / unitsPerInch)
+    , m_lineHeight(m_metrics.lineSpacing() / unitsPerInch)
 {
     m_pages.push_back(std::make_unique<Page>());
-    m_pages.back()->number = 1;
 }
 
-PreviewPageSurface::~PreviewPageSurface()
-{
-    if (m_painter.isActive())
-        m_painter.end();
-}
-
-PreviewPageSurface::Page& PreviewPageSurface::drawingPage() const
+int PreviewPageSurface::drawingIndex() const
 {
     const int page = m_pageBeingDrawn ? m_pageBeingDrawn() : pageCount();
-    return *m_pages.at(static_cast<size_t>(std::clamp(page, 1, pageCount()) - 1));
+    return std::clamp(page, 1, pageCount()) - 1;
 }
 
 double PreviewPageSurface::CurrentX() const
@@ -57,28 +56,14 @@ void PreviewPageSurface::setCurrentX(double x)
 
 void PreviewPageSurface::setCurrentY(double y) { drawingPage().cursor.setY(y); }
 
-QPainter& PreviewPageSurface::painterFor(Page& page)
-{
-    if (m_paintedPage != &page) {
-        // Pages are drawn in order, so a page left behind is complete.
-        finishUpTo(page.number - 1);
-        if (m_painter.isActive())
-            m_painter.end();
-        m_painter.begin(&page.picture);
-        m_painter.setFont(m_font);
-        m_painter.setPen(Qt::black);
-        m_paintedPage = &page;
-    }
-    return m_painter;
-}
-
 void PreviewPageSurface::draw(const QString& text)
 {
     const double x = CurrentX();
+    // Pages are drawn in order, so drawing on a later page completes the earlier ones.
+    finishUpTo(drawingIndex());
     Page& page = drawingPage();
-    if (text.isEmpty() || page.finished)
-        return;
-    painterFor(page).drawText(QPointF(x * unitsPerInch, page.cursor.y() * unitsPerInch + m_metrics.ascent()), text);
+    if (!text.isEmpty() && !page.finished)
+        page.picture.texts.push_back({ QPointF(x, page.cursor.y() + m_ascent), text });
 }
 
 void PreviewPageSurface::PrintText(const QString& text)
@@ -92,13 +77,12 @@ void PreviewPageSurface::PrintLine(const QString& text)
     draw(text);
     Page& page = drawingPage();
     page.unmeasured.clear();
-    page.cursor = QPointF(0, page.cursor.y() + m_metrics.lineSpacing() / unitsPerInch);
+    page.cursor = QPointF(0, page.cursor.y() + m_lineHeight);
 }
 
 void PreviewPageSurface::NewPage()
 {
     m_pages.push_back(std::make_unique<Page>());
-    m_pages.back()->number = pageCount();
     if (pageAdded)
         pageAdded(pageCount());
 }
@@ -109,10 +93,6 @@ void PreviewPageSurface::finishUpTo(int pageNumber)
         Page& page = *m_pages[static_cast<size_t>(i)];
         if (page.finished)
             continue;
-        if (m_paintedPage == &page) {
-            m_painter.end();
-            m_paintedPage = nullptr;
-        }
         page.finished = true;
         if (pageFinished)
             pageFinished(i, page.picture);

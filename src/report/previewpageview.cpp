@@ -1,7 +1,5 @@
 #include "previewpageview.h"
 
-#include "previewpagesurface.h"
-
 #include <QPainter>
 #include <cmath>
 
@@ -25,13 +23,13 @@ void PreviewPageView::scalepreviewpage(QSizeF pageInches)
         resize(width(), static_cast<int>(std::lround(pageInches.height() * widthRatio)));
 }
 
-void PreviewPageView::setPage(int index, const QPicture& picture)
+void PreviewPageView::setPage(int index, const PreviewPage& page)
 {
     if (index < 0)
         return;
     if (index >= pageCount())
         m_pages.resize(static_cast<size_t>(index) + 1);
-    m_pages[static_cast<size_t>(index)] = picture;
+    m_pages[static_cast<size_t>(index)] = page;
     if (index == m_onShow)
         update();
 }
@@ -53,5 +51,5 @@ void PreviewPageView::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.scale(width() / (m_pageInches.width() * PreviewPageSurface::unitsPerInch),
         height() / (m_pageInches.height() * PreviewPageSurface::unitsPerInch));
-    painter.drawPicture(0, 0, m_pages[static_cast<size_t>(m_onShow)]);
+    m_pages[static_cast<size_t>(m_onShow)].play(painter);
 }

@@ -144,10 +144,9 @@ void PrintPreviewWindow::previewlisting()
     if (!listingIsEmpty(m_session.listing())) {
         m_drawing = true;
         const ReportLayout* layoutSeen = nullptr;
-        PreviewPageSurface surface(pageInches(m_session.services().printer),
-            [&layoutSeen] { return layoutSeen ? layoutSeen->state().pageno : 1; });
+        PreviewPageSurface surface([&layoutSeen] { return layoutSeen ? layoutSeen->state().pageno : 1; });
         surface.pageAdded = [this](int pageCount) { setPageLabel(1, pageCount); };
-        surface.pageFinished = [this](int index, const QPicture& page) { m_pages->setPage(index, page); };
+        surface.pageFinished = [this](int index, const PreviewPage& page) { m_pages->setPage(index, page); };
         ReportLayout layout(
             surface, ReportGeometry::preview(), m_options, [this] { return m_session.selectedPath(); },
             runDateText(QDateTime::currentDateTime()));
