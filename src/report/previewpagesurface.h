@@ -1,0 +1,69 @@
+#pragma once
+
+#include "reportsurface.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPointF>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QPainter;
+
+// One page picture of the preview: the texts of the page with their baselines in inches of the printer's page.
+// Recorded once, replayed scaled whenever the page is shown; never rasterised ahead of time.
+struct PreviewPage {
+    struct Text {
+        QPointF baseline;
+        QString text;
+    };
+    std::vector<Text> texts;
+
+    // Draws the page on a painter whose unit is a tenth of a point of paper (PreviewPageSurface::unitsPerInch).
+    void play(QPainter& painter) const;
+};
+
+// The preview's page pictures, positions in inches. Drawing goes to the page that the report is on
+// (pageBeingDrawn), which lags behind the newest picture while the preview closes a page after starting the next.
+class PreviewPageSurface final : public ReportSurface {
+public:
+    static constexpr double unitsPerInch = 720; // the texts are laid out in tenths of a point
+    static constexpr double fontPoints = 4;
+    [[nodiscard]] static QFont font();
+
+    explicit PreviewPageSurface(std::function<int()> pageBeingDrawn);
+
+    std::function<void(int pageCount)> pageAdded; // a new picture exists
+    std::function<void(int index, const PreviewPage& page)> pageFinished; // nothing more will be drawn on it
+
+    double CurrentX() const override;
+    double CurrentY() const override;
+    void setCurrentX(double x) override;
+    void setCurrentY(double y) override;
+    void PrintText(const QString& text) override;
+    void PrintLine(const QString& text = {}) override;
+    void SetFont(int) override { }
+    void NewPage() override;
+    void EndDoc() override { finishUpTo(pageCount()); }
+
+    [[nodiscard]] int pageCount() const { return static_cast<int>(m_pages.size()); }
+
+private:
+    struct Page {
+        PreviewPage picture;
+        QPointF cursor; // inches
+        QString unmeasured; // the last text, measured only when CurrentX is read
+        bool finished = false;
+    };
+    [[nodiscard]] int drawingIndex() const;
+    [[nodiscard]] Page& drawingPage() const { return *m_pages[static_cast<size_t>(drawingIndex())]; }
+    void finishUpTo(int pageNumber);
+    void draw(const QString& text);
+
+    std::function<int()> m_pageBeingDrawn;
+    QFontMetricsF m_metrics;
+    double m_ascent;
+    double m_lineHeight;
+    std::vector<std::unique_ptr<Page>> m_pages;
+};

@@ -1,0 +1,55 @@
+#include "previewpageview.h"
+
+#include <QPainter>
+#include <cmath>
+
+PreviewPageView::PreviewPageView(QWidget* parent)
+    : QWidget(parent)
+    , m_pages(1)
+{
+    setAutoFillBackground(false);
+}
+
+void PreviewPageView::scalepreviewpage(QSizeF pageInches)
+{
+    if (pageInches.isEmpty())
+        return;
+    m_pageInches = pageInches;
+    const double heightRatio = height() / pageInches.height();
+    const double widthRatio = width() / pageInches.width();
+    if (heightRatio < widthRatio)
+        resize(static_cast<int>(std::lround(pageInches.width() * heightRatio)), height());
+    else
+        resize(width(), static_cast<int>(std::lround(pageInches.height() * widthRatio)));
+}
+
+void PreviewPageView::setPage(int index, const PreviewPage& page)
+{
+    if (index < 0)
+        return;
+    if (index >= pageCount())
+        m_pages.resize(static_cast<size_t>(index) + 1);
+    m_pages[static_cast<size_t>(index)] = page;
+    if (index == m_onShow)
+        update();
+}
+
+void PreviewPageView::showPage(int index)
+{
+    if (index < 0 || index >= pageCount() || index == m_onShow)
+        return;
+    m_onShow = index;
+    update();
+}
+
+void PreviewPageView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.scale(width() / (m_pageInches.width() * PreviewPageSurface::unitsPerInch),
+        height() / (m_pageInches.height() * PreviewPageSurface::unitsPerInch));
+    m_pages[static_cast<size_t>(m_onShow)].play(painter);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "previewpagesurface.h"
+
+#include <QSizeF>
+#include <QWidget>
+#include <vector>
+
+// The page pictures of the preview, one on show at a time, each replayed scaled to the widget. The pictures
+// keep what was drawn on them, so showing another page never runs the report again.
+class PreviewPageView final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PreviewPageView(QWidget* parent = nullptr);
+
+    // Fits the widget to the page's proportions within its present size, keeping its top-left corner.
+    void scalepreviewpage(QSizeF pageInches);
+
+    void setPage(int index, const PreviewPage& page);
+    [[nodiscard]] int pageCount() const { return static_cast<int>(m_pages.size()); }
+    void showPage(int index);
+    [[nodiscard]] int pageOnShow() const { return m_onShow; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::vector<PreviewPage> m_pages;
+    QSizeF m_pageInches { 8.5, 11 };
+    int m_onShow = 0;
+};

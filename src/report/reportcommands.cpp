@@ -1,0 +1,97 @@
+#include "reportcommands.h"
+
+#include "filedialogservice.h"
+#include "listingsession.h"
+#include "listingtable.h"
+#include "messageservice.h"
+#include "platformservices.h"
+#include "printerservice.h"
+#include "printersurface.h"
+#include "reportlayout.h"
+#include "timeslicer.h"
+#include "waitcursor.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QPrinter>
+#include <optional>
+
+ReportCommands::ReportCommands(ListingSession& session, const ReportOptions& options)
+    : m_session(session)
+    , m_options(options)
+{
+}
+
+void ReportCommands::printlisting()
+{
+    const CommandScope scope(m_session);
+    if (!scope.acquired())
+        return;
+    std::optional<WaitCursor> wait(std::in_place);
+    MessageService& messages = *m_session.services().messages;
+    if (listingIsEmpty(m_session.listing())) {
+        wait.reset();
+        messages.show(m_session.window(), { QMessageBox::Warning, {}, emptyListingText(), QMessageBox::Ok });
+        return;
+    }
+
+    wait.reset(); // a choice of PDF file may be asked for first
+    Target target = chooseTarget();
+    if (!target.printer)
+        return;
+    wait.emplace();
+
+    PrinterSurface surface(*target.printer);
+    ReportLayout layout(
+        surface, ReportGeometry::printer(), m_options, [this] { return m_session.selectedPath(); },
+        runDateText(QDateTime::currentDateTime()));
+    TimeSlicer slicer([] { QCoreApplication::processEvents(); });
+    const bool finished = drawReport(layout, m_session.listing(), [&] {
+        slicer.maybeTurn();
+        return !surface.failed();
+    });
+    if (!finished || surface.failed()) {
+        wait.reset();
+        reportFailure(target);
+    }
+}
+
+ReportCommands::Target ReportCommands::chooseTarget()
+{
+    PlatformServices& services = m_session.services();
+    PrinterService* printers = services.printer;
+    if (printers && printers->hasDefaultPrinter()) {
+        Target target { printers->createPrinter(), {}, printers->defaultPrinterName() };
+        if (target.printer)
+            return target;
+    }
+    const QMessageBox::StandardButton answer = services.messages->show(m_session.window(),
+        { QMessageBox::Question, {},
+            tr("There is no default printer.\r\n\r\nDo you want to write the report to a PDF file instead?"),
+            QMessageBox::Yes | QMessageBox::No });
+    if (answer != QMessageBox::Yes)
+        return {};
+    const QString path = services.fileDialogs->getSaveFileName(m_session.window(), pdfFilter());
+    if (path.isEmpty())
+        return {};
+    auto printer = printers ? printers->createPdfPrinter(path)
+                            : PrinterService::pdfPrinter(path, PrinterService::fallbackPageLayout());
+    return { std::move(printer), path, {} };
+}
+
+void ReportCommands::reportFailure(const Target& target)
+{
+    QString text;
+    if (target.pdfPath.isEmpty()) {
+        text = tr("Cannot print report on the printer %1.").arg(target.printerName);
+    } else {
+        // The PDF writer keeps the system's reason to itself; opening the file for appending asks again
+        // without harming what is there.
+        QFile probe(target.pdfPath);
+        const QString reason
+            = probe.open(QIODevice::Append) ? tr("the file could not be written") : probe.errorString();
+        text = tr("Cannot write the report to %1:\r\n%2").arg(QDir::toNativeSeparators(target.pdfPath), reason);
+    }
+    m_session.services().messages->show(m_session.window(), { QMessageBox::Warning, {}, text, QMessageBox::Ok });
+}

@@ -1,0 +1,246 @@
+#include "reportlayout.h"
+
+#include "datetextformatter.h"
+#include "listingtable.h"
+#include "reportoptions.h"
+
+#include <QDateTime>
+#include <utility>
+
+ReportGeometry ReportGeometry::printer()
+{
+    ReportGeometry g;
+    g.sizeColumnX = 6000;
+    g.dateColumnX = 8400;
+    g.indentByLevel = { 0, 250, 500, 750, 1000 };
+    g.footerX = 5900;
+    g.footerY = 14414;
+    g.pageEnd = PageEndRule::CursorPastLimit;
+    g.pageEndY = 14375;
+    return g;
+}
+
+ReportGeometry ReportGeometry::preview()
+{
+    ReportGeometry g;
+    g.sizeColumnX = 5;
+    g.dateColumnX = 6.25;
+    g.indentByLevel = { 0, 0.1, 0.2, 0.3, 0.4 };
+    g.footerX = 4.25;
+    g.footerY = 10;
+    g.footerYOnEveryPage = false;
+    g.newPageBeforeFooter = true;
+    g.headerFontSteps = false;
+    g.pageEnd = PageEndRule::LineCountReached;
+    g.pageLines = 76;
+    return g;
+}
+
+namespace {
+const QString folderSize = QStringLiteral(" ");
+
+// " " is a direct subfolder, "1" to "4" the deeper levels; anything else is no level.
+int levelOfMarker(const QString& marker)
+{
+    if (marker == folderSize)
+        return 0;
+    if (marker.size() == 1 && marker[0] >= QLatin1Char('1') && marker[0] <= QLatin1Char('4'))
+        return marker[0].unicode() - '0';
+    return -1;
+}
+
+// A blank for the sign, the digits and a trailing blank, as counts have always been written here.
+QString countText(int count) { return QLatin1Char(' ') + QString::number(count) + QLatin1Char(' '); }
+}
+
+ReportLayout::ReportLayout(ReportSurface& surface, const ReportGeometry& geometry, const ReportOptions& options,
+    std::function<QString()> selectedPath, QString runDate)
+    : m_surface(surface)
+    , m_geometry(geometry)
+    , m_options(options)
+    , m_selectedPath(std::move(selectedPath))
+    , m_runDate(std::move(runDate))
+{
+}
+
+bool ReportLayout::filterInForce() const { return m_options.filteractive(); }
+
+void ReportLayout::printpageheader(bool firstPage)
+{
+    if (firstPage) {
+        m_surface.PrintLine(QStringLiteral("Report Run Date: ") + m_runDate);
+        m_surface.PrintLine();
+        if (m_geometry.headerFontSteps)
+            m_surface.SetFont(14);
+    }
+    // Read anew for every page: the box may change while a long report is drawn.
+    m_surface.PrintLine(QStringLiteral("Selected Directory: ") + (m_selectedPath ? m_selectedPath() : QString()));
+    m_surface.PrintLine();
+    printTitleLine();
+    if (firstPage && m_geometry.headerFontSteps)
+        m_surface.SetFont(10);
+    m_surface.PrintLine();
+}
+
+void ReportLayout::printTitleLine()
+{
+    m_surface.PrintText(QStringLiteral("Filename/Directory"));
+    m_surface.setCurrentX(m_geometry.sizeColumnX);
+    m_surface.PrintText(QStringLiteral("File Size"));
+    m_surface.setCurrentX(m_geometry.dateColumnX);
+    m_surface.PrintLine(QStringLiteral("Creation Date"));
+}
+
+void ReportLayout::printpagefooter()
+{
+    if (m_geometry.footerYOnEveryPage)
+        m_surface.setCurrentY(m_geometry.footerY);
+    printFooterLines();
+}
+
+void ReportLayout::printClosingFooter()
+{
+    m_surface.setCurrentY(m_geometry.footerY);
+    printFooterLines();
+}
+
+void ReportLayout::printFooterLines()
+{
+    m_surface.PrintLine();
+    m_surface.PrintLine();
+    m_surface.setCurrentX(m_geometry.footerX);
+    m_surface.PrintLine(QStringLiteral("Page ") + QString::number(m_state.pageno));
+}
+
+void ReportLayout::checkpageend()
+{
+    if (m_geometry.pageEnd == PageEndRule::CursorPastLimit) {
+        if (m_surface.CurrentY() <= m_geometry.pageEndY)
+            return;
+        printpagefooter();
+        m_surface.NewPage();
+        m_state.linecount = 4;
+        printpageheader(false);
+        ++m_state.pageno;
+        return;
+    }
+    if (m_state.linecount != m_geometry.pageLines)
+        return;
+    m_surface.NewPage();
+    printpagefooter();
+    ++m_state.pageno;
+    m_state.linecount = 4;
+    printpageheader(false);
+}
+
+void ReportLayout::printreportrow(const QString& name, const QString& size, QString datecreated)
+{
+    const bool folderRow = size == folderSize;
+    if (!filterInForce() && folderRow) {
+        m_surface.PrintLine();
+        ++m_state.linecount;
+    }
+    checkpageend();
+
+    if (filterInForce()) {
+        m_state.indent = 0;
+    } else if (folderRow) {
+        const int level = levelOfMarker(datecreated);
+        if (level >= 0)
+            m_state.indent = m_geometry.indentByLevel.at(static_cast<size_t>(level));
+        datecreated = folderSize;
+    }
+
+    const bool drawn = checkforprint(name, size, datecreated, m_options) && !(size.isEmpty() && filterInForce());
+    if (drawn) {
+        m_surface.setCurrentX(m_state.indent);
+        m_surface.PrintText(name);
+        // A long name puts its size and date on the next line; that line is not counted.
+        if (m_surface.CurrentX() >= m_geometry.sizeColumnX)
+            m_surface.PrintLine();
+        m_surface.setCurrentX(m_geometry.sizeColumnX);
+        m_surface.PrintText(size);
+        m_surface.setCurrentX(m_geometry.dateColumnX);
+        m_surface.PrintLine(datecreated);
+        ++m_state.linecount;
+    }
+    checkpageend();
+
+    if (!filterInForce() && folderRow) {
+        m_surface.PrintLine();
+        ++m_state.dircount;
+        ++m_state.linecount;
+    } else {
+        ++m_state.filecount;
+    }
+    checkpageend();
+}
+
+void ReportLayout::printSummaryLines()
+{
+    m_surface.PrintLine();
+    m_surface.PrintLine();
+    m_surface.PrintLine(QStringLiteral("Summary Information"));
+    m_surface.PrintLine();
+    m_surface.PrintLine(QStringLiteral("Total number of files in selected Directory: ") + countText(m_state.filecount));
+    m_surface.PrintLine(
+        QStringLiteral("Total number of Directories in selected Directory: ") + countText(m_state.dircount));
+}
+
+void ReportLayout::printsummary()
+{
+    if (filterInForce()) {
+        m_surface.EndDoc();
+        return;
+    }
+    if (m_state.linecount >= m_geometry.summaryBelow) {
+        // The summary gets a page of its own, without a header.
+        if (m_geometry.newPageBeforeFooter) {
+            m_surface.NewPage();
+            printClosingFooter();
+            ++m_state.pageno;
+        } else {
+            printClosingFooter();
+            ++m_state.pageno;
+            m_surface.NewPage();
+        }
+    }
+    printSummaryLines();
+    printClosingFooter();
+    m_surface.EndDoc();
+}
+
+bool listingIsEmpty(const ListingTable& table) { return table.row(GridId::Grid1, 1) == ListingEntry {}; }
+
+namespace {
+bool drawGrid(ReportLayout& layout, const ListingTable& table, GridId grid, const std::function<bool()>& afterRow)
+{
+    // The row count is read anew before every row: the listing may change during the event-loop turns.
+    for (int r = 1; r <= table.entryRows(grid); ++r) {
+        const ListingEntry row = table.row(grid, r);
+        layout.printreportrow(row.name, row.size, row.datecreated);
+        if (afterRow && !afterRow())
+            return false;
+    }
+    return true;
+}
+}
+
+bool drawReport(ReportLayout& layout, const ListingTable& table, const std::function<bool()>& afterRow)
+{
+    layout.printpageheader(true);
+    if (!drawGrid(layout, table, GridId::Grid1, afterRow))
+        return false;
+    if (!(table.row(GridId::Grid2, 1) == ListingEntry {}) && !drawGrid(layout, table, GridId::Grid2, afterRow))
+        return false;
+    layout.printsummary();
+    return true;
+}
+
+QString runDateText(const QDateTime& localNow)
+{
+    if (localNow.time() == QTime(0, 0))
+        return QLocale().toString(localNow.date(), QLocale::ShortFormat);
+    DateTextFormatter formatter;
+    return formatter.format(localNow.toSecsSinceEpoch());
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "listingtable.h"
+#include "recordingsurface.h"
+#include "reportlayout.h"
+#include "reportoptions.h"
+
+#include <QStringList>
+
+inline ListingEntry fileRow(const QString& name)
+{
+    return { name, QStringLiteral("10"), QStringLiteral("1/2/2026 10:00:00") };
+}
+inline ListingEntry folderRow(const QString& path, const QString& marker)
+{
+    return { path, QStringLiteral(" "), marker };
+}
+
+inline void fill(ListingTable& table, const QList<ListingEntry>& rows)
+{
+    for (const ListingEntry& row : rows)
+        table.updatetable(row.name, row.size, row.datecreated);
+}
+
+// One rendering on the recording surface, with the selected path and the options a test sets.
+struct RecordedReport {
+    explicit RecordedReport(const ReportGeometry& geometry, double lineHeight = 240, double charWidth = 100)
+        : surface(lineHeight, charWidth)
+        , layout(
+              surface, geometry, options, [this] { return selection; }, QStringLiteral("1/2/2026 10:00:00"))
+    {
+        if (geometry.newPageBeforeFooter)
+            surface.pageBeingDrawn = [this] { return layout.state().pageno; };
+    }
+
+    bool draw(const QList<ListingEntry>& rows)
+    {
+        fill(table, rows);
+        return drawReport(layout, table, {});
+    }
+
+    // The texts drawn on one page, empty lines left out.
+    [[nodiscard]] QStringList textsOn(int page) const
+    {
+        QStringList texts;
+        for (const SurfaceOperation& op : surface.drawnOn(page))
+            if (!op.text.isEmpty())
+                texts.append(op.text);
+        return texts;
+    }
+
+    ReportOptions options;
+    QString selection = QStringLiteral("/sel");
+    ListingTable table;
+    RecordingSurface surface;
+    ReportLayout layout;
+};

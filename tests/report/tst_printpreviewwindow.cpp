@@ -1,0 +1,179 @@
+#include "fakelistingsession.h"
+#include "fakeprinterservice.h"
+#include "previewpageview.h"
+#include "printpreviewwindow.h"
+#include "reportfixture.h"
+#include "twips.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+QWidget* previewWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("frmprintpreview") && widget->isVisible())
+            return widget;
+    return nullptr;
+}
+
+QString indicator(QWidget* window) { return window->findChild<QLabel*>(QStringLiteral("Label1"))->text(); }
+
+void click(QWidget* window, const char* name)
+{
+    QTest::mouseClick(window->findChild<QAbstractButton*>(QLatin1String(name)), Qt::LeftButton);
+}
+
+int pageOnShow(QWidget* window)
+{
+    return window->findChild<PreviewPageView*>(QStringLiteral("Picture1"))->pageOnShow();
+}
+}
+
+class TestPrintPreviewWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void emptyListing();
+    void pagingAtBothEnds();
+    void pagesAreDrawn();
+    void closedWhileDrawing();
+    void printFromPreview();
+
+private:
+    void fillFiles(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            m_session->table.updatetable(QStringLiteral("f%1.txt").arg(i), QStringLiteral("1"), QStringLiteral("d"));
+    }
+
+    std::unique_ptr<FakeListingSession> m_session;
+    FakePrinterService m_printer;
+    ReportOptions m_options;
+};
+
+void TestPrintPreviewWindow::init()
+{
+    m_session = std::make_unique<FakeListingSession>();
+    m_session->services_.printer = &m_printer;
+    m_session->mainWindow.show();
+}
+
+void TestPrintPreviewWindow::cleanup()
+{
+    if (QWidget* window = previewWindow())
+        window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestPrintPreviewWindow::emptyListing()
+{
+    showPrintPreview(*m_session, m_options);
+    QWidget* window = previewWindow();
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Print Preview"));
+    QVERIFY(!m_session->mainWindow.isEnabled());
+    QCOMPARE(indicator(window), QStringLiteral("Page 1 of 1"));
+    QVERIFY(window->findChild<QPushButton*>(QStringLiteral("cmdprint"))->isEnabled());
+    click(window, "picpagedown");
+    QCOMPARE(indicator(window), QStringLiteral("Page 1 of 1"));
+    click(window, "picPageup");
+    QCOMPARE(indicator(window), QStringLiteral("Page 1"));
+
+    const QPointer<QWidget> guard(window);
+    click(window, "cmdclosepreview");
+    QVERIFY(m_session->mainWindow.isEnabled());
+    QTRY_VERIFY(guard.isNull());
+    QVERIFY(!m_session->running);
+}
+
+void TestPrintPreviewWindow::pagingAtBothEnds()
+{
+    fillFiles(200); // 70 rows on page 1, 72 on page 2, the rest and the summary on page 3
+    showPrintPreview(*m_session, m_options);
+    QWidget* window = previewWindow();
+    QVERIFY(window);
+    QCOMPARE(indicator(window), QStringLiteral("Page 1 of 3"));
+
+    const QList<std::pair<const char*, QString>> steps {
+        { "picPageup", QStringLiteral("Page 1") },
+        { "picpagedown", QStringLiteral("Page 2 of 3") },
+        { "picpagedown", QStringLiteral("Page 3 of 3") },
+        { "picpagedown", QStringLiteral("Page 1 of 3") },
+        { "picpagedown", QStringLiteral("Page 2 of 3") },
+        { "picPageup", QStringLiteral("Page 1 of 3") },
+    };
+    const QList<int> shown { 0, 1, 2, 0, 1, 0 };
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        click(window, steps[i].first);
+        QCOMPARE(indicator(window), steps[i].second);
+        QCOMPARE(pageOnShow(window), shown[i]);
+    }
+}
+
+void TestPrintPreviewWindow::pagesAreDrawn()
+{
+    fill(m_session->table, { fileRow(QStringLiteral("a.txt")) });
+    showPrintPreview(*m_session, m_options);
+    QWidget* window = previewWindow();
+    QVERIFY(window);
+    auto* view = window->findChild<PreviewPageView*>(QStringLiteral("Picture1"));
+    // Fitted to the printer's letter page within its designed box, keeping its corner.
+    QCOMPARE(view->pos(), Twips::rect(600, 360, 5055, 6615).topLeft());
+    QVERIFY(qAbs(double(view->height()) / view->width() - 11 / 8.5) < 0.02);
+    const QImage image = view->grab().toImage();
+    bool inked = false;
+    for (int y = 2; y < image.height() / 4 && !inked; ++y)
+        for (int x = 2; x < image.width() - 2 && !inked; ++x)
+            inked = qGray(image.pixel(x, y)) < 245;
+    QVERIFY2(inked, "the header is drawn on page 1");
+}
+
+void TestPrintPreviewWindow::closedWhileDrawing()
+{
+    fillFiles(20000);
+    QPointer<QWidget> window;
+    bool commandsWereDisabled = false;
+    QString indicatorWhileDrawing;
+    QTimer::singleShot(0, this, [&] {
+        window = previewWindow();
+        QVERIFY(window);
+        commandsWereDisabled = !window->findChild<QPushButton*>(QStringLiteral("cmdclosepreview"))->isEnabled()
+            && !window->findChild<QToolButton*>(QStringLiteral("picpagedown"))->isEnabled();
+        indicatorWhileDrawing = indicator(window);
+        window->close(); // the close box
+    });
+    showPrintPreview(*m_session, m_options);
+    QVERIFY(commandsWereDisabled);
+    QVERIFY(indicatorWhileDrawing.startsWith(QStringLiteral("Page 1")));
+    QVERIFY(m_session->mainWindow.isEnabled());
+    QVERIFY(!m_session->running);
+    QTRY_VERIFY(window.isNull());
+}
+
+void TestPrintPreviewWindow::printFromPreview()
+{
+    QTemporaryDir dir;
+    m_printer.spoolPath = dir.filePath(QStringLiteral("spooled.pdf"));
+    fill(m_session->table, { fileRow(QStringLiteral("a.txt")) });
+    showPrintPreview(*m_session, m_options);
+    QWidget* window = previewWindow();
+    QVERIFY(window);
+    const QPointer<QWidget> guard(window);
+    click(window, "cmdprint");
+    QVERIFY(m_session->mainWindow.isEnabled());
+    QTRY_COMPARE(m_printer.printersCreated, 1);
+    QTRY_VERIFY(guard.isNull());
+    QVERIFY(QFile::exists(m_printer.spoolPath));
+}
+
+QTEST_MAIN(TestPrintPreviewWindow)
+#include "tst_printpreviewwindow.moc"
