@@ -5,6 +5,7 @@
 #include "helptopics.h"
 #include "mainwindow.h"
 #include "messageservice.h"
+#include "printerservice.h"
 #include "volumeservice.h"
 
 #include <QApplication>
@@ -20,12 +21,14 @@ int main(int argc, char* argv[])
     QtVolumeService volumes;
     QtMessageService messages;
     QtFileDialogService fileDialogs;
+    QtPrinterService printer;
     const std::unique_ptr<HelpService> help = Vellumark::createHelpService();
     PlatformServices services;
     services.fileSystem = &fileSystem;
     services.volumes = &volumes;
     services.messages = &messages;
     services.fileDialogs = &fileDialogs;
+    services.printer = &printer;
     services.help = help.get();
 
     MainWindow window(services);

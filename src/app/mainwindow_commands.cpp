@@ -2,6 +2,8 @@
 
 #include "aboutbox.h"
 #include "helptopics.h"
+#include "printpreviewwindow.h"
+#include "reportcommands.h"
 
 // Commands that the listing file, report, options and about subsystems serve.
 
@@ -11,9 +13,9 @@ void MainWindow::openreport() { m_listingFiles.openreport(); }
 
 void MainWindow::checkforsave() { m_listingFiles.checkforsave(); }
 
-void MainWindow::printlisting() { }
+void MainWindow::printlisting() { ReportCommands(*this, m_options).printlisting(); }
 
-void MainWindow::showPrintPreview() { }
+void MainWindow::showPrintPreview() { ::showPrintPreview(*this, m_options); }
 
 void MainWindow::showOptions() { m_reportOptionsWindow.show(this, m_options); }
 

@@ -1,6 +1,7 @@
 #include "fakefiledialogservice.h"
 #include "fakehelpservice.h"
 #include "fakemessageservice.h"
+#include "fakeprinterservice.h"
 #include "fakevolumeservice.h"
 #include "faultyfilesystemservice.h"
 #include "folderlist.h"
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -46,7 +48,8 @@ private slots:
         makeFile(m_root + "/other/c.txt");
         QDir::setCurrent(m_root + "/work");
         m_volumes.list = { { "/", "root" }, { m_root + "/other", "Removable" } };
-        m_services = { &m_fileSystem, &m_volumes, &m_messages, &m_dialogs, nullptr, &m_help };
+        m_printer.spoolPath = m_root + "/printed.pdf";
+        m_services = { &m_fileSystem, &m_volumes, &m_messages, &m_dialogs, &m_printer, &m_help };
         m_window = std::make_unique<MainWindow>(m_services);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -57,6 +60,7 @@ private slots:
         m_messages = {};
         m_dialogs = {};
         m_help = {};
+        m_printer.printersCreated = 0;
         m_fileSystem.beforeGetFolder = {};
         m_volumes.notReadyChecks.clear();
         QDir::setCurrent(QDir::tempPath());
@@ -247,6 +251,28 @@ private slots:
         QVERIFY(m_messages.shown.isEmpty());
     }
 
+    void printAndPreviewFromTheWindow()
+    {
+        QTest::mouseClick(child<QPushButton>("cmdprintrpt"), Qt::LeftButton);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown[0].text, QStringLiteral("Cannot print report, List is empty"));
+        QCOMPARE(m_printer.printersCreated, 0);
+
+        m_window->createlisting();
+        QTest::keyClick(child<QTreeView>("DirChosenDirectory"), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(m_printer.printersCreated, 1);
+        QVERIFY(QFileInfo(m_root + "/printed.pdf").size() > 0);
+        QVERIFY(m_window->isEnabled());
+
+        auto* toolbar = child<QToolBar>("Toolbar1");
+        QTest::mouseClick(toolbar->widgetForAction(child<QAction>("preview")), Qt::LeftButton);
+        QWidget* preview = findTopLevel("frmprintpreview");
+        QVERIFY(preview && preview->isVisible());
+        QVERIFY(!m_window->isEnabled());
+        QTest::mouseClick(preview->findChild<QPushButton*>("cmdclosepreview"), Qt::LeftButton);
+        QTRY_VERIFY(m_window->isEnabled());
+    }
+
 private:
     template <typename T> T* child(const char* name)
     {
@@ -271,6 +297,7 @@ private:
     FakeMessageService m_messages;
     FakeFileDialogService m_dialogs;
     FakeHelpService m_help;
+    FakePrinterService m_printer;
     PlatformServices m_services;
     std::unique_ptr<MainWindow> m_window;
 };
