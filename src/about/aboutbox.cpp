@@ -2,9 +2,9 @@
 
 #include "appicon.h"
 #include "apptitle.h"
-#include "progresswindow.h"
 #include "twips.h"
 #include "versiontext.h"
+#include "windowplacement.h"
 
 #include <QFile>
 #include <QLabel>

@@ -6,9 +6,9 @@
 #include "folderlist.h"
 #include "gridmodel.h"
 #include "messageservice.h"
-#include "progresswindow.h"
 #include "twips.h"
 #include "volumeservice.h"
+#include "windowplacement.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,21 +1,10 @@
 #include "progresswindow.h"
 
 #include "twips.h"
+#include "windowplacement.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QProgressBar>
-#include <QScreen>
-
-void centreOnScreen(QWidget* window)
-{
-    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->geometry();
-    const QSize frame = window->frameSize().isValid() ? window->frameSize() : window->size();
-    window->move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
-}
 
 ProgressWindow::ProgressWindow(QWidget* mainWindow)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)

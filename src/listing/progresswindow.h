@@ -22,6 +22,3 @@ private:
     QPointer<QWidget> m_mainWindow;
     QProgressBar* m_bar = nullptr;
 };
-
-// Centres a top-level window on the screen it will appear on.
-void centreOnScreen(QWidget* window);

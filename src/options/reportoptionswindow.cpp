@@ -1,7 +1,7 @@
 #include "reportoptionswindow.h"
 
-#include "progresswindow.h"
 #include "reportoptionsdialog.h"
+#include "windowplacement.h"
 
 #include <QWindow>
 

@@ -1,5 +1,7 @@
 #include "printpreviewwindow.h"
 
+#include "windowplacement.h"
+
 #include "listingsession.h"
 #include "platformservices.h"
 #include "previewpagesurface.h"
@@ -128,10 +130,7 @@ void PrintPreviewWindow::open()
     if (m_mainWindow)
         m_mainWindow->setEnabled(false);
     lastpage = 0;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-    }
+    centreOnScreen(this);
     show();
     m_pages->scalepreviewpage(pageInches(m_session.services().printer));
     previewlisting();
