@@ -4,7 +4,10 @@
 
 QMessageBox::StandardButton QtMessageService::show(QWidget* parent, const Message& message)
 {
-    QMessageBox box(message.icon, message.title.isEmpty() ? Vellumark::applicationTitle() : message.title, message.text,
+    // The texts join their lines with CR LF; a label wants a plain line feed.
+    QString text = message.text;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(message.icon, message.title.isEmpty() ? Vellumark::applicationTitle() : message.title, text,
         message.buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
