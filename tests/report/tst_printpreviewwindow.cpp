@@ -76,14 +76,11 @@ void TestPrintPreviewWindow::emptyListing()
     showPrintPreview(*m_session, m_options);
     QWidget* window = previewWindow();
     QVERIFY(window);
-    QCOMPARE(window->windowTitle(), "Print Preview");
     QVERIFY(!m_session->mainWindow.isEnabled());
     QCOMPARE(indicator(window), "Page 1 of 1");
     QVERIFY(window->findChild<QPushButton*>("cmdprint")->isEnabled());
     click(window, "picpagedown");
     QCOMPARE(indicator(window), "Page 1 of 1");
-    click(window, "picPageup");
-    QCOMPARE(indicator(window), "Page 1");
 
     const QPointer<QWidget> guard(window);
     click(window, "cmdclosepreview");
