@@ -1,10 +1,8 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
-#include <QXmlStreamReader>
 
 namespace {
 
@@ -12,19 +10,10 @@ const QString dataDir = QStringLiteral(VELLUMARK_DATA_DIR);
 const QString desktopFile = dataDir + QStringLiteral("/vellumark.desktop");
 const QString metainfoFile = dataDir + QStringLiteral("/org.vellumark.Vellumark.metainfo.xml");
 
-// The texts of every element with this name, in document order.
-QStringList elementTexts(const QString& file, const QString& element, const QString& attribute = {})
+QString contentOf(const QString& file)
 {
     QFile input(file);
-    if (!input.open(QIODevice::ReadOnly))
-        return {};
-    QStringList texts;
-    QXmlStreamReader xml(&input);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == element)
-            texts.append(attribute.isEmpty() ? xml.readElementText() : xml.attributes().value(attribute).toString());
-    }
-    return texts;
+    return input.open(QIODevice::ReadOnly) ? QString::fromUtf8(input.readAll()) : QString();
 }
 
 }
@@ -65,17 +54,13 @@ void TestDesktopFiles::validates()
 
 void TestDesktopFiles::metainfoNamesThisReleaseAndTheLauncher()
 {
-    const QStringList releases = elementTexts(metainfoFile, QStringLiteral("release"), QStringLiteral("version"));
-    QVERIFY(!releases.isEmpty());
-    QCOMPARE(releases.first(), QStringLiteral(VELLUMARK_VERSION));
-    QCOMPARE(
-        elementTexts(metainfoFile, QStringLiteral("launchable")), QStringList { QStringLiteral("vellumark.desktop") });
-
-    QSettings desktop(desktopFile, QSettings::IniFormat);
-    desktop.beginGroup(QStringLiteral("Desktop Entry"));
-    QCOMPARE(desktop.value(QStringLiteral("Exec")).toString(), QStringLiteral("vellumark"));
-    QCOMPARE(elementTexts(metainfoFile, QStringLiteral("binary")), QStringList { QStringLiteral("vellumark") });
-    QCOMPARE(desktop.value(QStringLiteral("Icon")).toString(), QStringLiteral("vellumark"));
+    const QString metainfo = contentOf(metainfoFile);
+    QVERIFY(metainfo.contains(QStringLiteral("<releases>\n    <release version=\"" VELLUMARK_VERSION "\"")));
+    QVERIFY(metainfo.contains(QStringLiteral(">vellumark.desktop</launchable>")));
+    QVERIFY(metainfo.contains(QStringLiteral("<binary>vellumark</binary>")));
+    const QString desktop = contentOf(desktopFile);
+    QVERIFY(desktop.contains(QStringLiteral("\nExec=vellumark\n")));
+    QVERIFY(desktop.contains(QStringLiteral("\nIcon=vellumark\n")));
 }
 
 void TestDesktopFiles::iconIsRenderedInEveryThemeSize_data()

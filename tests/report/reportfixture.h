@@ -5,6 +5,8 @@
 #include "reportlayout.h"
 #include "reportoptions.h"
 
+#include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 
 inline ListingEntry fileRow(const QString& name)
@@ -55,3 +57,21 @@ struct RecordedReport {
     RecordingSurface surface;
     ReportLayout layout;
 };
+
+// A tool's standard output, empty when it cannot run or fails.
+inline QString runTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// -1 while the file is no complete PDF yet.
+inline int pdfPages(const QString& path)
+{
+    const QRegularExpressionMatch match
+        = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(runTool(QStringLiteral("pdfinfo"), { path }));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}

@@ -7,28 +7,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QPrinter>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-QString runTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pdfPages(const QString& path)
-{
-    const QRegularExpressionMatch match
-        = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(runTool(QStringLiteral("pdfinfo"), { path }));
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-}
 
 // Print Report through the system's spooler, on a cups-pdf queue set up as the default printer. Skipped where
 // there is none, so that no real paper is ever printed.

@@ -4,36 +4,18 @@
 #include "reportfixture.h"
 
 #include <QGuiApplication>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 namespace {
-QString runTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pdfPages(const QString& path)
-{
-    const QRegularExpressionMatch match
-        = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(runTool(QStringLiteral("pdfinfo"), { path }));
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
 // Left edges of the words of a PDF, in points from the page's left edge, keyed by the word.
 QMultiHash<QString, QPointF> wordPositions(const QString& path)
 {
     QMultiHash<QString, QPointF> words;
-    const QString html = runTool(QStringLiteral("pdftotext"), { QStringLiteral("-bbox"), path, QStringLiteral("-") });
+    const QString html = runTool("pdftotext", { "-bbox", path, "-" });
     static const QRegularExpression word(
-        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"));
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>");
     for (auto it = word.globalMatch(html); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         words.insert(m.captured(3), QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()));
@@ -68,9 +50,9 @@ void TestReportCommands::init()
 {
     m_session = std::make_unique<FakeListingSession>();
     m_session->services_.printer = &m_printer;
-    m_session->selection = QStringLiteral("/sel");
+    m_session->selection = "/sel";
     m_printer = FakePrinterService();
-    m_printer.spoolPath = m_dir.filePath(QStringLiteral("spooled.pdf"));
+    m_printer.spoolPath = m_dir.filePath("spooled.pdf");
     QFile::remove(m_printer.spoolPath);
 }
 
@@ -78,8 +60,8 @@ void TestReportCommands::emptyListing()
 {
     print();
     QCOMPARE(m_session->messages.shown,
-        (QList<Message> { Message {
-            QMessageBox::Warning, {}, QStringLiteral("Cannot print report, List is empty"), QMessageBox::Ok } }));
+        (QList<Message> {
+            Message { QMessageBox::Warning, {}, "Cannot print report, List is empty", QMessageBox::Ok } }));
     QCOMPARE(m_printer.printersCreated, 0);
     QVERIFY(!QFile::exists(m_printer.spoolPath));
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
@@ -100,8 +82,8 @@ void TestReportCommands::noDefaultPrinter()
     QFETCH(QMessageBox::StandardButton, answer);
     QFETCH(bool, pathChosen);
     m_printer.installed = false;
-    fill(m_session->table, { fileRow(QStringLiteral("a.txt")) });
-    const QString path = m_dir.filePath(QStringLiteral("report.pdf"));
+    fill(m_session->table, { fileRow("a.txt") });
+    const QString path = m_dir.filePath("report.pdf");
     QFile::remove(path);
     m_session->messages.answers = { answer };
     if (pathChosen)
@@ -111,10 +93,10 @@ void TestReportCommands::noDefaultPrinter()
     QCOMPARE(m_session->messages.shown.size(), 1);
     const Message offer = m_session->messages.shown.first();
     QCOMPARE(offer.buttons, QMessageBox::Yes | QMessageBox::No);
-    QVERIFY(offer.text.contains(QStringLiteral("PDF")));
+    QVERIFY(offer.text.contains("PDF"));
     const bool written = answer == QMessageBox::Yes && pathChosen;
     QCOMPARE(m_session->fileDialogs.filtersAsked,
-        answer == QMessageBox::Yes ? QStringList { QStringLiteral("PDF (*.pdf)") } : QStringList {});
+        answer == QMessageBox::Yes ? QStringList { "PDF (*.pdf)" } : QStringList {});
     QCOMPARE(QFile::exists(path), written);
     if (written)
         QCOMPARE(pdfPages(path), 1);
@@ -125,8 +107,8 @@ void TestReportCommands::printerFailure_data()
 {
     QTest::addColumn<bool>("toPdf");
     QTest::addColumn<QString>("expectedText");
-    QTest::newRow("printer") << false << QStringLiteral("Cannot print report on the printer Fake Printer.");
-    QTest::newRow("pdf file") << true << QStringLiteral("Cannot write the report to /no/such/folder/r.pdf:\r\n");
+    QTest::newRow("printer") << false << "Cannot print report on the printer Fake Printer.";
+    QTest::newRow("pdf file") << true << "Cannot write the report to /no/such/folder/r.pdf:\r\n";
 }
 
 void TestReportCommands::printerFailure()
@@ -134,9 +116,9 @@ void TestReportCommands::printerFailure()
     QFETCH(bool, toPdf);
     QFETCH(QString, expectedText);
     m_printer.installed = !toPdf;
-    m_printer.spoolPath = QStringLiteral("/no/such/folder/spool.pdf");
-    m_session->fileDialogs.saveAnswers = { QStringLiteral("/no/such/folder/r.pdf") };
-    fill(m_session->table, { fileRow(QStringLiteral("a.txt")) });
+    m_printer.spoolPath = "/no/such/folder/spool.pdf";
+    m_session->fileDialogs.saveAnswers = { "/no/such/folder/r.pdf" };
+    fill(m_session->table, { fileRow("a.txt") });
     print();
 
     const Message failure = m_session->messages.shown.last();
@@ -150,8 +132,7 @@ void TestReportCommands::printerFailure()
 
 void TestReportCommands::pdfThroughThePrinterSurface()
 {
-    fill(m_session->table,
-        { folderRow(QStringLiteral("/sel/sub"), QStringLiteral("3")), fileRow(QStringLiteral("f.txt")) });
+    fill(m_session->table, { folderRow("/sel/sub", "3"), fileRow("f.txt") });
     print();
     QVERIFY(m_session->messages.shown.isEmpty());
     QCOMPARE(pdfPages(m_printer.spoolPath), 1);
@@ -159,22 +140,22 @@ void TestReportCommands::pdfThroughThePrinterSurface()
     // Twips from the printable area's corner, which lies a quarter inch (18 points) in.
     const QMultiHash<QString, QPointF> words = wordPositions(m_printer.spoolPath);
     auto leftOf = [&words](const QString& word) { return words.value(word, QPointF(-100, -100)).x() - 18; };
-    QVERIFY(qAbs(leftOf(QStringLiteral("Report")) - 0) < 1);
-    QVERIFY(qAbs(leftOf(QStringLiteral("File")) - 6000 / 20.0) < 1);
-    QVERIFY(qAbs(leftOf(QStringLiteral("Creation")) - 8400 / 20.0) < 1);
-    QVERIFY(qAbs(leftOf(QStringLiteral("/sel/sub")) - 750 / 20.0) < 1);
-    QVERIFY(qAbs(leftOf(QStringLiteral("f.txt")) - 750 / 20.0) < 1);
-    QVERIFY(qAbs(leftOf(QStringLiteral("10")) - 6000 / 20.0) < 1);
-    QVERIFY(qAbs(leftOf(QStringLiteral("Page")) - 5900 / 20.0) < 1);
-    QVERIFY(words.value(QStringLiteral("Page")).y() > 18 + 14414 / 20.0);
-    QVERIFY(words.contains(QStringLiteral("/sel")));
-    QVERIFY(words.contains(QStringLiteral("Summary")));
+    QVERIFY(qAbs(leftOf("Report") - 0) < 1);
+    QVERIFY(qAbs(leftOf("File") - 6000 / 20.0) < 1);
+    QVERIFY(qAbs(leftOf("Creation") - 8400 / 20.0) < 1);
+    QVERIFY(qAbs(leftOf("/sel/sub") - 750 / 20.0) < 1);
+    QVERIFY(qAbs(leftOf("f.txt") - 750 / 20.0) < 1);
+    QVERIFY(qAbs(leftOf("10") - 6000 / 20.0) < 1);
+    QVERIFY(qAbs(leftOf("Page") - 5900 / 20.0) < 1);
+    QVERIFY(words.value("Page").y() > 18 + 14414 / 20.0);
+    QVERIFY(words.contains("/sel"));
+    QVERIFY(words.contains("Summary"));
 }
 
 void TestReportCommands::noSecondPrintWhilePrinting()
 {
     for (int i = 0; i < 6000; ++i)
-        m_session->table.updatetable(QStringLiteral("f%1.txt").arg(i), QStringLiteral("1"), QStringLiteral("d"));
+        m_session->table.updatetable(QString("f%1.txt").arg(i), "1", "d");
     bool secondTried = false;
     QTimer::singleShot(0, this, [&] {
         secondTried = true;
