@@ -185,8 +185,7 @@ void MainWindow::layoutControls()
     connect(m_cmdprintrpt, &QPushButton::clicked, this, &MainWindow::printlisting);
     connect(m_DirChosenDirectory, &FolderList::pathChanged, this, &MainWindow::DirChosenDirectory_Change);
     connect(m_DrvChosenDrive, &QComboBox::activated, this, &MainWindow::DrvChosenDrive_Change);
-    for (QLabel* label : { m_lblSelection, m_Label1 })
-        label->setMinimumWidth(label->sizeHint().width()); // the design's widths assume a smaller font
+    growToFitTexts(client);
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
 }
 

@@ -1,6 +1,7 @@
 #include "reportoptionsdialog.h"
 
 #include "twips.h"
+#include "windowplacement.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -24,6 +25,7 @@ ReportOptionsDialog::ReportOptionsDialog(ReportOptions& options, QWidget* mainWi
     createTypeSlots();
     createButtons();
     setTabOrder();
+    growToFitTexts(this);
     showOptions();
 
     setMainWindowEnabled(false);
