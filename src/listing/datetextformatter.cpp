@@ -30,6 +30,16 @@ DateTextFormatter::DateTextFormatter(const QLocale& locale)
 
 QString DateTextFormatter::format(qint64 utcSeconds)
 {
+    RecentText& recent = m_recent[static_cast<size_t>(utcSeconds) % m_recent.size()];
+    if (recent.utcSeconds != utcSeconds) {
+        recent.text = textAt(utcSeconds);
+        recent.utcSeconds = utcSeconds;
+    }
+    return recent.text;
+}
+
+QString DateTextFormatter::textAt(qint64 utcSeconds)
+{
     const qint64 local = utcSeconds + offsetAt(utcSeconds);
     const qint64 day = floorDiv(local, secondsPerDay);
     const int secondsOfDay = static_cast<int>(local - day * secondsPerDay);

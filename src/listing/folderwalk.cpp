@@ -5,9 +5,37 @@
 
 #include <QFile>
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
-QString levelMarker(int level) { return level <= 1 ? QStringLiteral(" ") : QString::number(level - 1); }
+namespace {
+// Decimal digits written directly: QString::number goes through the locale machinery for every file.
+QString decimalText(qint64 size)
+{
+    if (size < 0)
+        return QString::number(size);
+    char16_t digits[20];
+    char16_t* const end = digits + std::size(digits);
+    char16_t* first = end;
+    do {
+        *--first = char16_t(u'0' + size % 10);
+        size /= 10;
+    } while (size != 0);
+    return QString(reinterpret_cast<const QChar*>(first), end - first);
+}
+}
+
+QString levelMarker(int level)
+{
+    // Shared texts: every folder row carries one.
+    static const QString markers[]
+        = { QStringLiteral(" "), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4") };
+    if (level <= 1)
+        return markers[0];
+    if (level - 1 < static_cast<int>(std::size(markers)))
+        return markers[level - 1];
+    return QString::number(level - 1);
+}
 
 FolderWalk::FolderWalk(FileSystemService& fileSystem, ListingTable& table, WalkHooks hooks)
     : m_fileSystem(fileSystem)
@@ -49,7 +77,7 @@ bool FolderWalk::appendFiles(const Folder& folder)
 {
     for (const FileItem& file : folder.Files) {
         const QString date = file.datecreated ? m_dates.format(*file.datecreated) : QString();
-        if (!append(file.name, QString::number(file.size), date))
+        if (!append(file.name, sizeText(file.size), date))
             return false;
     }
     return true;
@@ -84,6 +112,17 @@ bool FolderWalk::append(const QString& name, const QString& size, const QString&
         return false;
     }
     return true;
+}
+
+QString FolderWalk::sizeText(qint64 size)
+{
+    const auto slot = static_cast<size_t>((static_cast<quint64>(size) * 0x9E3779B97F4A7C15ull) >> 56);
+    SizeText& recent = m_sizeTexts[slot];
+    if (recent.size != size || recent.text.isNull()) {
+        recent.text = decimalText(size);
+        recent.size = size;
+    }
+    return recent.text;
 }
 
 void FolderWalk::yield()

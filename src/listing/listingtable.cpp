@@ -16,8 +16,8 @@ void ListingTable::updatetable(const QString& name, const QString& size, const Q
 
 void ListingTable::empty()
 {
+    // The entries go; their slots stay for the next listing, which is usually as long.
     m_entries.clear();
-    m_entries.shrink_to_fit();
     ++m_generation;
 }
 

@@ -6,25 +6,52 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-struct DirCloser {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
+constexpr size_t entryBufferSize = 32 * 1024;
 
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-QByteArray childPath(const QByteArray& parent, const char* name)
+bool isAscii(const char* bytes, size_t size)
 {
-    QByteArray path = parent;
-    if (!path.endsWith('/'))
-        path += '/';
-    path += name;
+    unsigned char any = 0;
+    for (size_t i = 0; i < size; ++i)
+        any |= static_cast<unsigned char>(bytes[i]);
+    return any < 0x80;
+}
+
+// Most names are ASCII, which decodes the same in every local encoding Qt supports, and much faster as Latin-1.
+QString decodedName(const char* bytes, size_t size)
+{
+    if (isAscii(bytes, size))
+        return QString::fromLatin1(bytes, static_cast<qsizetype>(size));
+    return QFile::decodeName(QByteArray::fromRawData(bytes, static_cast<qsizetype>(size)));
+}
+
+QByteArray childPath(const QByteArray& parent, const char* name, size_t nameSize)
+{
+    const bool slashEnded = parent.endsWith('/');
+    QByteArray path(parent.size() + (slashEnded ? 0 : 1) + static_cast<qsizetype>(nameSize), Qt::Uninitialized);
+    char* out = std::copy(parent.cbegin(), parent.cend(), path.data());
+    if (!slashEnded)
+        *out++ = '/';
+    std::memcpy(out, name, nameSize);
     return path;
+}
+
+SubFolderItem subFolderItem(const QByteArray& parent, const char* name, size_t nameSize)
+{
+    QByteArray path = childPath(parent, name, nameSize);
+    return { decodedName(path.constData(), static_cast<size_t>(path.size())), std::move(path) };
+}
+
+// Every subfolder's path starts with the same folder text, so the name after the last slash decides the order.
+QStringView nameOf(const SubFolderItem& folder)
+{
+    return QStringView(folder.Path).mid(folder.Path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 // The name of child within parent when child is a direct entry of parent, else null.
@@ -59,12 +86,41 @@ Stat statEntry(int dirFd, const char* name)
     return result;
 }
 
-}
-
-bool precedesByName(const QString& a, const QString& b)
+bool precedesByFullRule(QStringView a, QStringView b)
 {
     const int folded = a.compare(b, Qt::CaseInsensitive);
     return folded != 0 ? folded < 0 : a < b;
+}
+
+char16_t foldedAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c; }
+}
+
+// Sorting compares names many times over; while both names are ASCII, case folding needs no Unicode tables.
+// The first character beyond ASCII hands the pair to the full rule, which gives the same answer for the part
+// compared so far.
+bool precedesByName(QStringView a, QStringView b)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    const char16_t* left = a.utf16();
+    const char16_t* right = b.utf16();
+    int firstDifference = 0;
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t l = left[i];
+        const char16_t r = right[i];
+        if ((l | r) >= 0x80)
+            return precedesByFullRule(a, b);
+        if (l == r)
+            continue;
+        const char16_t foldedLeft = foldedAscii(l);
+        const char16_t foldedRight = foldedAscii(r);
+        if (foldedLeft != foldedRight)
+            return foldedLeft < foldedRight;
+        if (firstDifference == 0)
+            firstDifference = int(l) - int(r);
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return firstDifference < 0;
 }
 
 PosixFileSystemService::~PosixFileSystemService() { startWalk(); }
@@ -85,11 +141,8 @@ int PosixFileSystemService::openFolder(const QByteArray& nativePath)
     }
     const int fd = name ? openat(m_openChain.back().second, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW)
                         : open(nativePath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return fd;
-    const int kept = fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (kept >= 0)
-        m_openChain.emplace_back(nativePath, kept);
+    if (fd >= 0)
+        m_openChain.emplace_back(nativePath, fd);
     return fd;
 }
 
@@ -98,40 +151,46 @@ FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
     const int dirFd = openFolder(nativePath);
     if (dirFd < 0)
         return { std::nullopt, systemReason(errno) };
-    const std::unique_ptr<DIR, DirCloser> dir(fdopendir(dirFd));
-    if (!dir) {
-        const int error = errno;
-        close(dirFd);
-        return { std::nullopt, systemReason(error) };
-    }
+    if (!m_entryBuffer)
+        m_entryBuffer = std::make_unique<char[]>(entryBufferSize);
+    char* const buffer = m_entryBuffer.get();
 
     Folder folder;
-    folder.Path = QFile::decodeName(nativePath);
-    errno = 0;
-    while (const dirent* entry = readdir(dir.get())) {
-        const char* name = entry->d_name;
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
-            continue;
-        if (entry->d_type == DT_DIR) {
-            QByteArray path = childPath(nativePath, name);
-            folder.SubFolders.push_back({ QFile::decodeName(path), path });
-            continue;
+    folder.Path = decodedName(nativePath.constData(), static_cast<size_t>(nativePath.size()));
+    for (;;) {
+        const ssize_t filled = getdents64(dirFd, buffer, entryBufferSize);
+        if (filled < 0)
+            return { std::nullopt, systemReason(errno) };
+        if (filled == 0)
+            break;
+        if (folder.Files.empty() && folder.SubFolders.empty()) {
+            size_t entries = 0;
+            for (ssize_t at = 0; at < filled; at += reinterpret_cast<const dirent64*>(buffer + at)->d_reclen)
+                ++entries;
+            folder.Files.reserve(entries);
         }
-        const Stat stat = statEntry(dirFd, name);
-        if (stat.kind == Kind::Folder) {
-            QByteArray path = childPath(nativePath, name);
-            folder.SubFolders.push_back({ QFile::decodeName(path), path });
-        } else if (stat.kind == Kind::File) {
-            folder.Files.push_back({ QFile::decodeName(name), stat.size, stat.born });
+        for (ssize_t at = 0; at < filled;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            const char* name = entry->d_name;
+            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+                continue;
+            const size_t nameSize = std::strlen(name);
+            if (entry->d_type == DT_DIR) {
+                folder.SubFolders.push_back(subFolderItem(nativePath, name, nameSize));
+                continue;
+            }
+            const Stat stat = statEntry(dirFd, name);
+            if (stat.kind == Kind::Folder)
+                folder.SubFolders.push_back(subFolderItem(nativePath, name, nameSize));
+            else if (stat.kind == Kind::File)
+                folder.Files.push_back({ decodedName(name, nameSize), stat.size, stat.born });
         }
-        errno = 0;
     }
-    if (errno != 0)
-        return { std::nullopt, systemReason(errno) };
 
     std::sort(folder.Files.begin(), folder.Files.end(),
         [](const FileItem& a, const FileItem& b) { return precedesByName(a.name, b.name); });
     std::sort(folder.SubFolders.begin(), folder.SubFolders.end(),
-        [](const SubFolderItem& a, const SubFolderItem& b) { return precedesByName(a.Path, b.Path); });
+        [](const SubFolderItem& a, const SubFolderItem& b) { return precedesByName(nameOf(a), nameOf(b)); });
     return { std::move(folder), {} };
 }

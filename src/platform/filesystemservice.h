@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -54,11 +56,18 @@ public:
     void startWalk() override;
 
 private:
+    // The folder's descriptor, owned by m_openChain; negative on failure.
     int openFolder(const QByteArray& nativePath);
 
     // The folders last opened, each the parent of the next. A walk opens each subfolder relative to its
     // parent, which spares the kernel a lookup of the whole path every time.
     std::vector<std::pair<QByteArray, int>> m_openChain;
+    // Directory entries are read into one buffer for the whole run instead of one per folder.
+    std::unique_ptr<char[]> m_entryBuffer;
 };
 
-[[nodiscard]] bool precedesByName(const QString& a, const QString& b);
+[[nodiscard]] bool precedesByName(QStringView a, QStringView b);
+[[nodiscard]] inline bool precedesByName(const QString& a, const QString& b)
+{
+    return precedesByName(QStringView(a), QStringView(b));
+}

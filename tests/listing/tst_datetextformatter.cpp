@@ -31,7 +31,10 @@ private slots:
         const QDateTime local = QDateTime::fromSecsSinceEpoch(utc, Qt::LocalTime);
         const QString expected = QLocale::c().toString(local.date(), QLocale::ShortFormat) + QLatin1Char(' ')
             + local.time().toString(QStringLiteral("HH:mm:ss"));
-        (void)formatter.format(utc - 3600); // warm the caches with a neighbour
+        // Warm the caches with neighbours, some a round number of seconds away so they may share a slot.
+        for (const qint64 neighbour : { utc - 3600, utc - 1024, utc + 64 })
+            (void)formatter.format(neighbour);
+        QCOMPARE(formatter.format(utc), expected);
         QCOMPARE(formatter.format(utc), expected);
     }
 };

@@ -1,0 +1,135 @@
+#include "filesystemservice.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// The order as the listing defines it, without shortcuts.
+bool byRule(const QString& a, const QString& b)
+{
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+}
+
+QStringList sortedByName(QStringList names)
+{
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) { return precedesByName(a, b); });
+    return names;
+}
+
+void makeEntry(const QByteArray& path, bool folder)
+{
+    if (folder)
+        QCOMPARE(::mkdir(path.constData(), 0755), 0);
+    else
+        QCOMPARE(::close(::creat(path.constData(), 0644)), 0);
+}
+}
+
+class TestFileSystemService : public QObject {
+    Q_OBJECT
+private slots:
+    void nameOrder_data()
+    {
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("letters fold to lower case, below underscore and brackets")
+            << QStringList { "[x]", "_a", "`q", "apple", "Zeta", "{y}" };
+        QTest::newRow("a tie goes to the lower code, upper case first") << QStringList { "ABC", "aBc", "abc" };
+        QTest::newRow("the first exact difference breaks a tie") << QStringList { "Ab", "aB" };
+        QTest::newRow("a folded difference beats an earlier exact one") << QStringList { "aB", "Ac" };
+        QTest::newRow("a prefix comes first") << QStringList { "A", "a", "ab", "abc" };
+        QTest::newRow("digits and punctuation by code") << QStringList { "1", "1-1", "10", "1_1", "2" };
+        QTest::newRow("accented letters after ASCII ones") << QStringList { "E", "e", "f", u"\u00e9"_qs };
+        QTest::newRow("accented capitals fold") << QStringList { u"\u00e9a"_qs, u"\u00c9b"_qs };
+        QTest::newRow("ASCII before an accent decides") << QStringList { u"A\u00e9"_qs, u"b\u00e9"_qs };
+        QTest::newRow("prefix of an accented name") << QStringList { "ab", u"ab\u00c9"_qs };
+        QTest::newRow("Kelvin sign folds to k") << QStringList { "j", u"\u212a"_qs, "l" };
+    }
+    void nameOrder()
+    {
+        QFETCH(QStringList, expected);
+        QStringList shuffled = expected;
+        std::reverse(shuffled.begin(), shuffled.end());
+        QCOMPARE(sortedByName(shuffled), expected);
+        std::rotate(shuffled.begin(), shuffled.begin() + 1, shuffled.end());
+        QCOMPARE(sortedByName(shuffled), expected);
+    }
+
+    // Every pair of short names over letters that fold, ASCII punctuation and accented letters.
+    void nameOrderAgreesWithRule()
+    {
+        const QString alphabet = u"AaBb_[\u00e9\u00c9"_qs;
+        QStringList names { QString() };
+        for (int length = 1; length <= 3; ++length) {
+            const QStringList shorter = names;
+            for (const QString& name : shorter)
+                if (name.size() == length - 1)
+                    for (QChar c : alphabet)
+                        names.append(name + c);
+        }
+        for (const QString& a : names)
+            for (const QString& b : names)
+                if (precedesByName(a, b) != byRule(a, b))
+                    QFAIL(qPrintable(QStringLiteral("\"%1\" against \"%2\"").arg(a, b)));
+    }
+
+    // Entries come sorted, dot-names that are not the folder itself or its parent included.
+    void folderContents()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray root = QFile::encodeName(dir.path());
+        for (const char* folder : { "/b", "/_x", "/a", "/A", "/..up" })
+            makeEntry(root + folder, true);
+        for (const char* file : { "/z", "/.a", "/Y", "/bad\xff" })
+            makeEntry(root + file, false);
+        makeEntry(root
+                + "/b/Gr\xc3\xb6\xc3\x9f"
+                  "e",
+            true);
+        makeEntry(root
+                + "/b/Gr\xc3\xb6\xc3\x9f"
+                  "e/zwei",
+            true);
+        makeEntry(root
+                + "/b/Gr\xc3\xb6\xc3\x9f"
+                  "e/Eins",
+            true);
+
+        PosixFileSystemService fileSystem;
+        FolderResult top = fileSystem.GetFolder(root);
+        QVERIFY(top.folder);
+        QStringList files;
+        for (const FileItem& file : top.folder->Files)
+            files << file.name;
+        QCOMPARE(files, QStringList({ ".a", u"bad\ufffd"_qs, "Y", "z" }));
+        QStringList folders;
+        QList<QByteArray> nativePaths;
+        for (const SubFolderItem& folder : top.folder->SubFolders) {
+            folders << folder.Path.mid(dir.path().size());
+            nativePaths << folder.nativePath;
+        }
+        QCOMPARE(folders, QStringList({ "/..up", "/_x", "/A", "/a", "/b" }));
+        QCOMPARE(nativePaths.last(), root + "/b");
+
+        FolderResult accented = fileSystem.GetFolder(root
+            + "/b/Gr\xc3\xb6\xc3\x9f"
+              "e");
+        QVERIFY(accented.folder);
+        QCOMPARE(accented.folder->Path, dir.path() + u"/b/Gr\u00f6\u00dfe"_qs);
+        QCOMPARE(accented.folder->Count(), 2);
+        QCOMPARE(accented.folder->SubFolders[0].Path, accented.folder->Path + "/Eins");
+        QCOMPARE(accented.folder->SubFolders[1].nativePath,
+            root
+                + "/b/Gr\xc3\xb6\xc3\x9f"
+                  "e/zwei");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileSystemService)
+#include "tst_filesystemservice.moc"
