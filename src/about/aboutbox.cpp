@@ -37,7 +37,7 @@ QWidget* separatorLine(QWidget* parent, const QString& name, const QColor& colou
 // Without a parent: a parent that is disabled would disable this window with it.
 AboutBox::AboutBox(QWidget* mainWindow)
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
-    , m_mainWindow(mainWindow)
+    , m_lock(mainWindow)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -48,21 +48,13 @@ AboutBox::AboutBox(QWidget* mainWindow)
     setWindowIcon(Vellumark::applicationIcon());
     layoutControls();
 
-    if (m_mainWindow) {
-        m_mainWindow->setEnabled(false);
-        // The program ends with its main window; the box must not outlive it.
-        connect(m_mainWindow, &QObject::destroyed, this, &QWidget::close);
-    }
+    // The program ends with its main window; the box must not outlive it.
+    if (QWidget* main = m_lock.mainWindow())
+        connect(main, &QObject::destroyed, this, &QWidget::close);
     centreOnScreen(this);
 }
 
-AboutBox::~AboutBox()
-{
-    if (m_mainWindow) {
-        m_mainWindow->setEnabled(true);
-        m_mainWindow->activateWindow();
-    }
-}
+AboutBox::~AboutBox() = default;
 
 void AboutBox::layoutControls()
 {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "windowplacement.h"
 #include <QDialog>
+
 #include <QPointer>
 
 // The About box, frmAbout: the program's icon, title, version and purpose. A window of its own, without an owner,
@@ -14,7 +16,7 @@ public:
 private:
     void layoutControls();
 
-    QPointer<QWidget> m_mainWindow;
+    MainWindowLock m_lock;
 };
 
 // Help > About Vellumark. The box deletes itself when closed; the pointer is for callers that want to look at it.

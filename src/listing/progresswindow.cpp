@@ -8,7 +8,7 @@
 
 ProgressWindow::ProgressWindow(QWidget* mainWindow)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-    , m_mainWindow(mainWindow)
+    , m_lock(mainWindow)
 {
     setObjectName(QStringLiteral("frmprogress"));
     setWindowTitle(tr("Creating List"));
@@ -22,18 +22,10 @@ ProgressWindow::ProgressWindow(QWidget* mainWindow)
     m_bar->setTextVisible(false);
     m_bar->setGeometry(Twips::rect(120, 240, 4455, 375));
 
-    if (m_mainWindow)
-        m_mainWindow->setEnabled(false);
     centreOnScreen(this);
 }
 
-ProgressWindow::~ProgressWindow()
-{
-    if (m_mainWindow) {
-        m_mainWindow->setEnabled(true);
-        m_mainWindow->activateWindow();
-    }
-}
+ProgressWindow::~ProgressWindow() = default;
 
 void ProgressWindow::setValue(int value) { m_bar->setValue(value); }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QPointer>
+#include "windowplacement.h"
+
 #include <QWidget>
 
 class QProgressBar;
@@ -19,6 +20,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QPointer<QWidget> m_mainWindow;
+    MainWindowLock m_lock;
     QProgressBar* m_bar = nullptr;
 };

@@ -38,3 +38,18 @@ void growToFitTexts(QWidget* window)
     if (right > window->width())
         window->setFixedWidth(right);
 }
+
+MainWindowLock::MainWindowLock(QWidget* mainWindow)
+    : m_mainWindow(mainWindow)
+{
+    if (m_mainWindow)
+        m_mainWindow->setEnabled(false);
+}
+
+MainWindowLock::~MainWindowLock()
+{
+    if (m_mainWindow) {
+        m_mainWindow->setEnabled(true);
+        m_mainWindow->activateWindow();
+    }
+}
