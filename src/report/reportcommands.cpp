@@ -4,6 +4,7 @@
 #include "listingsession.h"
 #include "listingtable.h"
 #include "messageservice.h"
+#include "pdfsurface.h"
 #include "platformservices.h"
 #include "printerservice.h"
 #include "printersurface.h"
@@ -42,7 +43,12 @@ void ReportCommands::printlisting()
         return;
     wait.emplace();
 
-    PrinterSurface surface(*target.printer);
+    std::unique_ptr<DocumentSurface> document;
+    if (PdfSurface::canWrite(*target.printer))
+        document = std::make_unique<PdfSurface>(*target.printer);
+    else
+        document = std::make_unique<PrinterSurface>(*target.printer);
+    DocumentSurface& surface = *document;
     ReportLayout layout(
         surface, ReportGeometry::printer(), m_options, [this] { return m_session.selectedPath(); },
         runDateText(QDateTime::currentDateTime()));

@@ -5,6 +5,7 @@
 #include "reportlayout.h"
 #include "reportoptions.h"
 
+#include <QPointF>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
@@ -74,4 +75,27 @@ inline int pdfPages(const QString& path)
     const QRegularExpressionMatch match
         = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(runTool(QStringLiteral("pdfinfo"), { path }));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// The words of a PDF as a reader finds them: page, text and top-left corner in points.
+struct PdfWord {
+    int page = 0;
+    QString text;
+    QPointF topLeft;
+};
+inline QList<PdfWord> pdfWords(const QString& path)
+{
+    QList<PdfWord> words;
+    const QString html = runTool(QStringLiteral("pdftotext"), { QStringLiteral("-bbox"), path, QStringLiteral("-") });
+    static const QRegularExpression item(QStringLiteral(
+        "<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"));
+    int page = 0;
+    for (auto it = item.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured(0).startsWith(QLatin1String("<page")))
+            ++page;
+        else
+            words.append({ page, m.captured(3), QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) });
+    }
+    return words;
 }
