@@ -1,7 +1,6 @@
 #include "pdfsurface.h"
 
 #include "truetypesubset.h"
-#include "twips.h"
 
 #include <QPainterPath>
 #include <QPrinter>
@@ -16,31 +15,34 @@ bool PdfSurface::canWrite(QPrinter& printer)
 }
 
 PdfSurface::PdfSurface(QPrinter& printer)
-    : m_printer(printer)
-    , m_shaper(printer, startPoints)
+    : PrintedPageSurface(printer)
+    , m_printer(printer)
     , m_writer(printer.outputFileName())
     , m_paper(printer.pageLayout().fullRectPoints().size())
     , m_printableTopLeft(printer.pageLayout().paintRectPoints().topLeft())
     , m_pointsPerPixel(72.0 / printer.logicalDpiY())
-    , m_twipsPerPixelY(double(Twips::perInch) / printer.logicalDpiY())
-    , m_pixelsPerTwip(printer.logicalDpiX() / double(Twips::perInch))
 {
 }
 
-bool PdfSurface::ensureStarted()
+bool PdfSurface::startDocument()
 {
-    if (m_failed)
+    if (!m_writer.open(m_printer.docName(), m_printer.creator()))
         return false;
-    if (m_started)
-        return true;
-    if (!m_writer.open(m_printer.docName(), m_printer.creator())) {
-        m_failed = true;
-        return false;
-    }
-    m_started = true;
-    m_pages = 1;
     m_writer.beginPage(m_paper);
     return true;
+}
+
+bool PdfSurface::startNextPage()
+{
+    m_writer.endPage();
+    m_writer.beginPage(m_paper);
+    return !m_writer.failed();
+}
+
+bool PdfSurface::finishDocument()
+{
+    m_writer.endPage();
+    return m_writer.finish();
 }
 
 QPointF PdfSurface::toPage(const QPointF& pixels) const
@@ -49,11 +51,8 @@ QPointF PdfSurface::toPage(const QPointF& pixels) const
         m_paper.height() - m_printableTopLeft.y() - pixels.y() * m_pointsPerPixel };
 }
 
-void PdfSurface::draw(const QString& text, const TextShaper::ShapedText& shaped)
+void PdfSurface::drawText(const QString& text, const TextShaper::ShapedText& shaped, const QPointF& topLeft)
 {
-    if (shaped.runs.isEmpty() || !ensureStarted())
-        return;
-    const QPointF topLeft(m_x * m_pixelsPerTwip, m_y / m_twipsPerPixelY);
     for (const QGlyphRun& run : shaped.runs)
         drawRun(text, run, topLeft, shaped.fromCharacterMap);
 }
@@ -84,46 +83,4 @@ void PdfSurface::drawRun(const QString& text, const QGlyphRun& run, const QPoint
         const QTransform toPoints(m_pointsPerPixel, 0, 0, -m_pointsPerPixel, toPage(at).x(), toPage(at).y());
         m_writer.fillPath(toPoints.map(face.pathForGlyph(glyphs[i])));
     }
-}
-
-void PdfSurface::PrintText(const QString& text)
-{
-    if (text.isEmpty())
-        return;
-    const TextShaper::ShapedText& shaped = m_shaper.shaped(text);
-    draw(text, shaped);
-    m_x += shaped.width / m_pixelsPerTwip;
-}
-
-void PdfSurface::PrintLine(const QString& text)
-{
-    if (!text.isEmpty())
-        draw(text, m_shaper.shaped(text));
-    // An empty line begins the document as well, so that blank lines stand where they should.
-    static_cast<void>(ensureStarted());
-    m_x = 0;
-    m_y += m_shaper.lineSpacing() * m_twipsPerPixelY;
-}
-
-void PdfSurface::SetFont(int points) { m_shaper.setPointSize(points); }
-
-void PdfSurface::NewPage()
-{
-    if (!ensureStarted())
-        return;
-    m_writer.endPage();
-    m_writer.beginPage(m_paper);
-    ++m_pages;
-    m_x = 0;
-    m_y = 0;
-}
-
-void PdfSurface::EndDoc()
-{
-    if (!m_started)
-        return;
-    m_started = false;
-    m_writer.endPage();
-    if (!m_writer.finish())
-        m_failed = true;
 }

@@ -1,13 +1,15 @@
 #include "pdfwriter.h"
 
+#include "pdffont.h"
+#include "pdfsyntax.h"
 #include "truetypesubset.h"
 
 #include <QDateTime>
 #include <QPainterPath>
 #include <QPointF>
-#include <QTimeZone>
-#include <charconv>
 #include <cmath>
+
+using namespace PdfSyntax;
 
 namespace {
 constexpr int catalogObject = 1;
@@ -15,37 +17,6 @@ constexpr int pagesObject = 2;
 constexpr int resourcesObject = 3;
 constexpr int infoObject = 4;
 constexpr qsizetype flushSize = 1 << 16;
-
-void appendInteger(QByteArray& out, long long value)
-{
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end - digits);
-}
-
-// Hundredths of a point are finer than any printer's dot.
-void appendNumber(QByteArray& out, double value)
-{
-    long long hundredths = std::llround(value * 100);
-    if (hundredths < 0) {
-        out.append('-');
-        hundredths = -hundredths;
-    }
-    appendInteger(out, hundredths / 100);
-    if (const long long fraction = hundredths % 100; fraction != 0) {
-        out.append('.');
-        out.append(char('0' + fraction / 10));
-        if (fraction % 10)
-            out.append(char('0' + fraction % 10));
-    }
-}
-
-void appendHex16(QByteArray& out, quint32 value)
-{
-    static constexpr char hex[] = "0123456789ABCDEF";
-    for (int shift = 12; shift >= 0; shift -= 4)
-        out.append(hex[(value >> shift) & 0xF]);
-}
 
 // A text string of the document information, in UTF-16 so that any name survives.
 QByteArray textString(const QString& text)
@@ -67,21 +38,6 @@ QByteArray pdfDate(const QDateTime& when)
               .toLatin1();
 }
 
-// A PostScript name: letters, digits and hyphens only.
-QByteArray fontName(const QRawFont& face, int number)
-{
-    QByteArray name = QByteArray("VMK") + char('A' + number / 676 % 26) + char('A' + number / 26 % 26)
-        + char('A' + number % 26) + '+';
-    for (const QChar c : face.familyName() + QLatin1Char('-') + face.styleName())
-        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-')
-            name.append(char(c.unicode()));
-    return name;
-}
-
-qint16 signed16(const QByteArray& table, qsizetype at)
-{
-    return at + 2 <= table.size() ? qint16((uchar(table[at]) << 8) | uchar(table[at + 1])) : 0;
-}
 }
 
 PdfWriter::PdfWriter(const QString& path)
@@ -105,9 +61,9 @@ bool PdfWriter::open(const QString& title, const QString& creator)
     put("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
     for (int object = catalogObject; object <= infoObject; ++object)
         reserveObject();
-    beginObject(infoObject);
-    put("<< /Title " + textString(title) + " /Creator " + textString(creator) + " /Producer " + textString(creator)
-        + " /CreationDate (" + pdfDate(QDateTime::currentDateTime()) + ") " + " >>\nendobj\n");
+    writeObject(infoObject,
+        "<< /Title " + textString(title) + " /Creator " + textString(creator) + " /Producer " + textString(creator)
+            + " /CreationDate (" + pdfDate(QDateTime::currentDateTime()) + ") >>");
     return !m_failed;
 }
 
@@ -265,15 +221,13 @@ void PdfWriter::endPage()
     const int contents = reserveObject();
     writeStream(contents, m_page);
     const int page = reserveObject();
-    beginObject(page);
     QByteArray dictionary("<< /Type /Page /Parent 2 0 R /Resources 3 0 R /MediaBox [0 0 ");
     appendNumber(dictionary, m_paper.width());
     dictionary.append(' ');
     appendNumber(dictionary, m_paper.height());
     dictionary.append("] /Contents ");
     appendInteger(dictionary, contents);
-    dictionary.append(" 0 R >>\nendobj\n");
-    put(dictionary);
+    writeObject(page, dictionary + " 0 R >>");
     m_pageObjects.push_back(page);
     m_page.clear();
 }
@@ -291,99 +245,30 @@ void PdfWriter::writeStream(int object, const QByteArray& data, const QByteArray
 
 void PdfWriter::writeFont(const Font& font)
 {
+    const QByteArray name = PdfFont::subsetName(font.face, font.object);
     const QByteArray subset = trueTypeSubset(font.face, font.used);
-    const QByteArray head = font.face.fontTable("head");
-    const QByteArray hhea = font.face.fontTable("hhea");
-    const QByteArray os2 = font.face.fontTable("OS/2");
-    const QByteArray post = font.face.fontTable("post");
-    const double scale = 1000.0 / std::max<int>(1, quint16(signed16(head, 18)));
-    const QByteArray name = fontName(font.face, int(font.object));
-    constexpr int os2CapHeightSince = 2;
-    const int capHeight = signed16(os2, 0) >= os2CapHeightSince ? signed16(os2, 88) : signed16(hhea, 4);
-    const double italicAngle = signed16(post, 4) + quint16(signed16(post, 6)) / 65536.0;
-    const bool fixedPitch = signed16(post, 12) != 0 || signed16(post, 14) != 0;
-    constexpr int fixedPitchFlag = 1, symbolicFlag = 4, italicFlag = 64;
-
     const int fileObject = reserveObject();
     QByteArray length1(" /Length1 ");
     appendInteger(length1, subset.size());
     writeStream(fileObject, subset, length1);
 
     const int descriptorObject = reserveObject();
-    beginObject(descriptorObject);
-    QByteArray d("<< /Type /FontDescriptor /FontName /" + name + " /Flags ");
-    appendInteger(d, symbolicFlag | (fixedPitch ? fixedPitchFlag : 0) | (italicAngle != 0 ? italicFlag : 0));
-    d.append(" /FontBBox [");
-    for (const qsizetype at : { 36, 38, 40, 42 }) {
-        d.append(' ');
-        appendNumber(d, signed16(head, at) * scale);
-    }
-    d.append(" ]");
-    for (const auto& [key, value] : { std::pair { " /ItalicAngle ", italicAngle },
-             { " /Ascent ", signed16(hhea, 4) * scale }, { " /Descent ", signed16(hhea, 6) * scale },
-             { " /CapHeight ", capHeight * scale }, { " /StemV ", 80.0 } }) {
-        d.append(key);
-        appendNumber(d, value);
-    }
-    d.append(" /FontFile2 ");
-    appendInteger(d, fileObject);
-    put(d + " 0 R >>\nendobj\n");
-
-    // Widths at 1000 units to the em, as the text was laid out: unhinted.
+    writeObject(descriptorObject, PdfFont::descriptor(font.face, name, fileObject));
     QList<quint32> glyphs;
     for (quint32 glyph = 0; glyph < font.used.size(); ++glyph)
         if (font.used[glyph])
             glyphs.append(glyph);
-    QRawFont unit = font.face;
-    unit.setPixelSize(1000);
-    const QList<QPointF> advances = unit.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
     const int cidFontObject = reserveObject();
-    beginObject(cidFontObject);
-    QByteArray c("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + name
-        + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor ");
-    appendInteger(c, descriptorObject);
-    c.append(" 0 R /CIDToGIDMap /Identity /W [");
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        if (i == 0 || glyphs[i] != glyphs[i - 1] + 1) {
-            c.append(i == 0 ? "\n" : "]\n");
-            appendInteger(c, glyphs[i]);
-            c.append(" [");
-        } else {
-            c.append(' ');
-        }
-        appendNumber(c, i < advances.size() ? advances[i].x() : 0);
-    }
-    put(c + (glyphs.isEmpty() ? "" : "]") + "] >>\nendobj\n");
-
-    QByteArray cmap("/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
-                    "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
-                    "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
-                    "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n");
-    constexpr int entriesPerBlock = 100;
-    for (auto it = font.characters.begin(); it != font.characters.end();) {
-        const auto left = std::distance(it, font.characters.end());
-        appendInteger(cmap, std::min<long>(left, entriesPerBlock));
-        cmap.append(" beginbfchar\n");
-        for (int n = 0; n < entriesPerBlock && it != font.characters.end(); ++n, ++it) {
-            cmap.append('<');
-            appendHex16(cmap, it->first);
-            cmap.append("> <");
-            for (const QChar unit16 : it->second)
-                appendHex16(cmap, unit16.unicode());
-            cmap.append(">\n");
-        }
-        cmap.append("endbfchar\n");
-    }
-    cmap.append("endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n");
+    writeObject(cidFontObject, PdfFont::cidFont(font.face, name, descriptorObject, glyphs));
     const int toUnicodeObject = reserveObject();
-    writeStream(toUnicodeObject, cmap);
+    writeStream(toUnicodeObject, PdfFont::toUnicode(font.characters));
+    writeObject(font.object, PdfFont::type0Font(name, cidFontObject, toUnicodeObject));
+}
 
-    beginObject(font.object);
-    QByteArray t("<< /Type /Font /Subtype /Type0 /BaseFont /" + name + " /Encoding /Identity-H /DescendantFonts [");
-    appendInteger(t, cidFontObject);
-    t.append(" 0 R] /ToUnicode ");
-    appendInteger(t, toUnicodeObject);
-    put(t + " 0 R >>\nendobj\n");
+void PdfWriter::writeObject(int object, const QByteArray& body)
+{
+    beginObject(object);
+    put(body + "\nendobj\n");
 }
 
 bool PdfWriter::finish()
@@ -393,7 +278,6 @@ bool PdfWriter::finish()
     for (const auto& font : m_fonts)
         writeFont(*font);
 
-    beginObject(resourcesObject);
     QByteArray resources("<< /ProcSet [/PDF /Text] /Font <<");
     for (size_t i = 0; i < m_fonts.size(); ++i) {
         resources.append(" /F");
@@ -402,9 +286,8 @@ bool PdfWriter::finish()
         appendInteger(resources, m_fonts[i]->object);
         resources.append(" 0 R");
     }
-    put(resources + " >> >>\nendobj\n");
+    writeObject(resourcesObject, resources + " >> >>");
 
-    beginObject(pagesObject);
     QByteArray pages("<< /Type /Pages /Count ");
     appendInteger(pages, qsizetype(m_pageObjects.size()));
     pages.append(" /Kids [");
@@ -413,10 +296,8 @@ bool PdfWriter::finish()
         appendInteger(pages, m_pageObjects[i]);
         pages.append(" 0 R");
     }
-    put(pages + "] >>\nendobj\n");
-
-    beginObject(catalogObject);
-    put("<< /Type /Catalog /Pages 2 0 R >>\nendobj\n");
+    writeObject(pagesObject, pages + "] >>");
+    writeObject(catalogObject, "<< /Type /Catalog /Pages 2 0 R >>");
 
     const qint64 xref = m_flushed + m_out.size();
     QByteArray table("xref\n0 ");

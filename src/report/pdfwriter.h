@@ -47,6 +47,7 @@ private:
 
     int reserveObject();
     void beginObject(int object);
+    void writeObject(int object, const QByteArray& body);
     void writeStream(int object, const QByteArray& data, const QByteArray& extraEntries = {});
     void writeFont(const Font& font);
     void put(const QByteArray& bytes);
