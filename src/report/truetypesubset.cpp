@@ -121,6 +121,9 @@ bool canEmbedTrueType(const QRawFont& font)
     for (const char* tag : requiredTables)
         if (font.fontTable(tag).isEmpty())
             return false;
+    // The outlines of a variable font are its default instance, which need not be the one drawn.
+    if (!font.fontTable("fvar").isEmpty())
+        return false;
     constexpr quint16 restrictedLicence = 0x0002, bitmapOnly = 0x0200;
     return (read16(font.fontTable("OS/2"), os2FsType) & (restrictedLicence | bitmapOnly)) == 0;
 }

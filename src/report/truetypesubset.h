@@ -5,7 +5,7 @@
 
 class QRawFont;
 
-// Whether a font has TrueType outlines and its licence lets a document carry it.
+// Whether a font has fixed TrueType outlines and its licence lets a document carry it.
 [[nodiscard]] bool canEmbedTrueType(const QRawFont& font);
 
 // The font as a TrueType file that holds only the outlines of the glyphs marked in `used` (and of the glyphs
