@@ -1,5 +1,7 @@
 #include "listingfilewriter.h"
 
+#include "writeall.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -113,19 +115,13 @@ SaveOutcome saveListingFile(const QString& path, const QByteArray& bytes)
     if (inUse(path))
         return { SaveOutcome::Status::InUse, qt_error_string(EBUSY) };
     QSaveFile file(path);
-    // Unbuffered: a buffered QSaveFile loses a short write that happens while flushing (a full disk, a file
-    // size limit) and commits the cut file.
+    // Unbuffered, so that writeAll sees every short write.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failure(SaveOutcome::Status::OpenFailed, file.errorString());
-    for (qsizetype written = 0; written < bytes.size();) {
-        // After a short write, the next attempt fails with the system's reason.
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            return failure(SaveOutcome::Status::WriteFailed, reason);
-        }
-        written += n;
+    if (!writeAll(file, bytes.constData(), bytes.size())) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return failure(SaveOutcome::Status::WriteFailed, reason);
     }
     if (!file.commit())
         return failure(SaveOutcome::Status::WriteFailed, file.errorString());

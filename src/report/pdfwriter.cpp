@@ -3,6 +3,7 @@
 #include "pdffont.h"
 #include "pdfsyntax.h"
 #include "truetypesubset.h"
+#include "writeall.h"
 
 #include <QDateTime>
 #include <QPainterPath>
@@ -53,7 +54,7 @@ PdfWriter::~PdfWriter()
 
 bool PdfWriter::open(const QString& title, const QString& creator)
 {
-    // Unbuffered, with every write checked: a buffered QSaveFile loses a short write made while flushing.
+    // Unbuffered, so that writeAll sees every short write.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         m_failed = true;
         return false;
@@ -89,11 +90,8 @@ void PdfWriter::put(const QByteArray& bytes)
 
 void PdfWriter::flush()
 {
-    for (qsizetype written = 0; !m_failed && written < m_out.size();) {
-        const qint64 n = m_file.write(m_out.constData() + written, m_out.size() - written);
-        m_failed = n <= 0; // after a short write, the next attempt fails with the system's reason
-        written += n;
-    }
+    if (!m_failed && !writeAll(m_file, m_out.constData(), m_out.size()))
+        m_failed = true;
     m_flushed += m_out.size();
     m_out.clear();
 }

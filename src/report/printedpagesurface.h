@@ -9,7 +9,7 @@ class QPaintDevice;
 
 // The report's text on a printer's pages, whatever takes the pages: the cursor in twips from the top-left
 // corner of the printable area, the font, and a document that begins with the first line drawn.
-class PrintedPageSurface : public DocumentSurface {
+class PrintedPageSurface : public ReportSurface {
 public:
     static constexpr int startPoints = 10;
 
@@ -23,8 +23,9 @@ public:
     void NewPage() final;
     void EndDoc() final;
 
-    bool failed() const override { return m_failed; }
-    int pagesStarted() const final { return m_pages; }
+    // The document could not start, take a page or be finished; nothing more is drawn.
+    [[nodiscard]] virtual bool failed() const { return m_failed; }
+    [[nodiscard]] int pagesStarted() const { return m_pages; }
 
 protected:
     explicit PrintedPageSurface(QPaintDevice& device);

@@ -43,12 +43,12 @@ void ReportCommands::printlisting()
         return;
     wait.emplace();
 
-    std::unique_ptr<DocumentSurface> document;
+    std::unique_ptr<PrintedPageSurface> document;
     if (PdfSurface::canWrite(*target.printer))
         document = std::make_unique<PdfSurface>(*target.printer);
     else
         document = std::make_unique<PrinterSurface>(*target.printer);
-    DocumentSurface& surface = *document;
+    PrintedPageSurface& surface = *document;
     ReportLayout layout(
         surface, ReportGeometry::printer(), m_options, [this] { return m_session.selectedPath(); },
         runDateText(QDateTime::currentDateTime()));

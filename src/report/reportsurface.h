@@ -23,11 +23,3 @@ public:
     // Finishes the last page and hands the document over; nothing drawn, nothing handed over.
     virtual void EndDoc() = 0;
 };
-
-// A surface that makes a document: a printout or a file, which can fail on the way.
-class DocumentSurface : public ReportSurface {
-public:
-    // Could not start, take a page or finish the document; nothing more is drawn.
-    [[nodiscard]] virtual bool failed() const = 0;
-    [[nodiscard]] virtual int pagesStarted() const = 0;
-};

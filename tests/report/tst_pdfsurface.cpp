@@ -10,6 +10,8 @@
 #include <QRawFont>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 class TestPdfSurface : public QObject {
     Q_OBJECT
@@ -17,7 +19,8 @@ class TestPdfSurface : public QObject {
 private slots:
     void samePagesAsThePrinter();
     void subsetKeepsTheUsedOutlines();
-    void unwritableFileFails();
+    void failedDocument_data();
+    void failedDocument();
 
 private:
     QTemporaryDir m_dir;
@@ -113,14 +116,47 @@ void TestPdfSurface::subsetKeepsTheUsedOutlines()
     QVERIFY(cut.pathForGlyph(left).isEmpty());
 }
 
-void TestPdfSurface::unwritableFileFails()
+void TestPdfSurface::failedDocument_data()
 {
-    const QString path = m_dir.filePath("no/such/folder/r.pdf");
+    QTest::addColumn<bool>("ownWriter");
+    QTest::addColumn<bool>("sizeLimit");
+    QTest::newRow("Qt's engine, no such folder") << false << false;
+    QTest::newRow("own writer, no such folder") << true << false;
+    QTest::newRow("own writer, file size limit") << true << true;
+}
+
+void TestPdfSurface::failedDocument()
+{
+    QFETCH(bool, ownWriter);
+    QFETCH(bool, sizeLimit);
+    const QString path = m_dir.filePath(sizeLimit ? "old.pdf" : "no/such/folder/r.pdf");
+    const QByteArray old = "an older report";
+    if (sizeLimit) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
     auto printer = PrinterService::pdfPrinter(path, PrinterService::fallbackPageLayout());
     ListingTable table;
-    fill(table, { fileRow("a.txt") });
-    QCOMPARE(render<PdfSurface>(*printer, table, {}), -1);
-    QVERIFY(!QFile::exists(path));
+    for (int i = 0; i < 3000; ++i)
+        table.updatetable(QStringLiteral("file %1.txt").arg(i), "1", "d");
+
+    // A short write part way through, as a full disk would give.
+    rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (sizeLimit) {
+        rlimit small = saved;
+        small.rlim_cur = 20000;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    const int pages = ownWriter ? render<PdfSurface>(*printer, table, {}) : render<PrinterSurface>(*printer, table, {});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QCOMPARE(pages, -1);
+    QFile file(path);
+    QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), sizeLimit ? old : QByteArray());
 }
 
 QTEST_MAIN(TestPdfSurface)
