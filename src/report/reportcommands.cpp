@@ -4,11 +4,10 @@
 #include "listingsession.h"
 #include "listingtable.h"
 #include "messageservice.h"
-#include "pdfsurface.h"
 #include "platformservices.h"
 #include "printerservice.h"
-#include "printersurface.h"
 #include "reportlayout.h"
+#include "reportrender.h"
 #include "timeslicer.h"
 #include "waitcursor.h"
 
@@ -43,21 +42,15 @@ void ReportCommands::printlisting()
         return;
     wait.emplace();
 
-    std::unique_ptr<PrintedPageSurface> document;
-    if (PdfSurface::canWrite(*target.printer))
-        document = std::make_unique<PdfSurface>(*target.printer);
-    else
-        document = std::make_unique<PrinterSurface>(*target.printer);
-    PrintedPageSurface& surface = *document;
-    ReportLayout layout(
-        surface, ReportGeometry::printer(), m_options, [this] { return m_session.selectedPath(); },
-        runDateText(QDateTime::currentDateTime()));
     TimeSlicer slicer([] { QCoreApplication::processEvents(); });
-    const bool finished = drawReport(layout, m_session.listing(), [&] {
-        slicer.maybeTurn();
-        return !surface.failed();
-    });
-    if (!finished || surface.failed()) {
+    const ReportRenderOutcome outcome = renderReport(
+        *target.printer, m_session.listing(), m_options, [this] { return m_session.selectedPath(); },
+        QDateTime::currentDateTime(),
+        [&](int) {
+            slicer.maybeTurn();
+            return true;
+        });
+    if (!outcome.finished) {
         wait.reset();
         reportFailure(target);
     }
