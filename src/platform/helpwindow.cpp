@@ -141,8 +141,8 @@ QWidget* HelpWindow::createContentsTab()
     QHelpContentWidget* contents = m_engine->contentWidget();
     contents->setObjectName(QStringLiteral("treHelpContents"));
     // Moving through the contents, by mouse or by the arrow keys, shows each topic as it is reached.
-    connect(contents->selectionModel(), &QItemSelectionModel::currentChanged, contents,
-        [this](const QModelIndex& index) {
+    connect(
+        contents->selectionModel(), &QItemSelectionModel::currentChanged, contents, [this](const QModelIndex& index) {
             const QHelpContentItem* item = index.isValid() ? m_engine->contentModel()->contentItemAt(index) : nullptr;
             if (item && !item->url().isEmpty() && item->url() != m_browser->source())
                 m_browser->setSource(item->url());
@@ -156,10 +156,11 @@ QWidget* HelpWindow::createContentsTab()
     };
     connect(m_browser, &QTextBrowser::sourceChanged, contents, selectCurrentPage);
     // The engine builds the table of contents in the background; open it once it is there.
-    connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents, [this, contents, selectCurrentPage] {
-        contents->expandAll();
-        selectCurrentPage(m_browser->source());
-    });
+    connect(
+        m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents, [this, contents, selectCurrentPage] {
+            contents->expandAll();
+            selectCurrentPage(m_browser->source());
+        });
     return contents;
 }
 
@@ -180,10 +181,11 @@ QWidget* HelpWindow::createIndexTab()
     connect(lookFor, &QLineEdit::returnPressed, index, &QHelpIndexWidget::activateCurrentItem);
     connect(index, &QHelpIndexWidget::documentActivated, this,
         [this](const QHelpLink& document, const QString&) { openLink(document.url); });
-    connect(index, &QHelpIndexWidget::documentsActivated, this, [this](const QList<QHelpLink>& documents, const QString&) {
-        if (!documents.isEmpty())
-            openLink(documents.first().url);
-    });
+    connect(
+        index, &QHelpIndexWidget::documentsActivated, this, [this](const QList<QHelpLink>& documents, const QString&) {
+            if (!documents.isEmpty())
+                openLink(documents.first().url);
+        });
     return tab;
 }
 

@@ -9,8 +9,8 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBrowser>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 #include <QWindow>
