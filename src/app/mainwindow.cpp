@@ -4,6 +4,7 @@
 #include "filedialogservice.h"
 #include "filelist.h"
 #include "folderlist.h"
+#include "gridcolumnresizer.h"
 #include "gridmodel.h"
 #include "messageservice.h"
 #include "twips.h"
@@ -227,6 +228,8 @@ void MainWindow::layoutGrids()
     for (int column = 0; column < 4; ++column)
         m_Grid1->setColumnWidth(column, std::max(1, Twips::toPixels(widths[column])));
     m_Grid1->setCurrentIndex(m_grid1Model->index(0, 1));
+    m_Grid1->setTabKeyNavigation(true); // one tab stop; Tab then walks the cells
+    new GridColumnResizer(m_Grid1);
     m_Grid2->setVisible(false);
 }
 
