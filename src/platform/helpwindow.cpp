@@ -119,6 +119,11 @@ void HelpWindow::createToolBar()
     contents->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Home));
     contents->setEnabled(m_engine != nullptr);
     connect(contents, &QAction::triggered, this, &HelpWindow::showContentsPage);
+
+    auto* close = new QAction(tr("Close"), this);
+    close->setShortcuts({ QKeySequence::Close, QKeySequence(Qt::Key_Escape) });
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
 }
 
 void HelpWindow::layoutPages()
@@ -134,6 +139,8 @@ void HelpWindow::layoutPages()
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({ Twips::toPixels(3300), Twips::toPixels(8940) });
     setCentralWidget(splitter);
+    // The arrow keys move through the topics from the start; set once the tree has its final parent.
+    m_engine->contentWidget()->setFocus();
 }
 
 QWidget* HelpWindow::createContentsTab()
