@@ -150,6 +150,7 @@ void PrintPreviewWindow::createShortcuts()
     add({ QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal) }, [this] { zoomTo(m_zoomStep + 1); });
     add({ QKeySequence::ZoomOut }, [this] { zoomTo(m_zoomStep - 1); });
     add({ QKeySequence(Qt::CTRL | Qt::Key_0) }, [this] { zoomTo(0); });
+    add({ QKeySequence(Qt::Key_Escape) }, [this] { close(); });
     connect(m_pages, &PreviewPageView::zoomStepRequested, this, [this](int steps) { zoomTo(m_zoomStep + steps); });
 }
 
