@@ -1,6 +1,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -10,20 +11,6 @@ const QString dataDir = QStringLiteral(VELLUMARK_DATA_DIR);
 const QString desktopFile = dataDir + QStringLiteral("/vellumark.desktop");
 const QString metainfoFile = dataDir + QStringLiteral("/org.vellumark.Vellumark.metainfo.xml");
 const QString program = QStringLiteral(VELLUMARK_PROGRAM);
-
-QString contentOf(const QString& file)
-{
-    QFile input(file);
-    return input.open(QIODevice::ReadOnly) ? QString::fromUtf8(input.readAll()) : QString();
-}
-
-QString desktopValue(const QString& key)
-{
-    for (const QString& line : contentOf(desktopFile).split(QLatin1Char('\n')))
-        if (line.startsWith(key + QLatin1Char('=')))
-            return line.mid(key.size() + 1);
-    return {};
-}
 
 }
 
@@ -50,13 +37,16 @@ private slots:
 
     void filesNameTheProgramAndItsIcon()
     {
-        QCOMPARE(desktopValue(QStringLiteral("Exec")), program);
-        const QString metainfo = contentOf(metainfoFile);
+        const QSettings desktop(desktopFile, QSettings::IniFormat);
+        QCOMPARE(desktop.value(QStringLiteral("Desktop Entry/Exec")).toString(), program);
+        QFile metainfoInput(metainfoFile);
+        QVERIFY(metainfoInput.open(QIODevice::ReadOnly));
+        const QString metainfo = QString::fromUtf8(metainfoInput.readAll());
         QVERIFY(metainfo.contains(QStringLiteral("<releases>\n    <release version=\"" VELLUMARK_VERSION "\"")));
         QVERIFY(metainfo.contains(QStringLiteral(">vellumark.desktop</launchable>")));
         QVERIFY(metainfo.contains(QStringLiteral("<binary>%1</binary>").arg(program)));
 
-        const QString icon = desktopValue(QStringLiteral("Icon"));
+        const QString icon = desktop.value(QStringLiteral("Desktop Entry/Icon")).toString();
         for (const QString& sizeText : QStringLiteral(VELLUMARK_ICON_SIZES).split(QLatin1Char(','))) {
             const int size = sizeText.toInt();
             const QImage image(QStringLiteral(VELLUMARK_ICON_DIR "/%1x%1/apps/%2.png").arg(size).arg(icon));
