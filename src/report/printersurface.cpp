@@ -2,9 +2,9 @@
 
 #include <QPrinter>
 
-PrinterSurface::PrinterSurface(QPrinter& printer)
-    : PrintedPageSurface(printer)
-    , m_printer(printer)
+PrinterSurface::PrinterSurface(QPagedPaintDevice& device)
+    : PrintedPageSurface(device)
+    , m_device(device)
 {
 }
 
@@ -16,16 +16,20 @@ PrinterSurface::~PrinterSurface()
 
 bool PrinterSurface::startDocument()
 {
-    if (!m_painter.begin(&m_printer))
+    if (!m_painter.begin(&m_device))
         return false;
     m_painter.setFont(shaper().font());
     m_painter.setPen(Qt::black);
     return true;
 }
 
-bool PrinterSurface::startNextPage() { return m_printer.newPage(); }
+bool PrinterSurface::startNextPage() { return m_device.newPage(); }
 
-bool PrinterSurface::finishDocument() { return m_painter.end() && m_printer.printerState() != QPrinter::Error; }
+bool PrinterSurface::finishDocument()
+{
+    const auto* printer = dynamic_cast<const QPrinter*>(&m_device);
+    return m_painter.end() && (!printer || printer->printerState() != QPrinter::Error);
+}
 
 void PrinterSurface::drawText(const QString&, const TextShaper::ShapedText& shaped, const QPointF& topLeft)
 {

@@ -4,12 +4,12 @@
 
 #include <QPainter>
 
-class QPrinter;
+class QPagedPaintDevice;
 
-// The report on a printer through Qt's print engine.
+// The report through Qt's engine: on a printer, or into a PDF file (QPrinter or QPdfWriter).
 class PrinterSurface final : public PrintedPageSurface {
 public:
-    explicit PrinterSurface(QPrinter& printer);
+    explicit PrinterSurface(QPagedPaintDevice& device);
     ~PrinterSurface() override;
     PrinterSurface(const PrinterSurface&) = delete;
     PrinterSurface& operator=(const PrinterSurface&) = delete;
@@ -21,6 +21,6 @@ private:
     void drawText(const QString& text, const TextShaper::ShapedText& shaped, const QPointF& topLeft) override;
     void fontChanged() override;
 
-    QPrinter& m_printer;
+    QPagedPaintDevice& m_device;
     QPainter m_painter;
 };

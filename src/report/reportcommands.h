@@ -28,7 +28,7 @@ private:
         QString printerName;
     };
     [[nodiscard]] Target chooseTarget();
-    void reportFailure(const Target& target);
+    void reportFailure(const Target& target, const QString& reason);
 
     ListingSession& m_session;
     const ReportOptions& m_options;
