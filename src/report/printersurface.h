@@ -2,7 +2,9 @@
 
 #include "printedpagesurface.h"
 
+#include <QList>
 #include <QPainter>
+#include <QRawFont>
 
 class QPagedPaintDevice;
 
@@ -20,7 +22,16 @@ private:
     bool finishDocument() override;
     void drawText(const QString& text, const TextShaper::ShapedText& shaped, const QPointF& topLeft) override;
     void fontChanged() override;
+    void drawPendingLine();
+
+    struct PendingRun {
+        QRawFont font;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
 
     QPagedPaintDevice& m_device;
     QPainter m_painter;
+    QList<PendingRun> m_pending; // the glyphs of the line being drawn, by font
+    double m_pendingY = 0;
 };
