@@ -51,16 +51,25 @@ void ReportCommands::print(TargetChoice choose)
     wait.emplace();
 
     TimeSlicer slicer([] { QCoreApplication::processEvents(); });
+    const auto selectedPath = [this] { return m_session.selectedPath(); };
+    const auto afterRow = [&](int) {
+        slicer.maybeTurn();
+        return true;
+    };
+    if (!target.pdfPath.isEmpty()) {
+        const PdfWriteOutcome written = writeReportPdf(target.pdfPath, target.printer->pageLayout(),
+            m_session.listing(), m_options, selectedPath, QDateTime::currentDateTime(), afterRow);
+        if (!written.ok) {
+            wait.reset();
+            reportFailure(target, written.reason);
+        }
+        return;
+    }
     const ReportRenderOutcome outcome = renderReport(
-        *target.printer, m_session.listing(), m_options, [this] { return m_session.selectedPath(); },
-        QDateTime::currentDateTime(),
-        [&](int) {
-            slicer.maybeTurn();
-            return true;
-        });
+        *target.printer, m_session.listing(), m_options, selectedPath, QDateTime::currentDateTime(), afterRow);
     if (!outcome.finished) {
         wait.reset();
-        reportFailure(target);
+        reportFailure(target, {});
     }
 }
 
@@ -145,18 +154,10 @@ bool ReportCommands::mayReplace(const QString& path, bool nameCompleted)
     return answer == QMessageBox::Yes;
 }
 
-void ReportCommands::reportFailure(const Target& target)
+void ReportCommands::reportFailure(const Target& target, const QString& reason)
 {
-    QString text;
-    if (target.pdfPath.isEmpty()) {
-        text = tr("Cannot print report on the printer %1.").arg(target.printerName);
-    } else {
-        // The PDF writer keeps the system's reason to itself; opening the file for appending asks again
-        // without harming what is there.
-        QFile probe(target.pdfPath);
-        const QString reason
-            = probe.open(QIODevice::Append) ? tr("the file could not be written") : probe.errorString();
-        text = tr("Cannot write the report to %1:\r\n%2").arg(QDir::toNativeSeparators(target.pdfPath), reason);
-    }
+    const QString text = target.pdfPath.isEmpty()
+        ? tr("Cannot print report on the printer %1.").arg(target.printerName)
+        : tr("Cannot write the report to %1:\r\n%2").arg(QDir::toNativeSeparators(target.pdfPath), reason);
     m_session.services().messages->show(m_session.window(), { QMessageBox::Warning, {}, text, QMessageBox::Ok });
 }

@@ -37,7 +37,7 @@ private:
     [[nodiscard]] Target choosePdfFile();
     [[nodiscard]] QString suggestedPdfName() const;
     [[nodiscard]] bool mayReplace(const QString& path, bool nameCompleted);
-    void reportFailure(const Target& target);
+    void reportFailure(const Target& target, const QString& reason);
 
     ListingSession& m_session;
     const ReportOptions& m_options;
