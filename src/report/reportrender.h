@@ -20,3 +20,9 @@ struct ReportRenderOutcome {
 [[nodiscard]] ReportRenderOutcome renderReport(QPrinter& printer, const ListingTable& table,
     const ReportOptions& options, const std::function<QString()>& selectedPath, const QDateTime& runDate,
     const std::function<bool(int pages)>& afterRow = {});
+
+// Writes a file through a temporary one in the same folder, which replaces the file only once `write` has
+// filled it and returned true; Qt's PDF engine writes in place, so a failed report would otherwise leave a cut
+// file or spoil an old one. Returns the system's reason for a failure, empty on success.
+[[nodiscard]] QString writeFileReplacing(
+    const QString& path, const std::function<bool(const QString& temporaryPath)>& write);
