@@ -3,6 +3,7 @@
 #include "filesystemservice.h"
 #include "folderwalk.h"
 #include "listingfilecommands.h"
+#include "printerservice.h"
 
 #include <QDir>
 #include <QProcess>
@@ -41,6 +42,7 @@ private slots:
     void exitStatus_data();
     void exitStatus();
     void saveWritesWhatTheWindowSaves();
+    void printsOnTheDefaultPrinter();
 
 private:
     QTemporaryDir m_dir;
@@ -170,6 +172,18 @@ void TestCommandLine::saveWritesWhatTheWindowSaves()
         QProcess::execute(QStringLiteral(VELLUMARK_PROGRAM), { QStringLiteral("--save"), commandLineFile, m_tree }), 0);
     QVERIFY(readAll(windowFile).count("\r\n") == 6);
     QCOMPARE(readAll(commandLineFile), readAll(windowFile));
+}
+
+// Through the real spooler (a cups-pdf queue in CI); skipped where there is no default printer.
+void TestCommandLine::printsOnTheDefaultPrinter()
+{
+    if (!QtPrinterService().hasDefaultPrinter())
+        QSKIP("no default printer");
+    QProcess program;
+    program.start(QStringLiteral(VELLUMARK_PROGRAM), { QStringLiteral("--print"), m_tree });
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.readAllStandardError(), QByteArray());
+    QCOMPARE(program.exitCode(), 0);
 }
 
 QTEST_MAIN(TestCommandLine)
