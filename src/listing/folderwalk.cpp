@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <utility>
 
@@ -66,7 +67,7 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
         yield();
         bar = std::min(bar + step, double(barMaximum));
         if (m_hooks.setProgress)
-            m_hooks.setProgress(static_cast<int>(bar + 0.5));
+            m_hooks.setProgress(static_cast<int>(std::lround(bar)));
     }
     if (m_hooks.setProgress)
         m_hooks.setProgress(barMaximum);
