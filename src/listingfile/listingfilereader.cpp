@@ -32,7 +32,7 @@ const QString& singleCharacter(char c)
             all[static_cast<size_t>(i)] = QString(QChar(i));
         return all;
     }();
-    return texts[static_cast<size_t>(c)];
+    return texts[static_cast<unsigned char>(c)];
 }
 
 class FieldScanner {
