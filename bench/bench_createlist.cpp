@@ -50,7 +50,7 @@ int main(int argc, char* argv[])
     std::printf("Walk alone, no window: %.1f ms, ratio %.2f\n", walkOnly, walkOnly / find);
     std::printf("Create List: %d entries, %.1f ms; find: %.1f ms; ratio %.2f (target <= 1.0)\n",
         window.listing().listcount(), create, find, create / find);
-    std::printf("Resident memory with the listing: +%ld kB over an empty listing (target <= 20480 kB)\n",
-        after - before);
+    std::printf(
+        "Resident memory with the listing: +%ld kB over an empty listing (target <= 20480 kB)\n", after - before);
     return 0;
 }

@@ -19,7 +19,9 @@ long peakResidentKb()
 
 int main(int argc, char* argv[])
 {
-    const qint64 megabytes = argc > 1 ? std::atoll(argv[1]) : 200;
+    // bench/run.sh passes its tree, which this one does not need: only a number sets the size.
+    const long long asked = argc > 1 ? std::atoll(argv[1]) : 0;
+    const qint64 megabytes = asked > 0 ? asked : 200;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("large.txt"));
     {

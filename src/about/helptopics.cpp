@@ -9,10 +9,10 @@
 
 namespace {
 
-QString comparablePath(const QString& path)
+QString helpFileIn(const QString& programDir, const char* relativeDir)
 {
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : canonical;
+    return QDir::cleanPath(
+        programDir + u'/' + QString::fromUtf8(relativeDir) + u'/' + QString::fromUtf8(Vellumark::Build::helpFileName));
 }
 
 }
@@ -21,8 +21,10 @@ namespace Vellumark {
 
 QString helpFilePathFor(const QString& programDir)
 {
-    const bool installed = comparablePath(programDir) == comparablePath(QString::fromUtf8(Build::installedProgramDir));
-    return QString::fromUtf8(installed ? Build::installedHelpFile : Build::helpFile);
+    const QString installed = helpFileIn(programDir, Build::installedHelpDir);
+    const QString built = helpFileIn(programDir, Build::builtHelpDir);
+    // Without either, the installed path is the one worth naming in the help window's message.
+    return QFileInfo::exists(installed) || !QFileInfo::exists(built) ? installed : built;
 }
 
 QString helpFilePath() { return helpFilePathFor(QCoreApplication::applicationDirPath()); }

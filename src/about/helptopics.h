@@ -7,8 +7,8 @@ class HelpService;
 class QWidget;
 
 namespace Vellumark {
-// The help collection this program opens. Both candidates are absolute paths fixed when the program is built:
-// the installed copy for the program that `cmake --install` placed, the build tree's copy for the program there.
+// The help collection this program opens, found from the program's folder: the installed copy where
+// `cmake --install` puts it beside the program, else the build tree's copy for the program built there.
 [[nodiscard]] QString helpFilePath();
 [[nodiscard]] QString helpFilePathFor(const QString& programDir);
 

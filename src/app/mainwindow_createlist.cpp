@@ -12,7 +12,7 @@
 namespace {
 constexpr int unreadableShown = 5;
 
-const QString limitText = QStringLiteral("Maximum List size of 32000 reached\r\nList stopped at 32000 records");
+QString limitText() { return QObject::tr("Maximum List size of 32000 reached\r\nList stopped at 32000 records"); }
 
 QString unreadableText(const std::vector<UnreadableFolder>& folders)
 {
@@ -55,7 +55,7 @@ void MainWindow::createlisting()
         outcome = walk.ShowFileList(m_DirChosenDirectory->path());
         listingChanged();
         if (outcome.limitReached) {
-            m_services.messages->show(this, { QMessageBox::Critical, {}, limitText, QMessageBox::Ok });
+            m_services.messages->show(this, { QMessageBox::Critical, {}, limitText(), QMessageBox::Ok });
             progress.setValue(FolderWalk::barMaximum);
         }
     }

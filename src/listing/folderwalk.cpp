@@ -5,6 +5,7 @@
 #include "listingtable.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <utility>
 
@@ -66,7 +67,7 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
         yield();
         bar = std::min(bar + step, double(barMaximum));
         if (m_hooks.setProgress)
-            m_hooks.setProgress(static_cast<int>(bar + 0.5));
+            m_hooks.setProgress(static_cast<int>(std::lround(bar)));
     }
     if (m_hooks.setProgress)
         m_hooks.setProgress(barMaximum);
@@ -116,7 +117,7 @@ bool FolderWalk::append(const QString& name, const QString& size, const QString&
 
 QString FolderWalk::sizeText(qint64 size)
 {
-    const auto slot = static_cast<size_t>((static_cast<quint64>(size) * 0x9E3779B97F4A7C15ull) >> 56);
+    const auto slot = static_cast<size_t>((static_cast<quint64>(size) * 0x9E3779B97F4A7C15ULL) >> 56);
     SizeText& recent = m_sizeTexts[slot];
     if (recent.size != size || recent.text.isNull()) {
         recent.text = decimalText(size);
@@ -125,7 +126,7 @@ QString FolderWalk::sizeText(qint64 size)
     return recent.text;
 }
 
-void FolderWalk::yield()
+void FolderWalk::yield() const
 {
     if (m_hooks.yieldPoint)
         m_hooks.yieldPoint();

@@ -43,7 +43,7 @@ private:
     [[nodiscard]] bool appendFiles(const Folder& folder);
     [[nodiscard]] bool walkSubFolder(const QString& path, const QByteArray& nativePath, int level);
     [[nodiscard]] bool append(const QString& name, const QString& size, const QString& datecreated);
-    void yield();
+    void yield() const;
     [[nodiscard]] QString sizeText(qint64 size);
 
     FileSystemService& m_fileSystem;

@@ -37,7 +37,7 @@ const QString& singleCharacter(char c)
             all[static_cast<size_t>(i)] = QString(QChar(i));
         return all;
     }();
-    return texts[static_cast<size_t>(c)];
+    return texts[static_cast<unsigned char>(c)];
 }
 
 // A window on the bytes of a stream. Bytes are pulled in chunks as the scan needs them, and the bytes before

@@ -6,7 +6,7 @@
 
 QString QtFileDialogService::getOpenFileName(QWidget* parent, const QString& filter)
 {
-    const QString path = QFileDialog::getOpenFileName(parent, QString(), m_lastPath, filter);
+    QString path = QFileDialog::getOpenFileName(parent, QString(), m_lastPath, filter);
     if (!path.isEmpty())
         m_lastPath = path;
     return path;
@@ -14,7 +14,7 @@ QString QtFileDialogService::getOpenFileName(QWidget* parent, const QString& fil
 
 QString QtFileDialogService::getSaveFileName(QWidget* parent, const QString& filter)
 {
-    const QString path = QFileDialog::getSaveFileName(parent, QString(), m_lastPath, filter);
+    QString path = QFileDialog::getSaveFileName(parent, QString(), m_lastPath, filter);
     if (!path.isEmpty())
         m_lastPath = path;
     return path;

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr size_t entryBufferSize = 32 * 1024;
+constexpr size_t entryBufferSize = size_t { 32 } * 1024;
 
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 

@@ -241,17 +241,20 @@ void TestHelpService::helpFileElsewhere()
     QCOMPARE(help.window(), window);
 }
 
+// The help is found from the program's folder, wherever the installed tree was put.
 void TestHelpService::helpFileFollowsWhereTheProgramRuns_data()
 {
-    const QString installedDir = QStringLiteral(VELLUMARK_INSTALLED_BINDIR);
     QTest::addColumn<QString>("programDir");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("installed program") << installedDir << QStringLiteral(VELLUMARK_INSTALLED_HELP);
-    QTest::newRow("installed program, trailing slash")
-        << installedDir + u'/' << QStringLiteral(VELLUMARK_INSTALLED_HELP);
-    const QString configured = QStringLiteral(VELLUMARK_CONFIGURED_HELP);
-    QTest::newRow("program in the build tree") << QCoreApplication::applicationDirPath() << configured;
-    QTest::newRow("a folder that does not exist") << QStringLiteral("/nonexistent/vellumark/bin") << configured;
+    static QTemporaryDir moved;
+    const QString movedHelp = moved.filePath(QStringLiteral(VELLUMARK_HELP_DIR "/") + QFileInfo(builtHelp).fileName());
+    QVERIFY(QDir().mkpath(QFileInfo(movedHelp).path()) && QFile::copy(builtHelp, movedHelp));
+    const QString movedProgram = moved.filePath(QStringLiteral(VELLUMARK_BINDIR));
+    QTest::newRow("installed tree, moved") << movedProgram << movedHelp;
+    QTest::newRow("installed tree, trailing slash") << movedProgram + u'/' << movedHelp;
+    QTest::newRow("program in the build tree") << QStringLiteral(VELLUMARK_PROGRAM_DIR) << builtHelp;
+    QTest::newRow("no help anywhere") << QStringLiteral(
+        "/nonexistent/bin") << QStringLiteral("/nonexistent/" VELLUMARK_HELP_DIR "/") + QFileInfo(builtHelp).fileName();
 }
 
 void TestHelpService::helpFileFollowsWhereTheProgramRuns()
