@@ -1,5 +1,6 @@
 #include "batchrun.h"
 
+#include "bytename.h"
 #include "commandline.h"
 #include "filesystemservice.h"
 #include "folderwalk.h"
@@ -28,7 +29,7 @@ namespace {
 
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 
-void say(const QString& line) { std::fprintf(stderr, "vellumark: %s\n", line.toLocal8Bit().constData()); }
+void say(const QString& line) { std::fprintf(stderr, "vellumark: %s\n", displayText(line).toLocal8Bit().constData()); }
 
 // Progress overwrites one line of a terminal; a log gets none of it.
 class Progress {
@@ -74,7 +75,7 @@ struct Source {
 QString notA(const QString& path, bool folder)
 {
     struct stat status { };
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (::stat(toNativeBytes(path).constData(), &status) != 0)
         return qt_error_string(errno);
     if (folder && !S_ISDIR(status.st_mode))
         return qt_error_string(ENOTDIR);

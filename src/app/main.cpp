@@ -1,5 +1,6 @@
 #include "appicon.h"
 #include "batchrun.h"
+#include "bytename.h"
 #include "commandline.h"
 #include "filedialogservice.h"
 #include "filesystemservice.h"
@@ -107,8 +108,9 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("vellumark"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELLUMARK_VERSION));
     QStringList arguments;
+    // A folder's name on the command line is bytes too: keep those that are not UTF-8.
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(fromNativeBytes(argv[i]));
     const CommandLine commandLine = parseCommandLine(arguments);
 
     switch (commandLine.mode) {
