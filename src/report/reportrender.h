@@ -7,6 +7,7 @@
 class ListingTable;
 class QPrinter;
 class ReportOptions;
+struct ComparisonReportContent;
 
 struct ReportRenderOutcome {
     bool finished = false; // every row and the summary were drawn and the document was ended
@@ -20,3 +21,7 @@ struct ReportRenderOutcome {
 [[nodiscard]] ReportRenderOutcome renderReport(QPrinter& printer, const ListingTable& table,
     const ReportOptions& options, const std::function<QString()>& selectedPath, const QDateTime& runDate,
     const std::function<bool(int pages)>& afterRow = {});
+
+// Draws the pages of a comparison on a printer, a real one or one set to write a PDF file.
+[[nodiscard]] ReportRenderOutcome renderComparison(
+    QPrinter& printer, const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});
