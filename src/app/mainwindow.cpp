@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "apptitle.h"
+#include "comparisonwindow.h"
 #include "filedialogservice.h"
 #include "filelist.h"
 #include "folderlist.h"
@@ -64,6 +65,7 @@ void MainWindow::createMenus()
         &MainWindow::savereport);
     addCommand(file, QStringLiteral("mnuopen"), tr("&Open Existing Listing"), QKeySequence(tr("Ctrl+O")),
         &MainWindow::openreport);
+    addCompareCommand(file, *this);
     addCommand(file, QStringLiteral("mnuExit"), tr("E&xit"), QKeySequence(tr("Ctrl+X")), &MainWindow::mnuExit_Click);
 
     QMenu* report = menuBar()->addMenu(tr("Report"));
