@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "bytename.h"
 #include "folderlist.h"
 #include "folderwalk.h"
 #include "messageservice.h"
@@ -19,7 +20,7 @@ QString unreadableText(const std::vector<UnreadableFolder>& folders)
         ? QObject::tr("1 folder could not be read; its contents are not listed:")
         : QObject::tr("%1 folders could not be read; their contents are not listed:").arg(folders.size());
     for (size_t i = 0; i < folders.size() && i < unreadableShown; ++i)
-        text += QStringLiteral("\n%1: %2").arg(folders[i].path, folders[i].reason);
+        text += QStringLiteral("\n%1: %2").arg(displayText(folders[i].path), folders[i].reason);
     if (folders.size() > unreadableShown)
         text += QStringLiteral("\n...");
     return text;

@@ -1,10 +1,11 @@
 #include "datetextformatter.h"
 
 #include <QDateTime>
+#include <algorithm>
+#include <limits>
 
 namespace {
 constexpr qint64 secondsPerDay = 86400;
-constexpr qint64 secondsPerHour = 3600;
 
 qint64 floorDiv(qint64 a, qint64 b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
 
@@ -19,9 +20,9 @@ QString withSeconds(QString format)
 }
 }
 
-DateTextFormatter::DateTextFormatter(const QLocale& locale)
+DateTextFormatter::DateTextFormatter(const QLocale& locale, const QTimeZone& zone)
     : m_locale(locale)
-    , m_zone(QTimeZone::systemTimeZone())
+    , m_zone(zone)
     , m_dateFormat(locale.dateFormat(QLocale::ShortFormat))
     , m_timeFormat(withSeconds(locale.timeFormat(QLocale::ShortFormat)))
     , m_plainTime(m_timeFormat == QLatin1String("HH:mm:ss"))
@@ -63,14 +64,45 @@ QString DateTextFormatter::textAt(qint64 utcSeconds)
 
 int DateTextFormatter::offsetAt(qint64 utcSeconds)
 {
-    const qint64 hour = floorDiv(utcSeconds, secondsPerHour);
-    auto found = m_offsetByHour.constFind(hour);
-    if (found != m_offsetByHour.constEnd())
-        return *found;
-    const QDateTime at = QDateTime::fromSecsSinceEpoch(utcSeconds, Qt::UTC);
-    const int offset = m_zone.offsetFromUtc(at);
-    m_offsetByHour.insert(hour, offset);
+    if (m_lastSpan < m_spans.size() && m_spans[m_lastSpan].holds(utcSeconds))
+        return m_spans[m_lastSpan].offset;
+    const auto after = std::upper_bound(m_spans.begin(), m_spans.end(), utcSeconds,
+        [](qint64 seconds, const OffsetSpan& span) { return seconds < span.from; });
+    if (after != m_spans.begin() && std::prev(after)->holds(utcSeconds)) {
+        m_lastSpan = static_cast<size_t>(std::prev(after) - m_spans.begin());
+        return m_spans[m_lastSpan].offset;
+    }
+    const int offset = m_zone.offsetFromUtc(QDateTime::fromSecsSinceEpoch(utcSeconds, Qt::UTC));
+    if (const std::optional<OffsetSpan> span = spanAt(utcSeconds, offset)) {
+        m_lastSpan = static_cast<size_t>(m_spans.insert(after, *span) - m_spans.begin());
+    }
     return offset;
+}
+
+// The span around utcSeconds in which the offset stays as it is there; none where the zone cannot say.
+std::optional<DateTextFormatter::OffsetSpan> DateTextFormatter::spanAt(qint64 utcSeconds, int offset) const
+{
+    constexpr qint64 earliest = std::numeric_limits<qint64>::min();
+    constexpr qint64 latest = std::numeric_limits<qint64>::max();
+    if (!m_zone.hasTransitions()) {
+        // Without transitions the offset changes only where the zone keeps a daylight-saving rule.
+        if (m_zone.hasDaylightTime())
+            return std::nullopt;
+        return OffsetSpan { earliest, latest, offset };
+    }
+    const QDateTime at = QDateTime::fromSecsSinceEpoch(utcSeconds, Qt::UTC);
+    const auto instant = [](const QTimeZone::OffsetData& transition, qint64 none) {
+        return transition.atUtc.isValid() && transition.offsetFromUtc != std::numeric_limits<int>::min()
+            ? transition.atUtc.toSecsSinceEpoch()
+            : none;
+    };
+    // A transition at utcSeconds itself is the span's start.
+    const QTimeZone::OffsetData previous = m_zone.previousTransition(at.addSecs(1));
+    const QTimeZone::OffsetData next = m_zone.nextTransition(at);
+    OffsetSpan span { instant(previous, earliest), instant(next, latest), offset };
+    if (!span.holds(utcSeconds) || (span.from != earliest && previous.offsetFromUtc != offset))
+        return std::nullopt;
+    return span;
 }
 
 const QString& DateTextFormatter::dateText(qint64 localDay)

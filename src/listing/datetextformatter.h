@@ -6,18 +6,27 @@
 #include <QTimeZone>
 #include <array>
 #include <optional>
+#include <vector>
 
-// Turns a UTC time into "short date, blank, time with seconds" in local time. Offsets from UTC are looked up
-// once per hour of time and date texts once per day, so a walk does not consult the time zone per file.
+// Turns a UTC time into "short date, blank, time with seconds" in a zone's time. An offset from UTC is looked up
+// once for the whole span between two of the zone's transitions and date texts once per day, so a walk does not
+// consult the time zone per file.
 class DateTextFormatter {
 public:
-    explicit DateTextFormatter(const QLocale& locale = QLocale());
+    explicit DateTextFormatter(const QLocale& locale = QLocale(), const QTimeZone& zone = QTimeZone::systemTimeZone());
 
     [[nodiscard]] QString format(qint64 utcSeconds);
 
 private:
     [[nodiscard]] QString textAt(qint64 utcSeconds);
     [[nodiscard]] int offsetAt(qint64 utcSeconds);
+    struct OffsetSpan {
+        qint64 from = 0; // UTC seconds, inclusive
+        qint64 until = 0; // exclusive
+        int offset = 0;
+        [[nodiscard]] bool holds(qint64 utcSeconds) const { return utcSeconds >= from && utcSeconds < until; }
+    };
+    [[nodiscard]] std::optional<OffsetSpan> spanAt(qint64 utcSeconds, int offset) const;
     [[nodiscard]] const QString& dateText(qint64 localDay);
     [[nodiscard]] QString timeText(int secondsOfDay) const;
 
@@ -26,7 +35,8 @@ private:
     QString m_dateFormat;
     QString m_timeFormat;
     bool m_plainTime = false; // HH:mm:ss, written without the locale machinery
-    QHash<qint64, int> m_offsetByHour;
+    std::vector<OffsetSpan> m_spans; // in time order, none overlapping
+    size_t m_lastSpan = 0;
     QHash<qint64, QString> m_dateByDay;
     // Files made together share a creation second, so they share one text; a few seconds are kept at once
     // because a walk visits files in name order, not in the order they were made.

@@ -1,9 +1,9 @@
 #include "folderwalk.h"
 
+#include "bytename.h"
 #include "filesystemservice.h"
 #include "listingtable.h"
 
-#include <QFile>
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -47,7 +47,7 @@ FolderWalk::FolderWalk(FileSystemService& fileSystem, ListingTable& table, WalkH
 WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
 {
     m_outcome = {};
-    const QByteArray nativePath = QFile::encodeName(folderspec);
+    const QByteArray nativePath = toNativeBytes(folderspec);
     m_fileSystem.startWalk();
     FolderResult top = m_fileSystem.GetFolder(nativePath);
     if (!top.folder) {

@@ -1,5 +1,7 @@
 #include "gridmodel.h"
 
+#include "bytename.h"
+
 GridModel::GridModel(const ListingTable& table, GridId grid, QObject* parent)
     : QAbstractTableModel(parent)
     , m_table(table)
@@ -37,5 +39,5 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || index.row() >= m_shownEntries)
         return {};
-    return m_table.cell(m_grid, index.row() + 1, index.column());
+    return displayText(m_table.cell(m_grid, index.row() + 1, index.column()));
 }

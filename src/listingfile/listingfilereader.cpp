@@ -1,10 +1,15 @@
 #include "listingfilereader.h"
 
-#include <QFile>
-#include <QStringDecoder>
+#include "bytename.h"
+
+#include <QCoreApplication>
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,32 +40,83 @@ const QString& singleCharacter(char c)
     return texts[static_cast<size_t>(c)];
 }
 
+// A window on the bytes of a stream. Bytes are pulled in chunks as the scan needs them, and the bytes before
+// the field being scanned are dropped, so memory holds one field and a chunk whatever the stream's length.
+class ByteWindow {
+public:
+    static constexpr qsizetype chunkSize = 64 * 1024;
+
+    explicit ByteWindow(const ListingFileReader::ByteSource& source)
+        : m_source(source)
+    {
+        m_data.reserve(2 * chunkSize);
+    }
+
+    [[nodiscard]] qsizetype size() const { return m_data.size(); }
+    [[nodiscard]] const char* data() const { return m_data.constData(); }
+    // Pulls the next chunk; false at the end of the stream.
+    bool more()
+    {
+        if (m_ended)
+            return false;
+        const qsizetype old = m_data.size();
+        m_data.resize(old + chunkSize);
+        const qsizetype filled = m_source(m_data.data() + old, chunkSize);
+        m_data.resize(old + std::max<qsizetype>(filled, 0));
+        m_ended = filled <= 0;
+        return !m_ended;
+    }
+    // Whether at least count bytes follow from, pulling chunks as needed.
+    bool has(qsizetype from, qsizetype count)
+    {
+        while (size() - from < count)
+            if (!more())
+                return false;
+        return true;
+    }
+    // Drops the bytes before at, which is then 0; only once a chunk's worth is spent, to move little.
+    void dropBefore(qsizetype& at)
+    {
+        if (at < chunkSize)
+            return;
+        m_data.remove(0, at);
+        at = 0;
+    }
+
+private:
+    const ListingFileReader::ByteSource& m_source;
+    QByteArray m_data;
+    bool m_ended = false;
+};
+
 class FieldScanner {
 public:
-    explicit FieldScanner(QByteArrayView bytes)
-        : m_pos(bytes.data())
-        , m_end(bytes.data() + bytes.size())
+    // No name or path a walk lists comes near this; a longer field is no listing's, and would cost memory.
+    static constexpr qsizetype maxFieldBytes = 1024 * 1024;
+
+    explicit FieldScanner(const ListingFileReader::ByteSource& source)
+        : m_bytes(source)
     {
         // An editor may have put a byte-order mark in front; it is no part of the path.
-        const QByteArrayView utf8Bom("\xEF\xBB\xBF", 3);
-        if (bytes.startsWith(utf8Bom) && QString(m_decoder.decode(utf8Bom)) == QChar(0xFEFF))
-            m_pos += utf8Bom.size();
+        if (m_bytes.has(0, 3) && QByteArrayView(m_bytes.data(), 3) == QByteArrayView("\xEF\xBB\xBF", 3))
+            m_pos = 3;
     }
 
     [[nodiscard]] FieldStatus next(QString& field)
     {
+        m_bytes.dropBefore(m_pos);
         if (m_atLineStart) {
-            while (m_pos < m_end && isLineEnd(*m_pos))
+            while (m_bytes.has(m_pos, 1) && isLineEnd(at(m_pos)))
                 consumeLineEnd();
         }
         m_fieldLine = m_line;
-        if (m_pos == m_end) {
+        if (!m_bytes.has(m_pos, 1)) {
             field.clear();
             const bool fieldAfterComma = m_afterComma;
             m_afterComma = false;
             return fieldAfterComma ? FieldStatus::Field : FieldStatus::NoMoreFields;
         }
-        const FieldStatus status = *m_pos == '"' ? quotedField(field) : unquotedField(field);
+        const FieldStatus status = at(m_pos) == '"' ? quotedField(field) : unquotedField(field);
         return status == FieldStatus::Field ? afterField() : status;
     }
 
@@ -68,30 +124,40 @@ public:
     [[nodiscard]] int line() const { return m_line; }
 
 private:
+    [[nodiscard]] char at(qsizetype index) const { return m_bytes.data()[index]; }
+
     FieldStatus quotedField(QString& field)
     {
-        const char* const contentStart = ++m_pos;
-        const char* segment = m_pos;
+        const qsizetype contentStart = ++m_pos;
+        qsizetype segment = m_pos;
         m_unescaped.clear();
         bool escaped = false;
         for (;;) {
-            const auto* quote = static_cast<const char*>(std::memchr(m_pos, '"', size_t(m_end - m_pos)));
-            if (!quote) {
-                m_pos = m_end;
+            const char* const base = m_bytes.data();
+            const auto* found
+                = static_cast<const char*>(std::memchr(base + m_pos, '"', size_t(m_bytes.size() - m_pos)));
+            if (!found) {
+                m_pos = m_bytes.size();
+                if (m_pos - contentStart > maxFieldBytes)
+                    return FieldStatus::Malformed;
+                if (m_bytes.more())
+                    continue;
                 return FieldStatus::EndsInField;
             }
-            if (quote + 1 < m_end && quote[1] == '"') {
-                m_unescaped.append(segment, quote + 1 - segment);
+            const qsizetype quote = found - base;
+            if (m_bytes.has(quote + 1, 1) && at(quote + 1) == '"') {
+                m_unescaped.append(m_bytes.data() + segment, quote + 1 - segment);
                 escaped = true;
                 m_pos = segment = quote + 2;
                 continue;
             }
-            m_line += countLineEnds(contentStart, quote);
+            const char* const content = m_bytes.data() + contentStart;
+            m_line += countLineEnds(content, m_bytes.data() + quote);
             if (escaped) {
-                m_unescaped.append(segment, quote - segment);
+                m_unescaped.append(m_bytes.data() + segment, quote - segment);
                 field = decode(m_unescaped);
             } else {
-                field = decode(QByteArrayView(contentStart, quote - contentStart));
+                field = decode(QByteArrayView(content, quote - contentStart));
             }
             m_pos = quote + 1;
             return FieldStatus::Field;
@@ -100,12 +166,18 @@ private:
 
     FieldStatus unquotedField(QString& field)
     {
-        const char* const start = m_pos;
-        for (; m_pos < m_end && *m_pos != ',' && !isLineEnd(*m_pos); ++m_pos) {
-            if (*m_pos == '"')
+        const qsizetype start = m_pos;
+        for (;;) {
+            for (; m_pos < m_bytes.size() && at(m_pos) != ',' && !isLineEnd(at(m_pos)); ++m_pos) {
+                if (at(m_pos) == '"')
+                    return FieldStatus::Malformed;
+            }
+            if (m_pos - start > maxFieldBytes)
                 return FieldStatus::Malformed;
+            if (m_pos < m_bytes.size() || !m_bytes.more())
+                break;
         }
-        field = decode(QByteArrayView(start, m_pos - start));
+        field = decode(QByteArrayView(m_bytes.data() + start, m_pos - start));
         return FieldStatus::Field;
     }
 
@@ -114,14 +186,14 @@ private:
     {
         m_afterComma = false;
         m_atLineStart = false;
-        if (m_pos == m_end)
+        if (!m_bytes.has(m_pos, 1))
             return FieldStatus::Field;
-        if (*m_pos == ',') {
+        if (at(m_pos) == ',') {
             ++m_pos;
             m_afterComma = true;
             return FieldStatus::Field;
         }
-        if (isLineEnd(*m_pos)) {
+        if (isLineEnd(at(m_pos))) {
             consumeLineEnd();
             m_atLineStart = true;
             return FieldStatus::Field;
@@ -131,31 +203,28 @@ private:
 
     void consumeLineEnd()
     {
-        if (*m_pos == '\r' && m_pos + 1 < m_end && m_pos[1] == '\n')
+        if (at(m_pos) == '\r' && m_bytes.has(m_pos + 1, 1) && at(m_pos + 1) == '\n')
             ++m_pos;
         ++m_pos;
         ++m_line;
     }
 
-    QString decode(QByteArrayView bytes)
+    static QString decode(QByteArrayView bytes)
     {
         if (bytes.isEmpty())
             return {};
         if (bytes.size() == 1 && static_cast<unsigned char>(bytes.front()) < 128)
             return singleCharacter(bytes.front());
-        return m_decoder.decode(bytes);
+        // Each field on its own, so a leading byte-order mark stays a character of the name.
+        return fromNativeBytes(bytes);
     }
 
-    const char* m_pos;
-    const char* m_end;
+    ByteWindow m_bytes;
+    qsizetype m_pos = 0;
     int m_line = 1;
     int m_fieldLine = 1;
     bool m_atLineStart = true;
     bool m_afterComma = false;
-    // Stateless, so that a field cut inside a character cannot spill into the next; every field keeps a
-    // leading byte-order mark as a character.
-    QStringDecoder m_decoder { QStringConverter::System,
-        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom };
     QByteArray m_unescaped;
 };
 
@@ -179,8 +248,20 @@ ReadFault faultFor(FieldStatus status, const FieldScanner& scanner, int recordLi
 
 ListingFileContent ListingFileReader::parse(QByteArrayView bytes, int recordLimit)
 {
+    qsizetype offered = 0;
+    const ByteSource source = [&](char* buffer, qsizetype capacity) {
+        const qsizetype count = std::min(capacity, bytes.size() - offered);
+        std::memcpy(buffer, bytes.data() + offered, size_t(count));
+        offered += count;
+        return count;
+    };
+    return parse(source, recordLimit, bytes.size());
+}
+
+ListingFileContent ListingFileReader::parse(const ByteSource& source, int recordLimit, qint64 sizeHint)
+{
     ListingFileContent content;
-    FieldScanner scanner(bytes);
+    FieldScanner scanner(source);
     const FieldStatus first = scanner.next(content.selectedPath);
     if (first == FieldStatus::NoMoreFields) {
         content.fault = { ReadFault::Kind::NoListing, 1, {} };
@@ -193,7 +274,7 @@ ListingFileContent ListingFileReader::parse(QByteArrayView bytes, int recordLimi
     }
     content.hasSelectedPath = true;
     // A row line takes at least 12 bytes; reserving from that bound avoids regrowing for large files.
-    content.records.reserve(static_cast<size_t>(std::min<qsizetype>(bytes.size() / 12, recordLimit)));
+    content.records.reserve(static_cast<size_t>(std::clamp<qint64>(sizeHint / 12, 0, recordLimit)));
 
     ListingEntry entry;
     for (;;) {
@@ -222,23 +303,66 @@ ListingFileContent ListingFileReader::parse(QByteArrayView bytes, int recordLimi
     return content;
 }
 
+namespace {
+
+QString notAFileReason(mode_t mode)
+{
+    const char* what = "This is not a regular file";
+    if (S_ISDIR(mode))
+        what = "This is a folder, not a file";
+    else if (S_ISFIFO(mode))
+        what = "This is a named pipe, not a file";
+    else if (S_ISSOCK(mode))
+        what = "This is a socket, not a file";
+    else if (S_ISCHR(mode) || S_ISBLK(mode))
+        what = "This is a device, not a file";
+    return QCoreApplication::translate("ListingFileReader", what);
+}
+
+} // namespace
+
 FileReadResult readListingFile(const QString& path)
 {
     FileReadResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+    const QByteArray native = toNativeBytes(path);
+    struct stat status { };
+    // Only a regular file is opened: opening a pipe or a device could wait for a writer or have effects.
+    if (::stat(native.constData(), &status) != 0) {
+        result.error = qt_error_string(errno);
+        return result;
+    }
+    const int fd
+        = S_ISREG(status.st_mode) ? ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY) : -1;
+    if (fd < 0 && S_ISREG(status.st_mode)) {
+        result.error = qt_error_string(errno);
+        return result;
+    }
+    if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
+        result.error = notAFileReason(status.st_mode);
         return result;
     }
     result.opened = true;
 
-    // One read of the whole file; a read that fails partway keeps the bytes that came before.
-    const QByteArray bytes = file.readAll();
-    const QString readError = file.error() == QFileDevice::NoError ? QString() : file.errorString();
-    result.content = ListingFileReader::parse(bytes);
-    if (!readError.isEmpty() && !result.content.limitReached) {
-        const int line = static_cast<int>(bytes.count('\n')) + 1;
-        result.content.fault = { ReadFault::Kind::ReadError, line, readError };
-    }
+    // A read that fails partway keeps the records that came before.
+    QString readError;
+    qint64 lineEnds = 0;
+    const ListingFileReader::ByteSource source = [&](char* buffer, qsizetype capacity) -> qsizetype {
+        ssize_t filled = 0;
+        do
+            filled = ::read(fd, buffer, size_t(capacity));
+        while (filled < 0 && errno == EINTR);
+        if (filled < 0) {
+            readError = qt_error_string(errno);
+            return 0;
+        }
+        lineEnds += std::count(buffer, buffer + filled, '\n');
+        return filled;
+    };
+    result.content = ListingFileReader::parse(source, ListingTable::listLimit, status.st_size);
+    ::close(fd);
+    if (!readError.isEmpty() && !result.content.limitReached)
+        result.content.fault = { ReadFault::Kind::ReadError, static_cast<int>(lineEnds) + 1, readError };
     return result;
 }

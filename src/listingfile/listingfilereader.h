@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <functional>
 #include <vector>
 
 // Where and why reading a listing file stopped before its end.
@@ -38,16 +39,25 @@ struct ListingFileContent {
 // keeps its commas and line breaks and takes two double quotes as one. The first field is the selected path,
 // then every three fields make a record. A record of three empty fields takes no place; a line that holds
 // nothing at all holds no field.
+// Bytes come from a stream and are read only as far as the record limit, so memory stays bounded whatever the
+// stream's length; a field over a megabyte is malformed. Undecodable bytes are kept (see bytename.h).
 class ListingFileReader {
 public:
+    // Fills up to capacity bytes into buffer and returns how many; 0 at the end of the stream or on a failure.
+    using ByteSource = std::function<qsizetype(char* buffer, qsizetype capacity)>;
+
     [[nodiscard]] static ListingFileContent parse(QByteArrayView bytes, int recordLimit = ListingTable::listLimit);
+    // sizeHint: the stream's expected length, to reserve room for its records.
+    [[nodiscard]] static ListingFileContent parse(
+        const ByteSource& source, int recordLimit = ListingTable::listLimit, qint64 sizeHint = 0);
 };
 
 struct FileReadResult {
     bool opened = false;
-    QString error; // the system's reason when the file could not be opened
+    QString error; // the system's reason when the file could not be opened, or what it is if not a regular file
     ListingFileContent content;
 };
 
-// Reads the whole file at once, then parses it in memory. A read that fails partway keeps what came before.
+// Reads a regular file as a stream, never blocking on a pipe or a device, which it refuses. A read that fails
+// partway keeps what came before.
 [[nodiscard]] FileReadResult readListingFile(const QString& path);

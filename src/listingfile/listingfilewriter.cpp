@@ -1,10 +1,10 @@
 #include "listingfilewriter.h"
 
+#include "bytename.h"
 #include "writeall.h"
 
 #include <QFile>
 #include <QSaveFile>
-#include <QStringEncoder>
 #include <algorithm>
 
 #include <cerrno>
@@ -104,11 +104,7 @@ void ListingFileWriter::makeRoom(qsizetype characters)
     m_buffer = m_text.data();
 }
 
-QByteArray ListingFileWriter::bytes() const
-{
-    QStringEncoder encoder(QStringConverter::System);
-    return encoder.encode(QStringView(m_buffer, m_used));
-}
+QByteArray ListingFileWriter::bytes() const { return toNativeBytes(QStringView(m_buffer, m_used)); }
 
 SaveOutcome saveListingFile(const QString& path, const QByteArray& bytes)
 {

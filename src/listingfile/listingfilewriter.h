@@ -14,7 +14,7 @@ public:
 
     void addRecord(const ListingEntry& entry);
     [[nodiscard]] int recordCount() const { return m_records; }
-    // The file's bytes in the system's 8-bit encoding.
+    // The file's bytes: UTF-8, with every escaped byte of a name written back as itself.
     [[nodiscard]] QByteArray bytes() const;
 
 private:

@@ -1,6 +1,7 @@
 #include "filesystemservice.h"
 
-#include <QFile>
+#include "bytename.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -23,12 +24,12 @@ bool isAscii(const char* bytes, size_t size)
     return any < 0x80;
 }
 
-// Most names are ASCII, which decodes the same in every local encoding Qt supports, and much faster as Latin-1.
+// Most names are ASCII, which decodes much faster as Latin-1.
 QString decodedName(const char* bytes, size_t size)
 {
     if (isAscii(bytes, size))
         return QString::fromLatin1(bytes, static_cast<qsizetype>(size));
-    return QFile::decodeName(QByteArray::fromRawData(bytes, static_cast<qsizetype>(size)));
+    return fromNativeBytes(QByteArrayView(bytes, static_cast<qsizetype>(size)));
 }
 
 QByteArray childPath(const QByteArray& parent, const char* name, size_t nameSize)
@@ -64,20 +65,23 @@ const char* entryNameIn(const QByteArray& parent, const QByteArray& child)
     return child.indexOf('/', prefix) < 0 ? child.constData() + prefix : nullptr;
 }
 
-enum class Kind { File, Folder, Gone };
+enum class Kind { File, Folder, Gone, Failed };
 
 struct Stat {
     Kind kind = Kind::Gone;
     qint64 size = 0;
     std::optional<qint64> born;
+    int error = 0; // for Failed
 };
 
-// Never follows a link: a link is listed as a file of its own size, so a loop cannot trap the walk.
+// Never follows a link: a link is listed as a file of its own size, so a loop cannot trap the walk. An entry
+// that vanished since the folder was read is gone; any other failure (a folder that may be read but not
+// entered fails for every entry) fails the folder.
 Stat statEntry(int dirFd, const char* name)
 {
     struct statx info { };
     if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_SIZE | STATX_BTIME, &info) != 0)
-        return {};
+        return errno == ENOENT ? Stat {} : Stat { Kind::Failed, 0, {}, errno };
     Stat result;
     result.kind = S_ISDIR(info.stx_mode) ? Kind::Folder : Kind::File;
     result.size = static_cast<qint64>(info.stx_size);
@@ -157,6 +161,8 @@ FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
 
     Folder folder;
     folder.Path = decodedName(nativePath.constData(), static_cast<size_t>(nativePath.size()));
+    // Subfolders are known without a look inside them, so a folder that cannot be entered shows only at a look.
+    bool entered = false;
     for (;;) {
         const ssize_t filled = getdents64(dirFd, buffer, entryBufferSize);
         if (filled < 0)
@@ -176,11 +182,14 @@ FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
             const size_t nameSize = std::strlen(name);
-            if (entry->d_type == DT_DIR) {
+            if (entry->d_type == DT_DIR && entered) {
                 folder.SubFolders.push_back(subFolderItem(nativePath, name, nameSize));
                 continue;
             }
             const Stat stat = statEntry(dirFd, name);
+            if (stat.kind == Kind::Failed)
+                return { std::nullopt, systemReason(stat.error) };
+            entered = entered || stat.kind != Kind::Gone;
             if (stat.kind == Kind::Folder)
                 folder.SubFolders.push_back(subFolderItem(nativePath, name, nameSize));
             else if (stat.kind == Kind::File)

@@ -1,5 +1,6 @@
 #include "reportlayout.h"
 
+#include "bytename.h"
 #include "datetextformatter.h"
 #include "listingtable.h"
 #include "reportoptions.h"
@@ -74,7 +75,8 @@ void ReportLayout::printpageheader(bool firstPage)
             m_surface.SetFont(14);
     }
     // Read anew for every page: the box may change while a long report is drawn.
-    m_surface.PrintLine(QStringLiteral("Selected Directory: ") + (m_selectedPath ? m_selectedPath() : QString()));
+    m_surface.PrintLine(
+        QStringLiteral("Selected Directory: ") + displayText(m_selectedPath ? m_selectedPath() : QString()));
     m_surface.PrintLine();
     printTitleLine();
     if (firstPage && m_geometry.headerFontSteps)
@@ -154,7 +156,7 @@ void ReportLayout::printreportrow(const QString& name, const QString& size, QStr
     const bool drawn = checkforprint(name, size, datecreated, m_options) && !(size.isEmpty() && filterInForce());
     if (drawn) {
         m_surface.setCurrentX(m_state.indent);
-        m_surface.PrintText(name);
+        m_surface.PrintText(displayText(name));
         // A long name puts its size and date on the next line; that line is not counted.
         if (m_surface.CurrentX() >= m_geometry.sizeColumnX)
             m_surface.PrintLine();

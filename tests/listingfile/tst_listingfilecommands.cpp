@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(FilterMode)
@@ -336,7 +337,12 @@ void TestListingFileCommands::openKeepsOrReplaces_data()
     QTest::newRow("missing file") << "none.txt" << QByteArray() << 5 << filledSelection << false << unopenable
                                   << "Cannot open %1\r\n";
     QTest::newRow("a folder") << "." << QByteArray() << 5 << filledSelection << false << unopenable
-                              << "Cannot open %1\r\n";
+                              << "Cannot open %1\r\nThis is a folder, not a file";
+    QTest::newRow("a named pipe, which must not block")
+        << "pipe" << QByteArray() << 5 << filledSelection << false << unopenable
+        << "Cannot open %1\r\nThis is a named pipe, not a file";
+    QTest::newRow("a device") << "/dev/null" << QByteArray() << 5 << filledSelection << false << unopenable
+                              << "Cannot open %1\r\nThis is a device, not a file";
     QTest::newRow("truncated") << "in.txt" << good + "\"c\",\"3" << 2 << "/p" << true << faulty
                                << "Error reading %1 at line 4\r\nThe file ends inside a record" + kept;
     QTest::newRow("malformed") << "in.txt" << good + "\"c\"x,\"3\",\"d\"\r\n"
@@ -360,9 +366,11 @@ void TestListingFileCommands::openKeepsOrReplaces()
     QFETCH(QString, text);
     fillListing();
     const std::vector<ListingEntry> before = m_session->table.entries();
-    const QString path = m_dir->filePath(chosen);
+    const QString path = chosen.startsWith('/') ? chosen : m_dir->filePath(chosen);
     if (chosen == "in.txt")
         writeFile(path, bytes);
+    if (chosen == "pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     if (!chosen.isEmpty())
         m_session->fileDialogs.openAnswers << path;
     m_commands->openreport();

@@ -1,3 +1,7 @@
+#include "bytename.h"
+#include "bytetemporarydir.h"
+#include "filesystemservice.h"
+#include "folderwalk.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
 
@@ -6,6 +10,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Records = std::vector<ListingEntry>;
 Q_DECLARE_METATYPE(ReadFault::Kind)
@@ -18,6 +25,17 @@ QByteArray manyRecords(int count)
     for (int i = 1; i <= count; ++i)
         bytes += "\"f" + QByteArray::number(i) + ".txt\",\"1\",\"d\"\r\n";
     return bytes;
+}
+
+// A stream that gives one byte at a time, so that every field and line end is split across reads.
+ListingFileReader::ByteSource byteByByte(const QByteArray& bytes)
+{
+    return [bytes, at = qsizetype(0)](char* buffer, qsizetype) mutable -> qsizetype {
+        if (at == bytes.size())
+            return 0;
+        *buffer = bytes[at++];
+        return 1;
+    };
 }
 
 QByteArray readAll(const QString& path)
@@ -36,6 +54,9 @@ private slots:
     void parse();
     void recordLimit_data();
     void recordLimit();
+    void streamStopsAtTheLimit();
+    void hostileNames_data();
+    void hostileNames();
     void runningProgramIsInUse();
     void readError();
 };
@@ -98,6 +119,7 @@ void TestListingFileFormat::parse()
     QFETCH(int, faultLine);
 
     const ListingFileContent content = ListingFileReader::parse(bytes);
+    QCOMPARE(ListingFileReader::parse(byteByByte(bytes)), content);
     QCOMPARE(content.selectedPath, path);
     QCOMPARE(content.hasSelectedPath, fault != ReadFault::Kind::NoListing && !path.isEmpty());
     QCOMPARE(content.records, records);
@@ -127,6 +149,84 @@ void TestListingFileFormat::recordLimit()
     QCOMPARE(content.limitReached, limitReached);
     QCOMPARE(content.records.back().name, QString("f%1.txt").arg(placed));
     QCOMPARE(content.fault.kind, ReadFault::Kind::None);
+}
+
+// Records are pulled from a stream only as far as the one past the limit.
+void TestListingFileFormat::streamStopsAtTheLimit()
+{
+    const QByteArray record = "\"name.txt\",\"1\",\"d\"\r\n";
+    const QByteArray header = "\"p\"\r\n";
+    qint64 pulled = 0;
+    // An endless stream of records.
+    const ListingFileReader::ByteSource source = [&](char* buffer, qsizetype capacity) {
+        for (qsizetype i = 0; i < capacity; ++i, ++pulled)
+            buffer[i] = pulled < header.size() ? header[pulled] : record[(pulled - header.size()) % record.size()];
+        return capacity;
+    };
+    const ListingFileContent content = ListingFileReader::parse(source);
+    QCOMPARE(int(content.records.size()), ListingTable::listLimit);
+    QVERIFY(content.limitReached);
+    QVERIFY(pulled < (ListingTable::listLimit + 1) * record.size() + 128 * 1024);
+}
+
+void TestListingFileFormat::hostileNames_data()
+{
+    QTest::addColumn<QByteArrayList>("made"); // below the walked folder; a trailing slash makes a folder
+    QTest::newRow("Latin-1 byte") << QByteArrayList { "caf\xe9.txt" };
+    QTest::newRow("byte FF") << QByteArrayList { "bad\xff.txt" };
+    QTest::newRow("folder with a Latin-1 byte") << QByteArrayList { "dir\xe9/", "dir\xe9/in\xff" };
+    QTest::newRow("leading byte-order mark") << QByteArrayList { "\xef\xbb\xbf"
+                                                                 "bom.txt",
+        "\xef\xbb\xbf"
+        "d/" };
+    QTest::newRow("names that would collapse into one")
+        << QByteArrayList { "x\xe9", "x\xff", "x\xef\xbf\xbd", "x\xed\xb3\xa9" };
+    QTest::newRow("truncated and overlong sequences") << QByteArrayList { "a\xe2\x82", "\xc0\xaf", "\xf4\x90\x80\x80" };
+}
+
+// Walked, saved and opened again, every name keeps its bytes, and a saved folder path names the folder.
+void TestListingFileFormat::hostileNames()
+{
+    QFETCH(QByteArrayList, made);
+    ByteTemporaryDir dir;
+    const QByteArray root = dir.nativePath() + "/walked";
+    QCOMPARE(::mkdir(root.constData(), 0755), 0);
+    QByteArrayList expected;
+    for (const QByteArray& name : made) {
+        const QByteArray path = root + '/' + name;
+        if (name.endsWith('/')) {
+            QCOMPARE(::mkdir(path.constData(), 0755), 0);
+            expected << path.chopped(1);
+        } else {
+            QCOMPARE(::close(::creat(path.constData(), 0644)), 0);
+            expected << name.mid(name.lastIndexOf('/') + 1);
+        }
+    }
+    ListingTable table;
+    PosixFileSystemService fileSystem;
+    FolderWalk walk(fileSystem, table, {});
+    QVERIFY(walk.ShowFileList(fromNativeBytes(root)).unreadable.empty());
+    QByteArrayList walked;
+    ListingFileWriter writer(fromNativeBytes(root));
+    for (const ListingEntry& entry : table.entries()) {
+        walked << toNativeBytes(entry.name);
+        writer.addRecord(entry);
+    }
+    std::sort(expected.begin(), expected.end());
+    std::sort(walked.begin(), walked.end());
+    QCOMPARE(walked, expected);
+
+    const QString saved = dir.filePath("saved.txt");
+    QCOMPARE(saveListingFile(saved, writer.bytes()).status, SaveOutcome::Status::Saved);
+    const QByteArray bytes = readAll(saved);
+    for (const QByteArray& name : expected)
+        QVERIFY(bytes.contains('"' + name + '"'));
+    const FileReadResult read = readListingFile(saved);
+    QCOMPARE(toNativeBytes(read.content.selectedPath), root);
+    QCOMPARE(read.content.records, table.entries());
+    for (const ListingEntry& record : read.content.records)
+        if (record.size == QLatin1String(" "))
+            QCOMPARE(::access(toNativeBytes(record.name).constData(), F_OK), 0);
 }
 
 // Another holder's lock is covered by the command tests; a running program needs a real process.

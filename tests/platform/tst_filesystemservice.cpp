@@ -1,7 +1,8 @@
+#include "bytename.h"
+#include "bytetemporarydir.h"
 #include "filesystemservice.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <fcntl.h>
@@ -78,12 +79,39 @@ private slots:
                     QFAIL(qPrintable(QStringLiteral("\"%1\" against \"%2\"").arg(a, b)));
     }
 
+    void nativeBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ASCII") << QByteArray("a b.txt") << "a b.txt";
+        QTest::newRow("valid two, three and four bytes")
+            << QByteArray("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80") << u"\u00e9\u20ac\U0001F600"_qs;
+        QTest::newRow("leading byte-order mark") << QByteArray("\xef\xbb\xbfx") << u"\ufeffx"_qs;
+        QTest::newRow("Latin-1 byte") << QByteArray("caf\xe9") << u"caf\ufffd"_qs;
+        QTest::newRow("truncated sequence at the end") << QByteArray("a\xe2\x82") << u"a\ufffd\ufffd"_qs;
+        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << u"\ufffd\ufffd"_qs;
+        QTest::newRow("encoded surrogate") << QByteArray("\xed\xb3\xbf") << u"\ufffd\ufffd\ufffd"_qs;
+        QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80z") << u"\ufffd\ufffd\ufffd\ufffdz"_qs;
+        QTest::newRow("valid after an invalid byte") << QByteArray("\xff\xc3\xa9") << u"\ufffd\u00e9"_qs;
+    }
+    // Every byte string comes back exactly; valid UTF-8 decodes as it always did.
+    void nativeBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        const QString text = fromNativeBytes(bytes);
+        QCOMPARE(toNativeBytes(text), bytes);
+        QCOMPARE(displayText(text), shown);
+        if (bytes.isValidUtf8())
+            QCOMPARE(text, shown);
+    }
+
     // Entries come sorted, dot-names that are not the folder itself or its parent included.
     void folderContents()
     {
-        QTemporaryDir dir;
+        ByteTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const QByteArray root = QFile::encodeName(dir.path());
+        const QByteArray root = dir.nativePath();
         for (const char* folder : { "/b", "/_x", "/a", "/A", "/..up" })
             makeEntry(root + folder, true);
         for (const char* file : { "/z", "/.a", "/Y", "/bad\xff" })
@@ -107,7 +135,7 @@ private slots:
         QStringList files;
         for (const FileItem& file : top.folder->Files)
             files << file.name;
-        QCOMPARE(files, QStringList({ ".a", u"bad\ufffd"_qs, "Y", "z" }));
+        QCOMPARE(files, QStringList({ ".a", "bad" + QString(QChar(0xdcff)), "Y", "z" }));
         QStringList folders;
         QList<QByteArray> nativePaths;
         for (const SubFolderItem& folder : top.folder->SubFolders) {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// Names on disk are bytes, not always valid UTF-8. A byte that is not part of a valid UTF-8 sequence is carried
+// in a QString as the lone surrogate U+DC80 to U+DCFF (U+DC00 + byte), so that every name converts back to its
+// exact bytes. Such text is turned into bytes only where it meets a file, and shown with U+FFFD in its place.
+
+// Bytes to text: valid UTF-8 as it is (a leading byte-order mark kept), other bytes escaped.
+[[nodiscard]] QString fromNativeBytes(QByteArrayView bytes);
+// Text to bytes: the exact inverse of fromNativeBytes; other unpaired surrogates become "?".
+[[nodiscard]] QByteArray toNativeBytes(QStringView text);
+// The text for a person to read: every escaped byte shown as U+FFFD.
+[[nodiscard]] QString displayText(const QString& text);
