@@ -37,36 +37,48 @@ QString joined(const QString& folder, QChar separator, const QString& name)
     return folder + separator + name;
 }
 
+// What an entry is matched by: a file by its folder and its name, a folder by its relative path alone.
+// Folders are numbered by relative path across both listings, so a file's key shares its name with the
+// entry and costs no text of its own.
+struct EntryKey {
+    int folder = 0; // a file's folder (0 the root's own files); for a folder, -1 - its own number
+    QString name; // a file's name; empty for a folder
+
+    bool operator==(const EntryKey&) const = default;
+};
+
+size_t qHash(const EntryKey& key, size_t seed = 0) { return qHashMulti(seed, key.folder, key.name); }
+
 // Every entry of one listing with the key it is matched by and where its folder stands.
 struct IndexedListing {
     const std::vector<ListingEntry>& entries;
     QString root;
     QChar separator;
-    std::vector<QString> keys;
+    std::vector<EntryKey> keys;
     std::vector<int> folderRow; // the folder row above a file, -1 for the root's own files
 
-    explicit IndexedListing(const ComparedListing& listing)
+    IndexedListing(const ComparedListing& listing, QHash<QString, int>& folderNumbers)
         : entries(listing.entries)
         , root(listingRoot(listing.selectedPath, listing.entries))
         , separator(separatorOf(root))
     {
         keys.reserve(entries.size());
         folderRow.reserve(entries.size());
-        QString folderKey;
+        int folderNumber = 0;
         int folder = -1;
         for (size_t i = 0; i < entries.size(); ++i) {
             const ListingEntry& entry = entries[i];
             if (entry.size == folderSize) {
-                folderKey = relativeKey(entry.name);
+                int& number = folderNumbers[relativeKey(entry.name)];
+                if (number == 0)
+                    number = static_cast<int>(folderNumbers.size());
+                folderNumber = number;
                 folder = static_cast<int>(i);
                 folderRow.push_back(-1);
-                keys.push_back(u'D' + folderKey);
+                keys.push_back({ -1 - folderNumber, {} });
             } else {
                 folderRow.push_back(folder);
-                QString name = entry.name;
-                if (separator == u'\\')
-                    name.replace(u'\\', u'/');
-                keys.push_back(folderKey.isEmpty() ? u'F' + name : u'F' + folderKey + u'/' + name);
+                keys.push_back({ folderNumber, entry.name });
             }
         }
     }
@@ -151,12 +163,13 @@ QString listingRoot(const QString& selectedPath, const std::vector<ListingEntry>
 
 ListingComparison compareListings(const ComparedListing& older, const ComparedListing& newer)
 {
-    const IndexedListing oldSide(older);
-    const IndexedListing newSide(newer);
+    QHash<QString, int> folderNumbers;
+    const IndexedListing oldSide(older, folderNumbers);
+    const IndexedListing newSide(newer, folderNumbers);
 
     // The first older entry of each key; a repeated path (a listing saved without its folder rows) chains on.
     const size_t oldCount = oldSide.keys.size();
-    QHash<QString, int> oldByKey;
+    QHash<EntryKey, int> oldByKey;
     oldByKey.reserve(static_cast<qsizetype>(oldCount));
     std::vector<int> nextWithKey(oldCount, -1);
     for (size_t i = oldCount; i-- > 0;) {
