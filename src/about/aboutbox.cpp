@@ -20,7 +20,7 @@ QString descriptionText()
     return QString::fromUtf8(file.readAll()).trimmed();
 }
 
-QWidget* separatorLine(QWidget* parent, const QString& name, const QColor& colour, int top)
+QWidget* separatorLine(QWidget* parent, const QString& name, const QColor& colour)
 {
     auto* line = new QWidget(parent);
     line->setObjectName(name);
@@ -28,8 +28,19 @@ QWidget* separatorLine(QWidget* parent, const QString& name, const QColor& colou
     QPalette palette = line->palette();
     palette.setColor(QPalette::Window, colour);
     line->setPalette(palette);
-    line->setGeometry(0, top, parent->width(), 1);
     return line;
+}
+
+// The designed place of a label, grown to what its text needs in the font it is given and pushed below the
+// control above it.
+int placeBelow(QLabel* label, QRect designed, int aboveBottom)
+{
+    designed.moveTop(std::max(designed.top(), aboveBottom));
+    designed.setWidth(std::max(designed.width(), label->wordWrap() ? 0 : label->sizeHint().width()));
+    const int needed = label->wordWrap() ? label->heightForWidth(designed.width()) : label->sizeHint().height();
+    designed.setHeight(std::max(designed.height(), needed));
+    label->setGeometry(designed);
+    return designed.bottom() + 1;
 }
 
 }
@@ -43,7 +54,6 @@ AboutBox::AboutBox(QWidget* mainWindow)
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);
     setModal(false);
-    setFixedSize(Twips::size(5730, 2820));
     setWindowTitle(tr("About %1").arg(Vellumark::applicationTitle()));
     setWindowIcon(Vellumark::applicationIcon());
     layoutControls();
@@ -66,33 +76,36 @@ void AboutBox::layoutControls()
 
     auto* lblTitle = new QLabel(Vellumark::applicationTitle(), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    lblTitle->setGeometry(Twips::rect(1050, 240, 3885, 480));
     QFont titleFont = lblTitle->font();
     titleFont.setPointSize(14);
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
-
     auto* lblVersion = new QLabel(Vellumark::programVersionText(), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblVersion->setGeometry(Twips::rect(1050, 780, 3885, 225));
-
     auto* lblDescription = new QLabel(descriptionText(), this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
-    lblDescription->setGeometry(Twips::rect(1050, 1125, 3885, 450));
     lblDescription->setWordWrap(true);
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
+    // The designed places, each grown to its text: another font, or a larger one, never cuts a line.
+    int bottom = placeBelow(lblTitle, Twips::rect(1050, 240, 3885, 480), 0);
+    bottom = placeBelow(lblVersion, Twips::rect(1050, 780, 3885, 225), bottom);
+    bottom = placeBelow(lblDescription, Twips::rect(1050, 1125, 3885, 450), bottom + Twips::toPixels(60));
+    const int width = std::max(Twips::toPixels(5730), lblTitle->geometry().right() + Twips::toPixels(795));
+
     // An etched rule: a grey line with a white one just below it.
-    const int ruleTop = Twips::toPixels(2040);
-    separatorLine(this, QStringLiteral("linShadow"), QColor(128, 128, 128), ruleTop);
-    separatorLine(this, QStringLiteral("linHighlight"), Qt::white, ruleTop + 1);
+    const int ruleTop = std::max(Twips::toPixels(2040), bottom + Twips::toPixels(240));
+    separatorLine(this, QStringLiteral("linShadow"), QColor(128, 128, 128))->setGeometry(0, ruleTop, width, 1);
+    separatorLine(this, QStringLiteral("linHighlight"), Qt::white)->setGeometry(0, ruleTop + 1, width, 1);
 
     auto* cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(Twips::rect(2160, 2280, 1260, 345));
+    const QSize okSize = Twips::size(1260, 345).expandedTo(cmdOK->sizeHint());
+    cmdOK->setGeometry((width - okSize.width()) / 2, ruleTop + Twips::toPixels(240), okSize.width(), okSize.height());
     cmdOK->setDefault(true);
     cmdOK->setFocus();
     connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
+    setFixedSize(width, cmdOK->geometry().bottom() + 1 + Twips::toPixels(195));
 }
 
 AboutBox* showAbout(QWidget* mainWindow)

@@ -231,26 +231,26 @@ void ComparisonWindow::tell(const QString& text)
 void ComparisonWindow::printComparison()
 {
     PrinterService* printers = m_services.printer;
-    std::unique_ptr<QPrinter> printer;
-    QString pdfPath;
-    if (printers && printers->hasDefaultPrinter())
-        printer = printers->createPrinter();
-    if (!printer) {
-        const auto answer = m_services.messages->show(this,
-            { QMessageBox::Question, {},
-                tr("There is no default printer.\r\n\r\nDo you want to write the comparison to a PDF file instead?"),
-                QMessageBox::Yes | QMessageBox::No });
-        if (answer != QMessageBox::Yes)
-            return;
-        pdfPath = m_services.fileDialogs->getSaveFileName(this, ReportCommands::pdfFilter());
-        if (pdfPath.isEmpty())
-            return;
-        printer = printers ? printers->createPdfPrinter(pdfPath)
-                           : PrinterService::pdfPrinter(pdfPath, PrinterService::fallbackPageLayout());
+    const std::unique_ptr<QPrinter> printer
+        = printers && printers->hasDefaultPrinter() ? printers->createPrinter() : nullptr;
+    if (printer) {
+        if (!renderComparison(*printer, content()).finished)
+            tell(tr("Cannot print the comparison on the printer %1.").arg(printers->defaultPrinterName()));
+        return;
     }
-    if (!renderComparison(*printer, content()).finished)
-        tell(pdfPath.isEmpty() ? tr("Cannot print the comparison.")
-                               : tr("Cannot write the comparison to %1.").arg(QDir::toNativeSeparators(pdfPath)));
+    const auto answer = m_services.messages->show(this,
+        { QMessageBox::Question, {},
+            tr("There is no default printer.\r\n\r\nDo you want to write the comparison to a PDF file instead?"),
+            QMessageBox::Yes | QMessageBox::No });
+    if (answer != QMessageBox::Yes)
+        return;
+    const QString path = m_services.fileDialogs->getSaveFileName(this, ReportCommands::pdfFilter());
+    if (path.isEmpty())
+        return;
+    const QPageLayout layout = printers ? printers->pageLayout() : PrinterService::fallbackPageLayout();
+    const PdfWriteOutcome written = writeComparisonPdf(path, layout, content());
+    if (!written.ok)
+        tell(tr("Cannot write the comparison to %1:\r\n%2").arg(QDir::toNativeSeparators(path), written.reason));
 }
 
 void ComparisonWindow::saveComparison()

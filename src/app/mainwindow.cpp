@@ -5,6 +5,7 @@
 #include "filedialogservice.h"
 #include "filelist.h"
 #include "folderlist.h"
+#include "gridcolumnresizer.h"
 #include "gridmodel.h"
 #include "messageservice.h"
 #include "twips.h"
@@ -59,28 +60,48 @@ QAction* MainWindow::addCommand(
 
 void MainWindow::createMenus()
 {
-    QMenu* file = menuBar()->addMenu(tr("File"));
+    createFileMenu();
+    createReportMenu();
+    createHelpMenu();
+}
+
+void MainWindow::createFileMenu()
+{
+    QMenu* file = menuBar()->addMenu(tr("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
     addCommand(file, QStringLiteral("mnusave"), tr("&Save Current Listing"), QKeySequence(tr("Ctrl+S")),
         &MainWindow::savereport);
     addCommand(file, QStringLiteral("mnuopen"), tr("&Open Existing Listing"), QKeySequence(tr("Ctrl+O")),
         &MainWindow::openreport);
     addCompareCommand(file, *this);
+    file->addSeparator();
+    addCommand(
+        file, QStringLiteral("mnuexportpdf"), tr("&Export PDF..."), QKeySequence(tr("Ctrl+E")), &MainWindow::exportPdf);
+    file->addSeparator();
     addCommand(file, QStringLiteral("mnuExit"), tr("E&xit"), QKeySequence(tr("Ctrl+X")), &MainWindow::mnuExit_Click);
+}
 
-    QMenu* report = menuBar()->addMenu(tr("Report"));
+void MainWindow::createReportMenu()
+{
+    QMenu* report = menuBar()->addMenu(tr("&Report"));
     report->setObjectName(QStringLiteral("mnureport"));
     addCommand(report, QStringLiteral("mnucreatelist"), tr("&Create List"), QKeySequence(tr("Ctrl+C")),
         &MainWindow::createlisting);
-    addCommand(report, QStringLiteral("mnuoptions"), tr("Options"), {}, &MainWindow::showOptions);
-    addCommand(report, QStringLiteral("mnupreview"), tr("Print Preview"), {}, &MainWindow::showPrintPreview);
+    addCommand(report, QStringLiteral("mnuoptions"), tr("&Options"), {}, &MainWindow::showOptions);
+    addCommand(report, QStringLiteral("mnupreview"), tr("Print Pre&view"), {}, &MainWindow::showPrintPreview);
     addCommand(report, QStringLiteral("mnuprintreport"), tr("&Print Report"), QKeySequence(tr("Ctrl+P")),
         &MainWindow::printlisting);
+    addCommand(report, QStringLiteral("mnuprintdialog"), tr("Pr&int..."), QKeySequence(tr("Ctrl+Shift+P")),
+        &MainWindow::printWithDialog);
+}
 
-    QMenu* help = menuBar()->addMenu(tr("Help"));
+void MainWindow::createHelpMenu()
+{
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->setObjectName(QStringLiteral("mnuhelp"));
-    addCommand(help, QStringLiteral("mnuhelptopics"), tr("Help Topics"), {}, &MainWindow::showHelpTopics);
-    addCommand(help, QStringLiteral("mnuabout"), tr("About Vellumark"), {}, &MainWindow::showAbout);
+    addCommand(help, QStringLiteral("mnuhelptopics"), tr("Help &Topics"), QKeySequence::HelpContents,
+        &MainWindow::showHelpTopics);
+    addCommand(help, QStringLiteral("mnuabout"), tr("&About Vellumark"), {}, &MainWindow::showAbout);
 }
 
 void MainWindow::createToolbar()
@@ -209,6 +230,8 @@ void MainWindow::layoutGrids()
     for (int column = 0; column < 4; ++column)
         m_Grid1->setColumnWidth(column, std::max(1, Twips::toPixels(widths[column])));
     m_Grid1->setCurrentIndex(m_grid1Model->index(0, 1));
+    m_Grid1->setTabKeyNavigation(true); // one tab stop; Tab then walks the cells
+    new GridColumnResizer(m_Grid1);
     m_Grid2->setVisible(false);
 }
 

@@ -50,6 +50,8 @@ public:
     void savereport();
     void openreport();
     void printlisting();
+    void printWithDialog();
+    void exportPdf();
     void showOptions();
     void showPrintPreview();
     void showHelpTopics();
@@ -65,6 +67,9 @@ protected:
 
 private:
     void createMenus();
+    void createFileMenu();
+    void createReportMenu();
+    void createHelpMenu();
     void createToolbar();
     void layoutControls();
     void layoutGrids();

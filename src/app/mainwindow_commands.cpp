@@ -15,6 +15,10 @@ void MainWindow::checkforsave() { m_listingFiles.checkforsave(); }
 
 void MainWindow::printlisting() { ReportCommands(*this, m_options).printlisting(); }
 
+void MainWindow::printWithDialog() { ReportCommands(*this, m_options).printWithDialog(); }
+
+void MainWindow::exportPdf() { ReportCommands(*this, m_options).exportPdf(); }
+
 void MainWindow::showPrintPreview() { ::showPrintPreview(*this, m_options); }
 
 void MainWindow::showOptions() { m_reportOptionsWindow.show(this, m_options); }

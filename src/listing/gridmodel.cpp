@@ -37,7 +37,11 @@ int GridModel::columnCount(const QModelIndex& parent) const { return parent.isVa
 
 QVariant GridModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || index.row() >= m_shownEntries)
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || index.row() >= m_shownEntries)
         return {};
-    return displayText(m_table.cell(m_grid, index.row() + 1, index.column()));
+    const QString text = m_table.cell(m_grid, index.row() + 1, index.column());
+    // The whole text of a cell that its column may cut; a blank cell has none.
+    if (role == Qt::ToolTipRole && text.trimmed().isEmpty())
+        return {};
+    return displayText(text);
 }

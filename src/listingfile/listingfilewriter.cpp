@@ -3,7 +3,10 @@
 #include "bytename.h"
 #include "writeall.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 
@@ -47,9 +50,26 @@ bool isBusyReason(const QString& reason)
     return reason == qt_error_string(EBUSY) || reason == qt_error_string(ETXTBSY);
 }
 
-SaveOutcome failure(SaveOutcome::Status status, const QString& reason)
+// reason is the system's; shown says which step it belongs to.
+SaveOutcome failure(SaveOutcome::Status status, const QString& reason, const QString& shown)
 {
-    return { isBusyReason(reason) ? SaveOutcome::Status::InUse : status, reason };
+    return { isBusyReason(reason) ? SaveOutcome::Status::InUse : status, shown };
+}
+
+QString translated(const char* text) { return QCoreApplication::translate("ListingFileWriter", text); }
+
+// The file is written to a temporary file beside it first: a folder that takes no new files fails there, which
+// the system's reason alone ("No such file or directory" in /proc) would not tell.
+QString openFailureReason(const QString& path, const QString& reason)
+{
+    const QFileInfo target(path);
+    if (target.exists() && !target.isDir() && !target.isWritable())
+        return translated("The file cannot be written: %1").arg(qt_error_string(EACCES));
+    const QFileInfo folder(target.absolutePath());
+    if (!target.isDir() && folder.isDir())
+        return translated("No temporary file could be created in %1: %2")
+            .arg(QDir::toNativeSeparators(folder.filePath()), reason);
+    return reason;
 }
 
 } // namespace
@@ -113,13 +133,19 @@ SaveOutcome saveListingFile(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     // Unbuffered, so that writeAll sees every short write.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failure(SaveOutcome::Status::OpenFailed, file.errorString());
+        return failure(
+            SaveOutcome::Status::OpenFailed, file.errorString(), openFailureReason(path, file.errorString()));
     if (!writeAll(file, bytes.constData(), bytes.size())) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return failure(SaveOutcome::Status::WriteFailed, reason);
+        return failure(SaveOutcome::Status::WriteFailed, reason, reason);
     }
-    if (!file.commit())
-        return failure(SaveOutcome::Status::WriteFailed, file.errorString());
+    if (!file.commit()) {
+        const QString reason = file.errorString();
+        return failure(SaveOutcome::Status::WriteFailed, reason,
+            file.error() == QFileDevice::RenameError
+                ? translated("The written file could not take the place of the old one: %1").arg(reason)
+                : reason);
+    }
     return {};
 }

@@ -36,7 +36,7 @@ struct SaveOutcome {
         WriteFailed,
     };
     Status status = Status::Saved;
-    QString reason; // the system's reason for a failure
+    QString reason; // the system's reason for a failure, with the step that failed where the reason alone misleads
 
     bool operator==(const SaveOutcome&) const = default;
 };

@@ -11,6 +11,15 @@ public:
     virtual ~FileDialogService() = default;
     [[nodiscard]] virtual QString getOpenFileName(QWidget* parent, const QString& filter) = 0;
     [[nodiscard]] virtual QString getSaveFileName(QWidget* parent, const QString& filter) = 0;
+    // Offers suggestedName (a bare file name goes into the folder of the last file chosen) and adds the filter's
+    // extension to a name typed without one.
+    [[nodiscard]] virtual QString getSaveFileName(QWidget* parent, const QString& filter, const QString& suggestedName)
+    {
+        (void)suggestedName;
+        return getSaveFileName(parent, filter);
+    }
+    // The file last chosen in either dialog; empty before the first.
+    [[nodiscard]] virtual QString lastChosenPath() const { return {}; }
 
     static QString textFilter() { return QStringLiteral("Text (*.txt)"); }
 };
@@ -19,6 +28,8 @@ class QtFileDialogService final : public FileDialogService {
 public:
     QString getOpenFileName(QWidget* parent, const QString& filter) override;
     QString getSaveFileName(QWidget* parent, const QString& filter) override;
+    QString getSaveFileName(QWidget* parent, const QString& filter, const QString& suggestedName) override;
+    QString lastChosenPath() const override { return m_lastPath; }
 
 private:
     QString m_lastPath;

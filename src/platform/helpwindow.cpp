@@ -4,16 +4,23 @@
 #include "twips.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHelpContentItem>
 #include <QHelpContentModel>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
+#include <QHelpIndexWidget>
 #include <QHelpLink>
+#include <QLabel>
+#include <QLineEdit>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -52,7 +59,10 @@ HelpWindow::HelpWindow(const QString& collectionFile, const QString& contentsId)
     }
     m_browser = new HelpBrowser(m_engine, this);
     m_browser->setObjectName(QStringLiteral("txtHelpPage"));
-    m_browser->setOpenExternalLinks(true);
+    // Qt opens every link whose scheme is not file or qrc outside; the help's own qthelp pages must stay here.
+    m_browser->setOpenExternalLinks(false);
+    m_browser->setOpenLinks(false);
+    connect(m_browser, &QTextBrowser::anchorClicked, this, &HelpWindow::openLink);
 
     createToolBar();
     if (m_engine)
@@ -109,32 +119,81 @@ void HelpWindow::createToolBar()
     contents->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Home));
     contents->setEnabled(m_engine != nullptr);
     connect(contents, &QAction::triggered, this, &HelpWindow::showContentsPage);
+
+    auto* close = new QAction(tr("Close"), this);
+    close->setShortcuts({ QKeySequence::Close, QKeySequence(Qt::Key_Escape) });
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
 }
 
 void HelpWindow::layoutPages()
 {
-    QHelpContentWidget* contents = m_engine->contentWidget();
-    contents->setObjectName(QStringLiteral("treHelpContents"));
-    connect(contents, &QHelpContentWidget::linkActivated, m_browser,
-        [this](const QUrl& page) { m_browser->setSource(page); });
-    const auto selectCurrentPage = [this, contents] {
-        const QModelIndex index = contents->indexOf(m_browser->source());
-        if (index.isValid())
-            contents->setCurrentIndex(index);
-    };
-    connect(m_browser, &QTextBrowser::sourceChanged, contents, selectCurrentPage);
-    // The engine builds the table of contents in the background; open its top level once it is there.
-    connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents, [contents, selectCurrentPage] {
-        contents->expandToDepth(0);
-        selectCurrentPage();
-    });
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("tabHelpNavigation"));
+    tabs->addTab(createContentsTab(), tr("&Contents"));
+    tabs->addTab(createIndexTab(), tr("&Index"));
 
     auto* splitter = new QSplitter(this);
-    splitter->addWidget(contents);
+    splitter->addWidget(tabs);
     splitter->addWidget(m_browser);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({ Twips::toPixels(3300), Twips::toPixels(8940) });
     setCentralWidget(splitter);
+    // The arrow keys move through the topics from the start; set once the tree has its final parent.
+    m_engine->contentWidget()->setFocus();
+}
+
+QWidget* HelpWindow::createContentsTab()
+{
+    QHelpContentWidget* contents = m_engine->contentWidget();
+    contents->setObjectName(QStringLiteral("treHelpContents"));
+    // Moving through the contents, by mouse or by the arrow keys, shows each topic as it is reached.
+    connect(
+        contents->selectionModel(), &QItemSelectionModel::currentChanged, contents, [this](const QModelIndex& index) {
+            const QHelpContentItem* item = index.isValid() ? m_engine->contentModel()->contentItemAt(index) : nullptr;
+            if (item && !item->url().isEmpty() && item->url() != m_browser->source())
+                m_browser->setSource(item->url());
+        });
+    connect(contents, &QHelpContentWidget::linkActivated, m_browser, [this](const QUrl& page) { openLink(page); });
+    // The page comes from the signal: while it is emitted, the browser's source() still names the page before.
+    const auto selectCurrentPage = [this, contents](const QUrl& page) {
+        const QModelIndex index = contents->indexOf(page);
+        if (index.isValid() && index != contents->currentIndex())
+            contents->setCurrentIndex(index);
+    };
+    connect(m_browser, &QTextBrowser::sourceChanged, contents, selectCurrentPage);
+    // The engine builds the table of contents in the background; open it once it is there.
+    connect(
+        m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents, [this, contents, selectCurrentPage] {
+            contents->expandAll();
+            selectCurrentPage(m_browser->source());
+        });
+    return contents;
+}
+
+QWidget* HelpWindow::createIndexTab()
+{
+    auto* tab = new QWidget;
+    auto* layout = new QVBoxLayout(tab);
+    auto* lookFor = new QLineEdit(tab);
+    lookFor->setObjectName(QStringLiteral("txtHelpIndex"));
+    auto* label = new QLabel(tr("&Look for:"), tab);
+    label->setBuddy(lookFor);
+    QHelpIndexWidget* index = m_engine->indexWidget();
+    index->setObjectName(QStringLiteral("lstHelpIndex"));
+    layout->addWidget(label);
+    layout->addWidget(lookFor);
+    layout->addWidget(index);
+    connect(lookFor, &QLineEdit::textChanged, index, [index](const QString& text) { index->filterIndices(text); });
+    connect(lookFor, &QLineEdit::returnPressed, index, &QHelpIndexWidget::activateCurrentItem);
+    connect(index, &QHelpIndexWidget::documentActivated, this,
+        [this](const QHelpLink& document, const QString&) { openLink(document.url); });
+    connect(
+        index, &QHelpIndexWidget::documentsActivated, this, [this](const QList<QHelpLink>& documents, const QString&) {
+            if (!documents.isEmpty())
+                openLink(documents.first().url);
+        });
+    return tab;
 }
 
 void HelpWindow::showProblem(const QString& collectionFile)
@@ -152,6 +211,15 @@ void HelpWindow::showContentsPage()
 {
     if (m_engine)
         m_browser->setSource(m_contentsPage);
+}
+
+void HelpWindow::openLink(const QUrl& link)
+{
+    const QString scheme = link.scheme();
+    if (scheme == QLatin1String("qthelp") || scheme == QLatin1String("file") || scheme == QLatin1String("qrc"))
+        m_browser->setSource(link);
+    else
+        QDesktopServices::openUrl(link);
 }
 
 QUrl HelpWindow::currentPage() const { return m_browser->source(); }

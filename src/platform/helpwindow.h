@@ -7,14 +7,16 @@
 class QHelpEngine;
 class QTextBrowser;
 
-// Shows the pages of a compiled help collection: the table of contents on the left, the page on the right.
-// A help file that is missing or cannot be read is explained in the window itself.
+// Shows the pages of a compiled help collection: the table of contents and the index on the left, the page on
+// the right. A help file that is missing or cannot be read is explained in the window itself.
 class HelpWindow final : public QMainWindow {
     Q_OBJECT
 public:
     HelpWindow(const QString& collectionFile, const QString& contentsId);
 
     void showContentsPage();
+    // A page of the help opens here; a link that leaves the help goes to the desktop's browser.
+    void openLink(const QUrl& link);
 
     // Why the help cannot be shown; empty when it can.
     [[nodiscard]] QString problem() const { return m_problem; }
@@ -25,6 +27,8 @@ private:
     [[nodiscard]] QString openCollection(const QString& collectionFile, const QString& contentsId);
     void createToolBar();
     void layoutPages();
+    [[nodiscard]] QWidget* createContentsTab();
+    [[nodiscard]] QWidget* createIndexTab();
     void showProblem(const QString& collectionFile);
 
     QHelpEngine* m_engine = nullptr;

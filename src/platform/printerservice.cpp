@@ -3,6 +3,7 @@
 #include "apptitle.h"
 
 #include <QLocale>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -52,4 +53,19 @@ std::unique_ptr<QPrinter> QtPrinterService::createPrinter()
 std::unique_ptr<QPrinter> QtPrinterService::createPdfPrinter(const QString& path)
 {
     return pdfPrinter(path, pageLayout());
+}
+
+std::unique_ptr<QPrinter> QtPrinterService::choosePrinter(QWidget* parent)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setDocName(Vellumark::applicationTitle());
+    printer->setCreator(Vellumark::applicationTitle());
+    QPrintDialog dialog(printer.get(), parent);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return nullptr;
+    return printer;
 }

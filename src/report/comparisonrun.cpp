@@ -110,22 +110,21 @@ std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder)
 
 bool ComparisonRun::writeReport(const ComparisonRequest& request, const ComparisonReportContent& content)
 {
-    std::unique_ptr<QPrinter> printer;
-    if (request.print) {
-        printer = m_printers ? m_printers->createPrinter() : nullptr;
-        if (!printer) {
-            complain(tr("there is no default printer"));
-            return false;
-        }
-    } else {
-        printer = m_printers ? m_printers->createPdfPrinter(request.pdfPath)
-                             : PrinterService::pdfPrinter(request.pdfPath, PrinterService::fallbackPageLayout());
+    if (!request.print) {
+        const QPageLayout layout = m_printers ? m_printers->pageLayout() : PrinterService::fallbackPageLayout();
+        const PdfWriteOutcome written = writeComparisonPdf(request.pdfPath, layout, content);
+        if (!written.ok)
+            complain(tr("cannot write the comparison to %1: %2")
+                         .arg(QDir::toNativeSeparators(request.pdfPath), written.reason));
+        return written.ok;
     }
-    const ReportRenderOutcome outcome = renderComparison(*printer, content);
-    if (!outcome.finished) {
-        complain(request.print
-                ? tr("cannot print the comparison")
-                : tr("cannot write the comparison to %1").arg(QDir::toNativeSeparators(request.pdfPath)));
+    const std::unique_ptr<QPrinter> printer = m_printers ? m_printers->createPrinter() : nullptr;
+    if (!printer) {
+        complain(tr("there is no default printer"));
+        return false;
+    }
+    if (!renderComparison(*printer, content).finished) {
+        complain(tr("cannot print the comparison"));
         return false;
     }
     return true;

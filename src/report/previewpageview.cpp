@@ -1,6 +1,7 @@
 #include "previewpageview.h"
 
 #include <QPainter>
+#include <QWheelEvent>
 #include <cmath>
 
 PreviewPageView::PreviewPageView(QWidget* parent)
@@ -18,9 +19,27 @@ void PreviewPageView::scalepreviewpage(QSizeF pageInches)
     const double heightRatio = height() / pageInches.height();
     const double widthRatio = width() / pageInches.width();
     if (heightRatio < widthRatio)
-        resize(static_cast<int>(std::lround(pageInches.width() * heightRatio)), height());
+        m_fitted = QSize(static_cast<int>(std::lround(pageInches.width() * heightRatio)), height());
     else
-        resize(width(), static_cast<int>(std::lround(pageInches.height() * widthRatio)));
+        m_fitted = QSize(width(), static_cast<int>(std::lround(pageInches.height() * widthRatio)));
+    setZoom(m_zoom);
+}
+
+void PreviewPageView::setZoom(double zoom)
+{
+    m_zoom = zoom;
+    if (m_fitted.isValid())
+        resize(m_fitted * zoom);
+}
+
+void PreviewPageView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier) || event->angleDelta().y() == 0) {
+        event->ignore(); // scrolls the page
+        return;
+    }
+    emit zoomStepRequested(event->angleDelta().y() > 0 ? 1 : -1);
+    event->accept();
 }
 
 void PreviewPageView::setPage(int index, const PreviewPage& page)

@@ -7,7 +7,8 @@
 #include <vector>
 
 // The page pictures of the preview, one on show at a time, each replayed scaled to the widget. The pictures
-// keep what was drawn on them, so showing another page never runs the report again.
+// keep what was drawn on them, so showing another page never runs the report again; being vector, they stay
+// sharp at every zoom.
 class PreviewPageView final : public QWidget {
     Q_OBJECT
 
@@ -22,11 +23,22 @@ public:
     void showPage(int index);
     [[nodiscard]] int pageOnShow() const { return m_onShow; }
 
+    // The page's size is the fitted size times the zoom; 1 is the fitted page.
+    void setZoom(double zoom);
+    [[nodiscard]] double zoom() const { return m_zoom; }
+    [[nodiscard]] QSize fittedSize() const { return m_fitted; }
+
+signals:
+    void zoomStepRequested(int steps); // the wheel turned with Ctrl held
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     std::vector<PreviewPage> m_pages;
     QSizeF m_pageInches { 8.5, 11 };
+    QSize m_fitted;
+    double m_zoom = 1;
     int m_onShow = 0;
 };

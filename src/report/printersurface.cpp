@@ -1,40 +1,77 @@
 #include "printersurface.h"
 
 #include <QPrinter>
+#include <algorithm>
 
-PrinterSurface::PrinterSurface(QPrinter& printer)
-    : PrintedPageSurface(printer)
-    , m_printer(printer)
+PrinterSurface::PrinterSurface(QPagedPaintDevice& device)
+    : PrintedPageSurface(device)
+    , m_device(device)
 {
 }
 
 PrinterSurface::~PrinterSurface()
 {
-    if (m_painter.isActive())
+    if (m_painter.isActive()) {
+        drawPendingLine();
         m_painter.end();
+    }
 }
 
 bool PrinterSurface::startDocument()
 {
-    if (!m_painter.begin(&m_printer))
+    if (!m_painter.begin(&m_device))
         return false;
     m_painter.setFont(shaper().font());
     m_painter.setPen(Qt::black);
     return true;
 }
 
-bool PrinterSurface::startNextPage() { return m_printer.newPage(); }
+bool PrinterSurface::startNextPage()
+{
+    drawPendingLine();
+    return m_device.newPage();
+}
 
-bool PrinterSurface::finishDocument() { return m_painter.end() && m_printer.printerState() != QPrinter::Error; }
+bool PrinterSurface::finishDocument()
+{
+    const auto* printer = dynamic_cast<const QPrinter*>(&m_device);
+    drawPendingLine();
+    return m_painter.end() && (!printer || printer->printerState() != QPrinter::Error);
+}
 
 void PrinterSurface::drawText(const QString&, const TextShaper::ShapedText& shaped, const QPointF& topLeft)
 {
-    for (const QGlyphRun& run : shaped.runs)
-        m_painter.drawGlyphRun(topLeft, run);
+    if (!m_pending.isEmpty() && topLeft.y() != m_pendingY)
+        drawPendingLine();
+    m_pendingY = topLeft.y();
+    for (const QGlyphRun& run : shaped.runs) {
+        auto same = std::find_if(m_pending.begin(), m_pending.end(),
+            [&](const PendingRun& pending) { return pending.font == run.rawFont(); });
+        if (same == m_pending.end())
+            same = m_pending.insert(m_pending.end(), { run.rawFont(), {}, {} });
+        same->glyphs.append(run.glyphIndexes());
+        for (const QPointF& position : run.positions())
+            same->positions.append(topLeft + position);
+    }
+}
+
+// Each glyph run the engine is given costs a graphics state, a colour and a font selection in the page's
+// content, so the cells of a line are drawn together, one run for each font they use.
+void PrinterSurface::drawPendingLine()
+{
+    for (const PendingRun& pending : std::as_const(m_pending)) {
+        QGlyphRun run;
+        run.setRawFont(pending.font);
+        run.setGlyphIndexes(pending.glyphs);
+        run.setPositions(pending.positions);
+        m_painter.drawGlyphRun(QPointF(), run);
+    }
+    m_pending.clear();
 }
 
 void PrinterSurface::fontChanged()
 {
+    drawPendingLine();
     if (m_painter.isActive())
         m_painter.setFont(shaper().font());
 }

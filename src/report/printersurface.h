@@ -2,14 +2,16 @@
 
 #include "printedpagesurface.h"
 
+#include <QList>
 #include <QPainter>
+#include <QRawFont>
 
-class QPrinter;
+class QPagedPaintDevice;
 
-// The report on a printer through Qt's print engine.
+// The report through Qt's engine: on a printer, or into a PDF file (QPrinter or QPdfWriter).
 class PrinterSurface final : public PrintedPageSurface {
 public:
-    explicit PrinterSurface(QPrinter& printer);
+    explicit PrinterSurface(QPagedPaintDevice& device);
     ~PrinterSurface() override;
     PrinterSurface(const PrinterSurface&) = delete;
     PrinterSurface& operator=(const PrinterSurface&) = delete;
@@ -20,7 +22,16 @@ private:
     bool finishDocument() override;
     void drawText(const QString& text, const TextShaper::ShapedText& shaped, const QPointF& topLeft) override;
     void fontChanged() override;
+    void drawPendingLine();
 
-    QPrinter& m_printer;
+    struct PendingRun {
+        QRawFont font;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+
+    QPagedPaintDevice& m_device;
     QPainter m_painter;
+    QList<PendingRun> m_pending; // the glyphs of the line being drawn, by font
+    double m_pendingY = 0;
 };

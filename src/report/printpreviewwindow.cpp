@@ -20,12 +20,18 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 
 namespace {
 constexpr int clientWidth = 6090;
 constexpr int clientHeight = 8100;
+// Fit, then steps that make the preview's 4-point text readable up to the size of print and beyond.
+constexpr double zoomFactors[] = { 1, 1.5, 2, 3, 4, 6, 8 };
+constexpr int zoomSteps = static_cast<int>(std::size(zoomFactors));
 
 QSizeF pageInches(PrinterService* printers)
 {
@@ -66,6 +72,7 @@ PrintPreviewWindow::PrintPreviewWindow(ListingSession& session, const ReportOpti
     setWindowTitle(tr("Print Preview"));
     layoutControls();
     connectCommands();
+    createShortcuts();
     setCommandsEnabled(false);
 }
 
@@ -82,9 +89,15 @@ void PrintPreviewWindow::layoutControls()
     m_label->setObjectName(QStringLiteral("Label1"));
     m_label->setGeometry(Twips::rect(600, 30, 1815, 255));
 
-    m_pages = new PreviewPageView(this);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("scrPicture1"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setGeometry(Twips::rect(600, 360, 5055, 6615));
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_pages = new PreviewPageView;
     m_pages->setObjectName(QStringLiteral("Picture1"));
-    m_pages->setGeometry(Twips::rect(600, 360, 5055, 6615));
+    m_pages->resize(m_scroll->size());
+    m_scroll->setWidget(m_pages);
 
     m_pageUpFrame = new QFrame(this);
     m_pageUpFrame->setObjectName(QStringLiteral("frame2"));
@@ -118,8 +131,58 @@ void PrintPreviewWindow::connectCommands()
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
 }
 
+void PrintPreviewWindow::createShortcuts()
+{
+    const auto add = [this](const QList<QKeySequence>& keys, auto command) {
+        for (const QKeySequence& key : keys)
+            connect(new QShortcut(key, this), &QShortcut::activated, this, command);
+    };
+    // Paging keys take the place of the page buttons, so they wait for the drawing to end as the buttons do.
+    const auto addPaging = [this](Qt::Key key, auto command) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, command);
+        m_pagingKeys.append(shortcut);
+    };
+    addPaging(Qt::Key_PageDown, &PrintPreviewWindow::picpagedown_Click);
+    addPaging(Qt::Key_PageUp, &PrintPreviewWindow::picPageup_Click);
+    addPaging(Qt::Key_Home, [this] { showPageOf(0); });
+    addPaging(Qt::Key_End, [this] { showPageOf(std::max(0, lastpage)); });
+    add({ QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal) }, [this] { zoomTo(m_zoomStep + 1); });
+    add({ QKeySequence::ZoomOut }, [this] { zoomTo(m_zoomStep - 1); });
+    add({ QKeySequence(Qt::CTRL | Qt::Key_0) }, [this] { zoomTo(0); });
+    add({ QKeySequence(Qt::Key_Escape) }, [this] { close(); });
+    connect(m_pages, &PreviewPageView::zoomStepRequested, this, [this](int steps) { zoomTo(m_zoomStep + steps); });
+}
+
+// Keeps the middle of what is in view in the middle.
+void PrintPreviewWindow::zoomTo(int step)
+{
+    step = std::clamp(step, 0, zoomSteps - 1);
+    if (step == m_zoomStep)
+        return;
+    m_zoomStep = step;
+    QScrollBar* across = m_scroll->horizontalScrollBar();
+    QScrollBar* down = m_scroll->verticalScrollBar();
+    const QSize view = m_scroll->viewport()->size();
+    const QSizeF before = m_pages->size();
+    const QPointF middle((across->value() + view.width() / 2.0) / before.width(),
+        (down->value() + view.height() / 2.0) / before.height());
+    m_pages->setZoom(zoomFactors[step]);
+    across->setValue(static_cast<int>(middle.x() * m_pages->width() - view.width() / 2.0));
+    down->setValue(static_cast<int>(middle.y() * m_pages->height() - view.height() / 2.0));
+}
+
+void PrintPreviewWindow::showPageOf(int index)
+{
+    currentpage = index;
+    m_pages->showPage(currentpage);
+    setPageLabel(currentpage + 1, m_pages->pageCount());
+}
+
 void PrintPreviewWindow::setCommandsEnabled(bool enabled)
 {
+    for (QShortcut* key : std::as_const(m_pagingKeys))
+        key->setEnabled(enabled);
     for (QWidget* command : { static_cast<QWidget*>(m_pageUp), static_cast<QWidget*>(m_pageDown),
              static_cast<QWidget*>(m_print), static_cast<QWidget*>(m_close) })
         command->setEnabled(enabled);
@@ -174,14 +237,7 @@ void PrintPreviewWindow::setPageLabel(int page, int pageCount)
     m_label->setText(tr("Page %1 of %2").arg(page).arg(pageCount));
 }
 
-void PrintPreviewWindow::picpagedown_Click()
-{
-    ++currentpage;
-    if (currentpage > lastpage)
-        currentpage = 0;
-    m_pages->showPage(currentpage);
-    setPageLabel(currentpage + 1, m_pages->pageCount());
-}
+void PrintPreviewWindow::picpagedown_Click() { showPageOf(currentpage + 1 > lastpage ? 0 : currentpage + 1); }
 
 void PrintPreviewWindow::picPageup_Click()
 {
@@ -191,8 +247,7 @@ void PrintPreviewWindow::picPageup_Click()
         m_label->setText(tr("Page 1"));
         return;
     }
-    m_pages->showPage(currentpage);
-    setPageLabel(currentpage + 1, m_pages->pageCount());
+    showPageOf(currentpage);
 }
 
 void PrintPreviewWindow::cmdprint_Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 
@@ -8,6 +9,8 @@ class PreviewPageView;
 class QFrame;
 class QLabel;
 class QPushButton;
+class QScrollArea;
+class QShortcut;
 class QToolButton;
 class ReportOptions;
 
@@ -33,6 +36,9 @@ protected:
 private:
     void layoutControls();
     void connectCommands();
+    void createShortcuts();
+    void zoomTo(int step);
+    void showPageOf(int index);
     void previewlisting();
     void setCommandsEnabled(bool enabled);
     void setPageLabel(int page, int pageCount);
@@ -44,7 +50,9 @@ private:
     const ReportOptions& m_options;
     QPointer<QWidget> m_mainWindow;
     QLabel* m_label = nullptr;
+    QScrollArea* m_scroll = nullptr;
     PreviewPageView* m_pages = nullptr;
+    QList<QShortcut*> m_pagingKeys;
     QToolButton* m_pageUp = nullptr;
     QToolButton* m_pageDown = nullptr;
     QFrame* m_pageUpFrame = nullptr;
@@ -53,6 +61,7 @@ private:
     QPushButton* m_close = nullptr;
     int lastpage = 0;
     int currentpage = 0;
+    int m_zoomStep = 0;
     bool m_drawing = false;
     bool m_closed = false;
 };

@@ -14,6 +14,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
 #include <QPrinter>
 #include <optional>
 
@@ -23,7 +25,13 @@ ReportCommands::ReportCommands(ListingSession& session, const ReportOptions& opt
 {
 }
 
-void ReportCommands::printlisting()
+void ReportCommands::printlisting() { print(&ReportCommands::chooseTarget); }
+
+void ReportCommands::printWithDialog() { print(&ReportCommands::chooseDialogPrinter); }
+
+void ReportCommands::exportPdf() { print(&ReportCommands::choosePdfFile); }
+
+void ReportCommands::print(TargetChoice choose)
 {
     const CommandScope scope(m_session);
     if (!scope.acquired())
@@ -36,23 +44,32 @@ void ReportCommands::printlisting()
         return;
     }
 
-    wait.reset(); // a choice of PDF file may be asked for first
-    Target target = chooseTarget();
+    wait.reset(); // a printer or a PDF file may be asked for first
+    Target target = (this->*choose)();
     if (!target.printer)
         return;
     wait.emplace();
 
     TimeSlicer slicer([] { QCoreApplication::processEvents(); });
+    const auto selectedPath = [this] { return m_session.selectedPath(); };
+    const auto afterRow = [&](int) {
+        slicer.maybeTurn();
+        return true;
+    };
+    if (!target.pdfPath.isEmpty()) {
+        const PdfWriteOutcome written = writeReportPdf(target.pdfPath, target.printer->pageLayout(),
+            m_session.listing(), m_options, selectedPath, QDateTime::currentDateTime(), afterRow);
+        if (!written.ok) {
+            wait.reset();
+            reportFailure(target, written.reason);
+        }
+        return;
+    }
     const ReportRenderOutcome outcome = renderReport(
-        *target.printer, m_session.listing(), m_options, [this] { return m_session.selectedPath(); },
-        QDateTime::currentDateTime(),
-        [&](int) {
-            slicer.maybeTurn();
-            return true;
-        });
+        *target.printer, m_session.listing(), m_options, selectedPath, QDateTime::currentDateTime(), afterRow);
     if (!outcome.finished) {
         wait.reset();
-        reportFailure(target);
+        reportFailure(target, {});
     }
 }
 
@@ -71,26 +88,76 @@ ReportCommands::Target ReportCommands::chooseTarget()
             QMessageBox::Yes | QMessageBox::No });
     if (answer != QMessageBox::Yes)
         return {};
-    const QString path = services.fileDialogs->getSaveFileName(m_session.window(), pdfFilter());
+    return choosePdfFile();
+}
+
+ReportCommands::Target ReportCommands::chooseDialogPrinter()
+{
+    PrinterService* printers = m_session.services().printer;
+    std::unique_ptr<QPrinter> printer = printers ? printers->choosePrinter(m_session.window()) : nullptr;
+    if (!printer)
+        return {};
+    const bool toFile = printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty();
+    const QString path = toFile ? printer->outputFileName() : QString();
+    const QString name = printer->printerName();
+    return { std::move(printer), path, name };
+}
+
+ReportCommands::Target ReportCommands::choosePdfFile()
+{
+    PlatformServices& services = m_session.services();
+    QString path = services.fileDialogs->getSaveFileName(m_session.window(), pdfFilter(), suggestedPdfName());
     if (path.isEmpty())
         return {};
+    const bool bare = QFileInfo(path).suffix().isEmpty();
+    if (bare)
+        path += QStringLiteral(".pdf");
+    if (!mayReplace(path, bare))
+        return {};
+    PrinterService* printers = services.printer;
     auto printer = printers ? printers->createPdfPrinter(path)
                             : PrinterService::pdfPrinter(path, PrinterService::fallbackPageLayout());
     return { std::move(printer), path, {} };
 }
 
-void ReportCommands::reportFailure(const Target& target)
+// The saved or opened listing's name; otherwise the selected folder's, beside the file last chosen.
+QString ReportCommands::suggestedPdfName() const
 {
-    QString text;
-    if (target.pdfPath.isEmpty()) {
-        text = tr("Cannot print report on the printer %1.").arg(target.printerName);
-    } else {
-        // The PDF writer keeps the system's reason to itself; opening the file for appending asks again
-        // without harming what is there.
-        QFile probe(target.pdfPath);
-        const QString reason
-            = probe.open(QIODevice::Append) ? tr("the file could not be written") : probe.errorString();
-        text = tr("Cannot write the report to %1:\r\n%2").arg(QDir::toNativeSeparators(target.pdfPath), reason);
-    }
+    const QString last = m_session.services().fileDialogs->lastChosenPath();
+    const QFileInfo lastFile(last);
+    if (m_session.listsaved() && lastFile.suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0)
+        return lastFile.path() + u'/' + lastFile.completeBaseName() + QStringLiteral(".pdf");
+    QString folder = QFileInfo(QDir::cleanPath(QDir::fromNativeSeparators(m_session.selectedPath()))).fileName();
+    if (folder.isEmpty())
+        folder = tr("Vellumark report");
+    return folder + QStringLiteral(".pdf");
+}
+
+// The file dialog asks about replacing the name it was given; a file that is not a PDF is named for what it is.
+bool ReportCommands::mayReplace(const QString& path, bool nameCompleted)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return true;
+    QFile file(path);
+    const bool isPdf = info.isFile() && file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-";
+    if (isPdf && !nameCompleted)
+        return true;
+    const QString native = QDir::toNativeSeparators(path);
+    const QString text = isPdf
+        ? tr("%1 already exists.\r\n\r\nDo you want to replace it with the report?").arg(native)
+        : tr("%1 already exists and is not a PDF file: it is a %2.\r\n\r\nDo you want to replace it with the "
+             "report?")
+              .arg(native, QMimeDatabase().mimeTypeForFile(info).comment());
+    const auto answer = m_session.services().messages->show(
+        m_session.window(), { QMessageBox::Warning, {}, text, QMessageBox::Yes | QMessageBox::No });
+    return answer == QMessageBox::Yes;
+}
+
+void ReportCommands::reportFailure(const Target& target, const QString& reason)
+{
+    const QString text = target.pdfPath.isEmpty()
+        ? tr("Cannot print report on the printer %1.").arg(target.printerName)
+        : tr("Cannot write the report to %1:\r\n%2").arg(QDir::toNativeSeparators(target.pdfPath), reason);
     m_session.services().messages->show(m_session.window(), { QMessageBox::Warning, {}, text, QMessageBox::Ok });
 }

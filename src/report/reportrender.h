@@ -5,6 +5,7 @@
 #include <functional>
 
 class ListingTable;
+class QPageLayout;
 class QPrinter;
 class ReportOptions;
 struct ComparisonReportContent;
@@ -15,13 +16,28 @@ struct ReportRenderOutcome {
     int pages = 0;
 };
 
-// Draws the report of a listing that is not empty on a printer, a real one or one set to write a PDF file.
-// The window's Print Report and the command line both come here, so their pages are the same. afterRow runs
-// after every row with the pages begun so far; when it returns false the report stops unfinished.
+// Draws the report of a listing that is not empty on a printer through Qt's engine. The window's Print Report
+// and the command line both come here, so their pages are the same. afterRow runs after every row with the
+// pages begun so far; when it returns false the report stops unfinished.
 [[nodiscard]] ReportRenderOutcome renderReport(QPrinter& printer, const ListingTable& table,
     const ReportOptions& options, const std::function<QString()>& selectedPath, const QDateTime& runDate,
     const std::function<bool(int pages)>& afterRow = {});
 
-// Draws the pages of a comparison on a printer, a real one or one set to write a PDF file.
+struct PdfWriteOutcome {
+    bool ok = false; // the whole report stands at the path
+    QString reason; // the system's reason when not ok; empty when afterRow stopped the report
+    int pages = 0;
+};
+
+// Writes the report as a PDF file on the given pages. It goes into a temporary file beside the target, which
+// replaces the target only once it is complete: a failed write leaves no file where none was and an older
+// file untouched.
+[[nodiscard]] PdfWriteOutcome writeReportPdf(const QString& path, const QPageLayout& pageLayout,
+    const ListingTable& table, const ReportOptions& options, const std::function<QString()>& selectedPath,
+    const QDateTime& runDate, const std::function<bool(int pages)>& afterRow = {});
+
+// The pages of a comparison, on a printer or as a PDF file, in the same ways as the report's.
 [[nodiscard]] ReportRenderOutcome renderComparison(
     QPrinter& printer, const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});
+[[nodiscard]] PdfWriteOutcome writeComparisonPdf(const QString& path, const QPageLayout& pageLayout,
+    const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});

@@ -25,6 +25,8 @@ class TestAboutBox : public QObject {
 private slots:
     void versionText_data();
     void versionText();
+    void textFits_data();
+    void textFits();
     void closing_data();
     void closing();
 };
@@ -47,6 +49,41 @@ void TestAboutBox::versionText()
     QFETCH(int, revision);
     QFETCH(QString, expected);
     QCOMPARE(Vellumark::versionText(major, minor, revision), expected);
+}
+
+void TestAboutBox::textFits_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("points");
+    QTest::newRow("DejaVu Sans 9") << "DejaVu Sans" << 9;
+    QTest::newRow("Noto Sans 10") << "Noto Sans" << 10;
+    QTest::newRow("Noto Sans 14") << "Noto Sans" << 14;
+}
+
+// Every line of every label shows in full, and nothing overlaps or runs out of the box.
+void TestAboutBox::textFits()
+{
+    QFETCH(QString, family);
+    QFETCH(int, points);
+    const QFont before = QApplication::font();
+    QApplication::setFont(QFont(family, points));
+    QWidget mainWindow;
+    AboutBox* box = showAbout(&mainWindow);
+    QList<QRect> taken;
+    for (const char* name : { "lblTitle", "lblVersion", "lblDescription", "cmdOK" }) {
+        auto* widget = box->findChild<QWidget*>(QLatin1String(name));
+        const auto* label = qobject_cast<QLabel*>(widget);
+        const int needed
+            = label && label->wordWrap() ? label->heightForWidth(widget->width()) : widget->sizeHint().height();
+        QVERIFY2(widget->height() >= needed, name);
+        QVERIFY2(widget->width() >= widget->minimumSizeHint().width(), name);
+        QVERIFY2(box->rect().contains(widget->geometry()), name);
+        for (const QRect& other : std::as_const(taken))
+            QVERIFY2(!other.intersects(widget->geometry()), name);
+        taken.append(widget->geometry());
+    }
+    box->close();
+    QApplication::setFont(before);
 }
 
 void TestAboutBox::closing_data()

@@ -3,13 +3,16 @@
 #include "helpwindow.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QTreeView>
 #include <QWindow>
 
 namespace {
@@ -32,12 +35,40 @@ bool messageBoxUp()
     return false;
 }
 
+struct Link {
+    QUrl target;
+    int position = 0; // the middle of the link's text in the page
+};
+
+QList<Link> linksOnPage(QTextBrowser* page)
+{
+    QList<Link> links;
+    for (QTextBlock block = page->document()->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isAnchor() && !it.fragment().charFormat().anchorHref().isEmpty())
+                links.append({ page->source().resolved(QUrl(it.fragment().charFormat().anchorHref())),
+                    it.fragment().position() + it.fragment().length() / 2 });
+    return links;
+}
+
+void clickAt(QTextBrowser* page, int position)
+{
+    QTextCursor cursor(page->document());
+    cursor.setPosition(position);
+    page->setTextCursor(cursor);
+    page->ensureCursorVisible();
+    const QPoint point = page->cursorRect(cursor).center() + QPoint(1, 0);
+    QTest::mouseClick(page->viewport(), Qt::LeftButton, {}, point);
+}
+
 }
 
 class TestHelpService : public QObject {
     Q_OBJECT
 private slots:
     void helpTopicsTwiceShowsTheSameWindow();
+    void everyLinkOpensInTheWindow();
+    void arrowKeysWalkTheContents();
     void helpFileElsewhere_data();
     void helpFileElsewhere();
     void helpFileFollowsWhereTheProgramRuns_data();
@@ -74,6 +105,65 @@ void TestHelpService::helpTopicsTwiceShowsTheSameWindow()
 
     mainWindow.reset();
     QTRY_COMPARE(help.window(), nullptr);
+}
+
+// Clicks every link of every page reached from the contents page; each must open its page here.
+void TestHelpService::everyLinkOpensInTheWindow()
+{
+    QObject noBrowser; // a link sent out of the window must not start one
+    QDesktopServices::setUrlHandler(QStringLiteral("qthelp"), &noBrowser, "none");
+    HelpWindow window(builtHelp, Vellumark::helpContentsId());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* page = window.findChild<QTextBrowser*>(QStringLiteral("txtHelpPage"));
+    window.showContentsPage();
+    QList<QUrl> queue { window.currentPage() };
+    QSet<QUrl> seen { window.currentPage() };
+    int followed = 0;
+    while (!queue.isEmpty()) {
+        const QUrl from = queue.takeFirst();
+        window.openLink(from);
+        const QList<Link> links = linksOnPage(page);
+        for (const Link& link : links) {
+            window.openLink(from);
+            clickAt(page, link.position);
+            const QString where = from.fileName() + QStringLiteral(" -> ") + link.target.toString();
+            QVERIFY2(window.currentPage() == link.target, qPrintable(where));
+            QVERIFY2(page->toPlainText().size() > 40, qPrintable(where + QStringLiteral(": empty page")));
+            ++followed;
+            const QUrl target = link.target.adjusted(QUrl::RemoveFragment);
+            if (!seen.contains(target)) {
+                seen.insert(target);
+                queue.append(target);
+            }
+        }
+    }
+    QDesktopServices::unsetUrlHandler(QStringLiteral("qthelp"));
+    QVERIFY2(seen.size() >= 13 && followed > 50, qPrintable(QString::number(followed)));
+    // Back and Forward retrace the last two pages.
+    const QUrl last = window.currentPage();
+    QTest::keyClick(&window, Qt::Key_Left, Qt::AltModifier);
+    QVERIFY(window.currentPage() != last);
+    QTest::keyClick(&window, Qt::Key_Right, Qt::AltModifier);
+    QCOMPARE(window.currentPage(), last);
+}
+
+void TestHelpService::arrowKeysWalkTheContents()
+{
+    HelpWindow window(builtHelp, Vellumark::helpContentsId());
+    window.show();
+    window.showContentsPage();
+    auto* contents = window.findChild<QTreeView*>(QStringLiteral("treHelpContents"));
+    auto* page = window.findChild<QTextBrowser*>(QStringLiteral("txtHelpPage"));
+    QTRY_VERIFY(contents->model()->rowCount() > 0 && contents->currentIndex().isValid());
+    contents->setFocus();
+    QSet<QUrl> shown { window.currentPage() };
+    for (int step = 0; step < 20; ++step) {
+        QTest::keyClick(contents, Qt::Key_Down);
+        shown.insert(window.currentPage());
+        QCOMPARE(contents->currentIndex().data().toString(), page->documentTitle());
+    }
+    QCOMPARE(shown.size(), 14);
 }
 
 // The installed help is the same pair of files in another folder; anything less is explained in the window.

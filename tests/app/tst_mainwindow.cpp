@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -61,6 +62,7 @@ private slots:
         m_dialogs = {};
         m_help = {};
         m_printer.printersCreated = 0;
+        m_printer.dialogsShown = 0;
         m_fileSystem.beforeGetFolder = {};
         m_volumes.notReadyChecks.clear();
         QDir::setCurrent(QDir::tempPath());
@@ -215,6 +217,93 @@ private slots:
         QVERIFY(!m_window->isEnabled());
         QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
         QTRY_VERIFY(m_window->isEnabled());
+    }
+
+    void keyboardAlone_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("menuLetter"); // then chosen in the menu that opened
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("Alt+F E") << QKeySequence(Qt::ALT | Qt::Key_F) << "e"
+                                 << "pdf offered";
+        QTest::newRow("Ctrl+E") << QKeySequence(Qt::CTRL | Qt::Key_E) << ""
+                                << "pdf offered";
+        QTest::newRow("Alt+R I") << QKeySequence(Qt::ALT | Qt::Key_R) << "i"
+                                 << "print dialog";
+        QTest::newRow("Ctrl+Shift+P") << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P) << ""
+                                      << "print dialog";
+        QTest::newRow("Alt+R V") << QKeySequence(Qt::ALT | Qt::Key_R) << "v"
+                                 << "frmprintpreview";
+        QTest::newRow("Alt+R O") << QKeySequence(Qt::ALT | Qt::Key_R) << "o"
+                                 << "frmreportoptions";
+        QTest::newRow("Alt+H T") << QKeySequence(Qt::ALT | Qt::Key_H) << "t"
+                                 << "help";
+        QTest::newRow("F1") << QKeySequence(Qt::Key_F1) << ""
+                            << "help";
+        QTest::newRow("Alt+H A") << QKeySequence(Qt::ALT | Qt::Key_H) << "a"
+                                 << "frmAbout";
+    }
+    void keyboardAlone()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, menuLetter);
+        QFETCH(QString, effect);
+        m_window->createlisting();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keySequence(m_window.get(), keys);
+        if (!menuLetter.isEmpty()) {
+            QWidget* menu = QApplication::activePopupWidget();
+            QVERIFY(menu);
+            QTest::keyClicks(menu, menuLetter);
+        }
+        if (effect == "pdf offered")
+            QCOMPARE(m_dialogs.suggestionsOffered, QStringList { "work.pdf" });
+        else if (effect == "print dialog")
+            QCOMPARE(m_printer.dialogsShown, 1);
+        else if (effect == "help")
+            QCOMPARE(m_help.contentsShownFor.size(), 1);
+        else
+            QTRY_VERIFY(findTopLevel(qPrintable(effect)) && findTopLevel(qPrintable(effect))->isVisible());
+        if (QWidget* window = findTopLevel(qPrintable(effect)))
+            window->close();
+        m_printer.dialogsShown = 0;
+    }
+
+    // One tab stop: Tab walks every cell, the thin first column too; Ctrl+Tab leaves.
+    void gridByKeyboardAndMouse()
+    {
+        m_window->createlisting();
+        auto* grid = child<QTableView>("Grid1");
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        QList<int> columns;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(grid, Qt::Key_Tab);
+            QVERIFY(grid->hasFocus());
+            columns.append(grid->currentIndex().column());
+        }
+        QCOMPARE(columns, QList<int>({ 1, 2, 3, 0, 1 }));
+        QCOMPARE(grid->currentIndex().row(), 1);
+        QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(!grid->hasFocus());
+
+        const QModelIndex name = grid->model()->index(1, 1);
+        QCOMPARE(name.data(Qt::ToolTipRole).toString(), m_root + "/work/sub");
+        QVERIFY(!grid->model()->index(1, 2).data(Qt::ToolTipRole).isValid()); // a folder's blank size
+
+        // Dragged by the edge between the name and the size, the name column widens.
+        const int width = grid->columnWidth(1);
+        const int edge = grid->columnViewportPosition(1) + width;
+        const int y = grid->rowViewportPosition(1) + 2;
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, QPoint(edge, y));
+        QMouseEvent move(QEvent::MouseMove, QPointF(edge + 40, y), grid->viewport()->mapToGlobal(QPointF(edge + 40, y)),
+            Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(grid->viewport(), &move);
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(edge + 40, y));
+        QCOMPARE(grid->columnWidth(1), width + 40);
     }
 
     void unsavedListingAskedOnceAtExit()

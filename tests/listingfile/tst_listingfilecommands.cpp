@@ -273,6 +273,7 @@ void TestListingFileCommands::failedSave_data()
     QTest::newRow("parent is a regular file") << "parent";
     QTest::newRow("full disk through a size limit") << "full";
     QTest::newRow("file in use") << "locked";
+    QTest::newRow("a folder that takes no new files") << "proc";
 }
 
 void TestListingFileCommands::failedSave()
@@ -281,7 +282,10 @@ void TestListingFileCommands::failedSave()
     fillListing();
     const QByteArray old = "\"old\"\r\n";
     const bool noOldFile = how == "folder" || how == "parent";
-    const QString path = m_dir->filePath(how == "folder" ? "folder" : how == "parent" ? "old.txt/list.txt" : "old.txt");
+    const QString path = how == "proc" ? "/proc/version"
+                                       : m_dir->filePath(how == "folder" ? "folder"
+                                               : how == "parent"         ? "old.txt/list.txt"
+                                                                         : "old.txt");
     QVERIFY(QDir(m_dir->path()).mkdir("folder"));
     writeFile(m_dir->filePath("old.txt"), old);
     m_session->fileDialogs.saveAnswers << path;
@@ -314,6 +318,10 @@ void TestListingFileCommands::failedSave()
         const QString remains = noOldFile ? "No file has been written" : "The existing file has not been changed";
         QVERIFY2(shown.text.endsWith("\r\n" + remains), qPrintable(shown.text));
         QVERIFY2(shown.text.count("\r\n") == 2 && !shown.text.contains("\r\n\r\n"), "the system's reason is given");
+        if (how == "proc") // read-only to a user; to root, /proc takes no temporary file
+            QVERIFY2(shown.text.contains("cannot be written: ")
+                    || shown.text.contains("temporary file could be created in /proc: "),
+                qPrintable(shown.text));
     }
     QCOMPARE(readAll(m_dir->filePath("old.txt")), old);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList { "old.txt" });

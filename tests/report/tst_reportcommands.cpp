@@ -27,6 +27,10 @@ private slots:
     void emptyListing();
     void noDefaultPrinter_data();
     void noDefaultPrinter();
+    void exportPdf_data();
+    void exportPdf();
+    void printDialog_data();
+    void printDialog();
     void printerFailure_data();
     void printerFailure();
     void pdfThroughThePrinterSurface();
@@ -96,6 +100,90 @@ void TestReportCommands::noDefaultPrinter()
     if (written)
         QCOMPARE(pdfPages(path), 1);
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+}
+
+void TestReportCommands::exportPdf_data()
+{
+    QTest::addColumn<bool>("listingSaved");
+    QTest::addColumn<QString>("answer"); // in the test's folder
+    QTest::addColumn<QByteArray>("existing"); // what answer.pdf or answer holds beforehand; empty: no file
+    QTest::addColumn<QMessageBox::StandardButton>("replace"); // the answer to a question about replacing
+    QTest::addColumn<QString>("suggested");
+    QTest::addColumn<QString>("written"); // empty: nothing written
+    QTest::newRow("bare name gets .pdf") << false << "out" << QByteArray() << QMessageBox::NoButton << "Photos.pdf"
+                                         << "out.pdf";
+    QTest::newRow("saved listing's name")
+        << true << "list.pdf" << QByteArray() << QMessageBox::NoButton << "DIR/list.pdf"
+        << "list.pdf";
+    QTest::newRow("bare name onto a PDF, kept")
+        << false << "old" << QByteArray("%PDF-1.4") << QMessageBox::No << "Photos.pdf"
+        << "";
+    QTest::newRow("over a text file, kept")
+        << false << "list.txt" << QByteArray("\"/x\"\r\n") << QMessageBox::No << "Photos.pdf"
+        << "";
+    QTest::newRow("over a text file, replaced")
+        << false << "list.txt" << QByteArray("\"/x\"\r\n") << QMessageBox::Yes << "Photos.pdf"
+        << "list.txt";
+}
+
+void TestReportCommands::exportPdf()
+{
+    QFETCH(bool, listingSaved);
+    QFETCH(QString, answer);
+    QFETCH(QByteArray, existing);
+    QFETCH(QMessageBox::StandardButton, replace);
+    QFETCH(QString, suggested);
+    QFETCH(QString, written);
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QFileInfo(answer).suffix().isEmpty() ? answer + ".pdf" : answer);
+    if (!existing.isEmpty()) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(existing);
+    }
+    m_session->selection = "/home/anna/Photos";
+    m_session->saved = listingSaved;
+    m_session->fileDialogs.lastChosen = dir.filePath("list.txt");
+    m_session->fileDialogs.saveAnswers = { dir.filePath(answer) };
+    m_session->messages.answers = { replace };
+    fill(m_session->table, { fileRow("a.txt") });
+    ReportCommands(*m_session, m_options).exportPdf();
+
+    QCOMPARE(m_session->fileDialogs.suggestionsOffered, QStringList { QString(suggested).replace("DIR", dir.path()) });
+    QCOMPARE(m_session->messages.shown.size(), replace == QMessageBox::NoButton ? 0 : 1);
+    if (replace != QMessageBox::NoButton && existing.startsWith("\""))
+        QVERIFY2(m_session->messages.shown.first().text.contains("plain text document"),
+            qPrintable(m_session->messages.shown.first().text));
+    QCOMPARE(m_printer.printersCreated, 0);
+    if (written.isEmpty())
+        QCOMPARE(QFile(target).size(), existing.size());
+    else
+        QCOMPARE(pdfPages(dir.filePath(written)), 1);
+}
+
+void TestReportCommands::printDialog_data()
+{
+    QTest::addColumn<bool>("empty");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("dialogs");
+    QTest::newRow("printer chosen") << false << true << 1;
+    QTest::newRow("dialog cancelled") << false << false << 1;
+    QTest::newRow("empty listing, no dialog") << true << true << 0;
+}
+
+void TestReportCommands::printDialog()
+{
+    QFETCH(bool, empty);
+    QFETCH(bool, accepted);
+    QFETCH(int, dialogs);
+    m_printer.dialogAccepts = accepted;
+    if (!empty)
+        fill(m_session->table, { fileRow("a.txt") });
+    ReportCommands(*m_session, m_options).printWithDialog();
+    QCOMPARE(m_printer.dialogsShown, dialogs);
+    QCOMPARE(QFile::exists(m_printer.spoolPath), !empty && accepted);
+    QCOMPARE(m_session->messages.shown.size(), empty ? 1 : 0);
+    QVERIFY(!m_session->running);
 }
 
 void TestReportCommands::printerFailure_data()

@@ -10,6 +10,8 @@ public:
     QStringList openAnswers;
     QStringList saveAnswers;
     QStringList filtersAsked;
+    QStringList suggestionsOffered;
+    QString lastChosen;
     int opened = 0;
     int saved = 0;
 
@@ -25,4 +27,10 @@ public:
         filtersAsked.append(filter);
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     }
+    QString getSaveFileName(QWidget* parent, const QString& filter, const QString& suggestedName) override
+    {
+        suggestionsOffered.append(suggestedName);
+        return getSaveFileName(parent, filter);
+    }
+    QString lastChosenPath() const override { return lastChosen; }
 };

@@ -15,6 +15,8 @@ public:
         QPageLayout::Point };
     QString spoolPath;
     int printersCreated = 0;
+    bool dialogAccepts = true;
+    int dialogsShown = 0;
     QStringList pdfPaths;
 
     bool hasDefaultPrinter() override { return installed; }
@@ -31,5 +33,14 @@ public:
     {
         pdfPaths.append(path);
         return pdfPrinter(path, pageLayout());
+    }
+    // The print dialog, answered at once: accepted, it picks the spooling printer.
+    std::unique_ptr<QPrinter> choosePrinter(QWidget*) override
+    {
+        ++dialogsShown;
+        if (!dialogAccepts)
+            return nullptr;
+        ++printersCreated;
+        return pdfPrinter(spoolPath, layout);
     }
 };
