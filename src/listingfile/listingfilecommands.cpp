@@ -31,7 +31,32 @@ public:
     ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
 };
 
+// Rows past the grid's entries hold nothing and are never written; entries are read in place, not copied.
+void writeRows(const ListingTable& table, ListingFileWriter& writer, GridId grid, int lastRow,
+    const ReportOptions* filter, bool skipEmpty)
+{
+    const int firstIndex = grid == GridId::Grid1 ? 0 : ListingTable::gridCapacity;
+    const int rows = std::min(lastRow, table.entryRows(grid));
+    for (int r = 1; r <= rows; ++r) {
+        const ListingEntry& entry = table.entries()[static_cast<size_t>(firstIndex + r - 1)];
+        if (skipEmpty && entry.name.isEmpty() && entry.size.isEmpty() && entry.datecreated.isEmpty())
+            continue;
+        if (filter && !checkforprint(entry.name, entry.size, entry.datecreated, *filter))
+            continue;
+        writer.addRecord(entry);
+    }
+}
+
 } // namespace
+
+QByteArray listingFileBytes(const ListingTable& table, const QString& selectedPath, const ReportOptions* filter)
+{
+    ListingFileWriter writer(selectedPath, table.listcount());
+    writeRows(table, writer, GridId::Grid1, table.entryRows(GridId::Grid1), filter, false);
+    if (table.listcount() > ListingTable::gridCapacity)
+        writeRows(table, writer, GridId::Grid2, table.rowCount(GridId::Grid2) - 1, filter, true);
+    return writer.bytes();
+}
 
 ListingFileCommands::ListingFileCommands(ListingSession& session, const ReportOptions& options)
     : m_session(session)
@@ -64,14 +89,10 @@ void ListingFileCommands::savereport()
         return;
     }
 
-    const ListingTable& table = m_session.listing();
-    ListingFileWriter writer(m_session.selectedPath(), table.listcount());
-    writeRows(writer, GridId::Grid1, table.entryRows(GridId::Grid1), filtered, false);
-    if (table.listcount() > ListingTable::gridCapacity)
-        writeRows(writer, GridId::Grid2, table.rowCount(GridId::Grid2) - 1, filtered, true);
-
+    const QByteArray bytes
+        = listingFileBytes(m_session.listing(), m_session.selectedPath(), filtered ? &m_options : nullptr);
     const bool existed = QFileInfo(path).isFile();
-    const SaveOutcome outcome = saveListingFile(path, writer.bytes());
+    const SaveOutcome outcome = saveListingFile(path, bytes);
     if (outcome.status != SaveOutcome::Status::Saved) {
         reportSaveFailure(path, existed, outcome);
         return;
@@ -91,23 +112,6 @@ bool ListingFileCommands::askFilteredSave()
         tr("Report Options Have been chosen") + crlf() + tr("Do you want to save only the filtered list?"),
         QMessageBox::Yes | QMessageBox::No };
     return tell(question) == QMessageBox::Yes;
-}
-
-void ListingFileCommands::writeRows(
-    ListingFileWriter& writer, GridId grid, int lastRow, bool filtered, bool skipEmpty) const
-{
-    // Rows past the grid's entries hold nothing and are never written; entries are read in place, not copied.
-    const ListingTable& table = m_session.listing();
-    const int firstIndex = grid == GridId::Grid1 ? 0 : ListingTable::gridCapacity;
-    const int rows = std::min(lastRow, table.entryRows(grid));
-    for (int r = 1; r <= rows; ++r) {
-        const ListingEntry& entry = table.entries()[static_cast<size_t>(firstIndex + r - 1)];
-        if (skipEmpty && entry.name.isEmpty() && entry.size.isEmpty() && entry.datecreated.isEmpty())
-            continue;
-        if (filtered && !checkforprint(entry.name, entry.size, entry.datecreated, m_options))
-            continue;
-        writer.addRecord(entry);
-    }
 }
 
 void ListingFileCommands::reportSaveFailure(const QString& path, bool existed, const SaveOutcome& outcome)

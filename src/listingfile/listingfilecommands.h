@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
-class ListingFileWriter;
 class ListingSession;
 class ReportOptions;
 struct FileReadResult;
@@ -33,7 +32,6 @@ public:
 private:
     [[nodiscard]] bool listingIsEmpty() const;
     [[nodiscard]] bool askFilteredSave();
-    void writeRows(ListingFileWriter& writer, GridId grid, int lastRow, bool filtered, bool skipEmpty) const;
     void reportSaveFailure(const QString& path, bool existed, const SaveOutcome& outcome);
     void placeRecords(const FileReadResult& read);
     void reportReadOutcome(const QString& path, const FileReadResult& read);
@@ -42,3 +40,7 @@ private:
     ListingSession& m_session;
     const ReportOptions& m_options;
 };
+
+// The bytes Save writes for a listing: every entry, or with a filter only the rows it passes.
+[[nodiscard]] QByteArray listingFileBytes(
+    const ListingTable& table, const QString& selectedPath, const ReportOptions* filter = nullptr);

@@ -7,7 +7,7 @@
 ComparisonGeometry ComparisonGeometry::printer()
 {
     ComparisonGeometry g;
-    g.columnX = { 0, 900, 5000, 6000, 7000, 9000 };
+    g.columnX = { 0, 1000, 5000, 6000, 7000, 9000 };
     g.pageEndY = 14375;
     g.footerY = 14414;
     g.footerX = 5900;
@@ -85,10 +85,11 @@ void ComparisonReport::printHeader(bool firstPage)
     }
     m_surface.PrintLine(tr("Older Listing: ") + sourceText(m_content.older));
     m_surface.PrintLine(tr("Newer Listing: ") + sourceText(m_content.newer));
-    m_surface.PrintLine();
-    printTitleLine();
+    // Six titles only fit their columns in the rows' font.
     if (firstPage)
         m_surface.SetFont(10);
+    m_surface.PrintLine();
+    printTitleLine();
     m_surface.PrintLine();
 }
 

@@ -137,7 +137,7 @@ void ComparisonRun::complain(const QString& text)
 
 ListingComparison filteredComparison(const ListingComparison& comparison, const ReportOptions& filter)
 {
-    if (!filter.filteractive())
+    if (filter.filtermode() == FilterMode::IncludeAll)
         return comparison;
     ListingComparison kept;
     for (const Difference& d : comparison.differences) {

@@ -163,7 +163,16 @@ void TestHelpService::arrowKeysWalkTheContents()
         shown.insert(window.currentPage());
         QCOMPARE(contents->currentIndex().data().toString(), page->documentTitle());
     }
-    QCOMPARE(shown.size(), 14);
+    // Every entry of the contents, wherever it stands in the tree, was shown once.
+    int entries = 0;
+    const std::function<void(const QModelIndex&)> count = [&](const QModelIndex& parent) {
+        for (int row = 0; row < contents->model()->rowCount(parent); ++row) {
+            ++entries;
+            count(contents->model()->index(row, 0, parent));
+        }
+    };
+    count({});
+    QCOMPARE(shown.size(), entries);
 }
 
 // The installed help is the same pair of files in another folder; anything less is explained in the window.

@@ -1,0 +1,135 @@
+#include "commandline.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+
+struct Options {
+    QCommandLineOption open { QStringLiteral("open"),
+        QStringLiteral("Open the listing file LISTING instead of walking a folder."), QStringLiteral("LISTING") };
+    QCommandLineOption save { QStringLiteral("save"), QStringLiteral("Write the listing file FILE."),
+        QStringLiteral("FILE") };
+    QCommandLineOption pdf { QStringLiteral("pdf"), QStringLiteral("Write the printed report as the PDF file FILE."),
+        QStringLiteral("FILE") };
+    QCommandLineOption print { QStringLiteral("print"), QStringLiteral("Print the report.") };
+    QCommandLineOption printer { QStringLiteral("printer"),
+        QStringLiteral("Print on the printer NAME instead of the default printer."), QStringLiteral("NAME") };
+    QCommandLineOption include { QStringLiteral("include"),
+        QStringLiteral("Keep only files of up to six TYPES, comma separated, without dots (txt,doc)."),
+        QStringLiteral("TYPES") };
+    QCommandLineOption exclude { QStringLiteral("exclude"),
+        QStringLiteral("Leave out files of up to six TYPES, and every folder row."), QStringLiteral("TYPES") };
+    QCommandLineOption compare { QStringLiteral("compare"),
+        QStringLiteral("Compare the listing file OLD with FOLDER (or the --open listing): one record per difference, "
+                       "exit status 0 same, 1 different, 2 trouble."),
+        QStringLiteral("OLD") };
+    QCommandLineOption quiet { { QStringLiteral("q"), QStringLiteral("quiet") }, QStringLiteral("Show no progress.") };
+
+    void addTo(QCommandLineParser& parser) const
+    {
+        parser.setApplicationDescription(
+            QStringLiteral("Lists a folder five levels deep, saves the listing and prints its report.\n"
+                           "With --save, --pdf or --print no window opens."));
+        parser.addPositionalArgument(QStringLiteral("FOLDER"),
+            QStringLiteral("The folder to list (default: the current folder)."), QStringLiteral("[FOLDER]"));
+        parser.addOptions({ open, save, pdf, print, printer, include, exclude, compare, quiet });
+        parser.addHelpOption();
+        parser.addVersionOption();
+    }
+};
+
+CommandLine usageError(const QString& text)
+{
+    CommandLine result;
+    result.mode = CommandLine::Mode::UsageError;
+    result.error = text;
+    return result;
+}
+
+// A type is usable when a file named just that type would pass the Include Types filter with it: the same rule
+// the report applies to every row.
+QString typeProblem(const QString& type)
+{
+    if (type.isEmpty())
+        return QStringLiteral("an empty type");
+    if (type.contains(u'.'))
+        return QStringLiteral("the type '%1' holds a dot; write it without one").arg(type);
+    ReportOptions options;
+    options.chooseMode(FilterMode::IncludeTypes);
+    options.setTypeChecked(0, true);
+    options.setTypeText(0, type);
+    if (!checkforprint(type, QStringLiteral("1"), {}, options))
+        return QStringLiteral("the type '%1' is longer than three characters and would match no file").arg(type);
+    return {};
+}
+
+} // namespace
+
+QString commandLineHelp()
+{
+    QCommandLineParser parser;
+    Options().addTo(parser);
+    // Without an application object the parser knows no program name.
+    return parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("vellumark"));
+}
+
+CommandLine parseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const Options options;
+    options.addTo(parser);
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    CommandLine result;
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))) {
+        result.mode = parser.isSet(QStringLiteral("help")) ? CommandLine::Mode::Help : CommandLine::Mode::Version;
+        return result;
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1)
+        return usageError(QStringLiteral("Only one FOLDER may be given."));
+    result.folder = positional.value(0);
+    result.listing = parser.value(options.open);
+    if (parser.isSet(options.open) && positional.size() == 1)
+        return usageError(QStringLiteral("Give either FOLDER or --open, not both."));
+    result.saveFile = parser.value(options.save);
+    result.pdfFile = parser.value(options.pdf);
+    result.print = parser.isSet(options.print);
+    result.printerName = parser.value(options.printer);
+    if (parser.isSet(options.printer) && !result.print)
+        return usageError(QStringLiteral("--printer needs --print."));
+    result.compareListing = parser.value(options.compare);
+    if (parser.isSet(options.compare) && parser.isSet(options.save))
+        return usageError(QStringLiteral("Give either --compare or --save, not both."));
+    for (const QCommandLineOption* option :
+        { &options.save, &options.pdf, &options.open, &options.printer, &options.compare })
+        if (parser.isSet(*option) && parser.value(*option).isEmpty())
+            return usageError(QStringLiteral("--%1 needs a value.").arg(option->names().constFirst()));
+    result.quiet = parser.isSet(options.quiet);
+
+    if (parser.isSet(options.include) && parser.isSet(options.exclude))
+        return usageError(QStringLiteral("Give either --include or --exclude, not both."));
+    const QCommandLineOption& typesOption = parser.isSet(options.include) ? options.include : options.exclude;
+    if (parser.isSet(typesOption)) {
+        result.filter = &typesOption == &options.include ? FilterMode::IncludeTypes : FilterMode::ExcludeTypes;
+        result.types = parser.values(typesOption).join(u',').split(u',');
+        if (result.types.size() > ReportOptions::slotCount)
+            return usageError(QStringLiteral("At most %1 types may be given.").arg(ReportOptions::slotCount));
+        for (const QString& type : std::as_const(result.types))
+            if (const QString problem = typeProblem(type); !problem.isEmpty())
+                return usageError(QStringLiteral("--%1: %2.").arg(typesOption.names().constFirst(), problem));
+    }
+    result.mode = result.runsWithoutWindow() ? CommandLine::Mode::Batch : CommandLine::Mode::Window;
+    return result;
+}
+
+void applyFilter(const CommandLine& commandLine, ReportOptions& options)
+{
+    options.chooseMode(commandLine.filter);
+    for (int i = 0; i < commandLine.types.size(); ++i) {
+        options.setTypeChecked(i, true);
+        options.setTypeText(i, commandLine.types.at(i));
+    }
+}

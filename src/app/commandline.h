@@ -1,0 +1,39 @@
+#pragma once
+
+#include "reportoptions.h"
+
+#include <QString>
+#include <QStringList>
+
+// What the program was asked to do on its command line. A new option is a field here, a QCommandLineOption in
+// commandline.cpp's options list and a line in parseCommandLine; a new mode of work without a window also goes
+// into runsWithoutWindow().
+struct CommandLine {
+    enum class Mode { Window, Batch, Help, Version, UsageError };
+    Mode mode = Mode::Window;
+    QString folder; // empty: the current folder
+    QString listing; // --open
+    QString compareListing; // --compare: the older listing file that FOLDER or --open is compared with
+    QString saveFile;
+    QString pdfFile;
+    bool print = false;
+    QString printerName; // empty: the default printer
+    FilterMode filter = FilterMode::IncludeAll;
+    QStringList types;
+    bool quiet = false;
+    QString error; // the usage error
+
+    [[nodiscard]] bool runsWithoutWindow() const
+    {
+        return !saveFile.isEmpty() || !pdfFile.isEmpty() || print || !compareListing.isEmpty();
+    }
+    [[nodiscard]] bool drawsReport() const { return !pdfFile.isEmpty() || print; }
+    bool operator==(const CommandLine&) const = default;
+};
+
+// arguments[0] is the program's name.
+[[nodiscard]] CommandLine parseCommandLine(const QStringList& arguments);
+[[nodiscard]] QString commandLineHelp();
+
+// Chooses the filter's mode and fills its slots with the types, as the Report Options dialog does.
+void applyFilter(const CommandLine& commandLine, ReportOptions& options);
