@@ -48,7 +48,7 @@ QString capitalised(QString text)
 
 QAction* addCompareCommand(QMenu* menu, ListingSession& session)
 {
-    QAction* action = menu->addAction(ComparisonWindow::tr("Compare With Listing..."));
+    QAction* action = menu->addAction(ComparisonWindow::tr("&Compare With Listing..."));
     action->setObjectName(QStringLiteral("mnucompare"));
     const auto update = [action, &session] { action->setEnabled(!listingIsEmpty(session.listing())); };
     update();
@@ -188,6 +188,10 @@ void ComparisonWindow::layoutControls()
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // Measured on one sample rather than on every row: a comparison may hold tens of thousands.
+    const int dateWidth = m_table->fontMetrics().horizontalAdvance(QStringLiteral("00 Dec 0000 00:00:00 AM")) + 12;
+    for (int column : { 4, 5 })
+        m_table->setColumnWidth(column, dateWidth);
     layout->addWidget(m_table, 1);
     m_same = new QLabel(ComparisonReport::sameText(), this);
     m_same->setObjectName(QStringLiteral("lblSame"));
