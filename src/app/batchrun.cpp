@@ -2,6 +2,7 @@
 
 #include "bytename.h"
 #include "commandline.h"
+#include "comparisonrun.h"
 #include "filesystemservice.h"
 #include "folderwalk.h"
 #include "listingfilecommands.h"
@@ -16,6 +17,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -209,10 +211,28 @@ bool printReport(const CommandLine& commandLine, const Source& source, const Rep
     return false;
 }
 
+// Exit statuses as diff gives them: 0 the same, 1 different, 2 trouble.
+int runCompare(const CommandLine& commandLine)
+{
+    ReportOptions filter;
+    applyFilter(commandLine, filter);
+    QFile out;
+    QFile err;
+    if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly))
+        return ComparisonRun::trouble;
+    PosixFileSystemService fileSystem;
+    QtPrinterService printers;
+    const ComparisonRequest request { commandLine.compareListing, commandLine.folder, commandLine.listing,
+        commandLine.pdfFile, commandLine.print };
+    return ComparisonRun(fileSystem, &printers, out, err).run(request, filter);
+}
+
 } // namespace
 
 int runBatch(const CommandLine& commandLine)
 {
+    if (!commandLine.compareListing.isEmpty())
+        return runCompare(commandLine);
     Source source;
     if (!(commandLine.listing.isEmpty() ? walkFolder(commandLine, source) : readListing(commandLine, source)))
         return ExitFailed;

@@ -20,6 +20,10 @@ struct Options {
         QStringLiteral("TYPES") };
     QCommandLineOption exclude { QStringLiteral("exclude"),
         QStringLiteral("Leave out files of up to six TYPES, and every folder row."), QStringLiteral("TYPES") };
+    QCommandLineOption compare { QStringLiteral("compare"),
+        QStringLiteral("Compare the listing file OLD with FOLDER (or the --open listing): one record per difference, "
+                       "exit status 0 same, 1 different, 2 trouble."),
+        QStringLiteral("OLD") };
     QCommandLineOption quiet { { QStringLiteral("q"), QStringLiteral("quiet") }, QStringLiteral("Show no progress.") };
 
     void addTo(QCommandLineParser& parser) const
@@ -29,7 +33,7 @@ struct Options {
                            "With --save, --pdf or --print no window opens."));
         parser.addPositionalArgument(QStringLiteral("FOLDER"),
             QStringLiteral("The folder to list (default: the current folder)."), QStringLiteral("[FOLDER]"));
-        parser.addOptions({ open, save, pdf, print, printer, include, exclude, quiet });
+        parser.addOptions({ open, save, pdf, print, printer, include, exclude, compare, quiet });
         parser.addHelpOption();
         parser.addVersionOption();
     }
@@ -96,7 +100,11 @@ CommandLine parseCommandLine(const QStringList& arguments)
     result.printerName = parser.value(options.printer);
     if (parser.isSet(options.printer) && !result.print)
         return usageError(QStringLiteral("--printer needs --print."));
-    for (const QCommandLineOption* option : { &options.save, &options.pdf, &options.open, &options.printer })
+    result.compareListing = parser.value(options.compare);
+    if (parser.isSet(options.compare) && parser.isSet(options.save))
+        return usageError(QStringLiteral("Give either --compare or --save, not both."));
+    for (const QCommandLineOption* option :
+        { &options.save, &options.pdf, &options.open, &options.printer, &options.compare })
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
             return usageError(QStringLiteral("--%1 needs a value.").arg(option->names().constFirst()));
     result.quiet = parser.isSet(options.quiet);

@@ -13,6 +13,7 @@ struct CommandLine {
     Mode mode = Mode::Window;
     QString folder; // empty: the current folder
     QString listing; // --open
+    QString compareListing; // --compare: the older listing file that FOLDER or --open is compared with
     QString saveFile;
     QString pdfFile;
     bool print = false;
@@ -22,7 +23,10 @@ struct CommandLine {
     bool quiet = false;
     QString error; // the usage error
 
-    [[nodiscard]] bool runsWithoutWindow() const { return !saveFile.isEmpty() || !pdfFile.isEmpty() || print; }
+    [[nodiscard]] bool runsWithoutWindow() const
+    {
+        return !saveFile.isEmpty() || !pdfFile.isEmpty() || print || !compareListing.isEmpty();
+    }
     [[nodiscard]] bool drawsReport() const { return !pdfFile.isEmpty() || print; }
     bool operator==(const CommandLine&) const = default;
 };

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "apptitle.h"
+#include "comparisonwindow.h"
 #include "filedialogservice.h"
 #include "filelist.h"
 #include "folderlist.h"
@@ -72,6 +73,7 @@ void MainWindow::createFileMenu()
         &MainWindow::savereport);
     addCommand(file, QStringLiteral("mnuopen"), tr("&Open Existing Listing"), QKeySequence(tr("Ctrl+O")),
         &MainWindow::openreport);
+    addCompareCommand(file, *this);
     file->addSeparator();
     addCommand(
         file, QStringLiteral("mnuexportpdf"), tr("&Export PDF..."), QKeySequence(tr("Ctrl+E")), &MainWindow::exportPdf);

@@ -1,6 +1,7 @@
 #include "reportrender.h"
 
 #include "apptitle.h"
+#include "comparisonreport.h"
 #include "printersurface.h"
 #include "reportlayout.h"
 #include "writeall.h"
@@ -12,14 +13,14 @@
 #include <QSaveFile>
 
 namespace {
-template <typename Device>
-ReportRenderOutcome render(Device& device, const ListingTable& table, const ReportOptions& options,
-    const std::function<QString()>& selectedPath, const QDateTime& runDate,
-    const std::function<bool(int pages)>& afterRow)
+// Draws one document's pages on a surface, running the check after every row; returns whether it finished.
+using DrawPages = std::function<bool(ReportSurface& surface, const std::function<bool()>& afterRow)>;
+
+ReportRenderOutcome render(
+    QPagedPaintDevice& device, const DrawPages& drawPages, const std::function<bool(int pages)>& afterRow)
 {
     PrinterSurface surface(device);
-    ReportLayout layout(surface, ReportGeometry::printer(), options, selectedPath, runDateText(runDate));
-    const bool finished = drawReport(layout, table, [&] {
+    const bool finished = drawPages(surface, [&] {
         if (surface.failed())
             return false;
         return !afterRow || afterRow(surface.pagesStarted());
@@ -29,6 +30,23 @@ ReportRenderOutcome render(Device& device, const ListingTable& table, const Repo
     outcome.finished = finished && !outcome.failed;
     outcome.pages = surface.pagesStarted();
     return outcome;
+}
+
+DrawPages reportPages(const ListingTable& table, const ReportOptions& options,
+    const std::function<QString()>& selectedPath, const QDateTime& runDate)
+{
+    return [&table, &options, &selectedPath, runDate](ReportSurface& surface, const std::function<bool()>& afterRow) {
+        ReportLayout layout(surface, ReportGeometry::printer(), options, selectedPath, runDateText(runDate));
+        return drawReport(layout, table, afterRow);
+    };
+}
+
+DrawPages comparisonPages(const ComparisonReportContent& content)
+{
+    return [&content](ReportSurface& surface, const std::function<bool()>& afterRow) {
+        ComparisonReport report(surface, ComparisonGeometry::printer(), content);
+        return report.draw(afterRow);
+    };
 }
 
 // The PDF engine ignores short writes, and a buffered QSaveFile loses one made while flushing, so the bytes
@@ -95,11 +113,11 @@ ReportRenderOutcome renderReport(QPrinter& printer, const ListingTable& table, c
     const std::function<QString()>& selectedPath, const QDateTime& runDate,
     const std::function<bool(int pages)>& afterRow)
 {
-    return render(printer, table, options, selectedPath, runDate, afterRow);
+    return render(printer, reportPages(table, options, selectedPath, runDate), afterRow);
 }
 
-PdfWriteOutcome writeReportPdf(const QString& path, const QPageLayout& pageLayout, const ListingTable& table,
-    const ReportOptions& options, const std::function<QString()>& selectedPath, const QDateTime& runDate,
+namespace {
+PdfWriteOutcome writePdf(const QString& path, const QPageLayout& pageLayout, const DrawPages& drawPages,
     const std::function<bool(int pages)>& afterRow)
 {
     constexpr int pdfResolution = 1200; // a high-resolution QPrinter's, so both draw the same pages
@@ -113,7 +131,7 @@ PdfWriteOutcome writeReportPdf(const QString& path, const QPageLayout& pageLayou
         writer.setPageLayout(pageLayout);
         writer.setTitle(Vellumark::applicationTitle());
         writer.setCreator(Vellumark::applicationTitle());
-        drawn = render(writer, table, options, selectedPath, runDate, afterRow);
+        drawn = render(writer, drawPages, afterRow);
     }
     if (!drawn.finished || !file.commit()) {
         file.discard();
@@ -125,4 +143,24 @@ PdfWriteOutcome writeReportPdf(const QString& path, const QPageLayout& pageLayou
         return { false, reason, drawn.pages };
     }
     return { true, {}, drawn.pages };
+}
+}
+
+PdfWriteOutcome writeReportPdf(const QString& path, const QPageLayout& pageLayout, const ListingTable& table,
+    const ReportOptions& options, const std::function<QString()>& selectedPath, const QDateTime& runDate,
+    const std::function<bool(int pages)>& afterRow)
+{
+    return writePdf(path, pageLayout, reportPages(table, options, selectedPath, runDate), afterRow);
+}
+
+ReportRenderOutcome renderComparison(
+    QPrinter& printer, const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow)
+{
+    return render(printer, comparisonPages(content), afterRow);
+}
+
+PdfWriteOutcome writeComparisonPdf(const QString& path, const QPageLayout& pageLayout,
+    const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow)
+{
+    return writePdf(path, pageLayout, comparisonPages(content), afterRow);
 }

@@ -8,6 +8,7 @@ class ListingTable;
 class QPageLayout;
 class QPrinter;
 class ReportOptions;
+struct ComparisonReportContent;
 
 struct ReportRenderOutcome {
     bool finished = false; // every row and the summary were drawn and the document was ended
@@ -34,3 +35,9 @@ struct PdfWriteOutcome {
 [[nodiscard]] PdfWriteOutcome writeReportPdf(const QString& path, const QPageLayout& pageLayout,
     const ListingTable& table, const ReportOptions& options, const std::function<QString()>& selectedPath,
     const QDateTime& runDate, const std::function<bool(int pages)>& afterRow = {});
+
+// The pages of a comparison, on a printer or as a PDF file, in the same ways as the report's.
+[[nodiscard]] ReportRenderOutcome renderComparison(
+    QPrinter& printer, const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});
+[[nodiscard]] PdfWriteOutcome writeComparisonPdf(const QString& path, const QPageLayout& pageLayout,
+    const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});

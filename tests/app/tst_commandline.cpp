@@ -75,6 +75,7 @@ void TestCommandLine::parses_data()
     row("print on printer", "--print --printer lp1 -q", Mode::Batch);
     row("six types", "--save o --include aaa,bbb,ccc,ddd,eee,fff", Mode::Batch);
     row("exclude, short types", "--save o --exclude tx,c", Mode::Batch);
+    row("compare", "--compare old.txt /tmp", Mode::Batch);
     row("help", "-h", Mode::Help);
     row("version", "--version", Mode::Version);
     row("unknown option", "--bogus", Mode::UsageError);
@@ -88,6 +89,7 @@ void TestCommandLine::parses_data()
     row("type with dot", "--save o --include .txt", Mode::UsageError);
     row("empty type", "--save o --include txt,,doc", Mode::UsageError);
     row("type of four", "--save o --include html", Mode::UsageError);
+    row("compare and save", "--compare old.txt --save o", Mode::UsageError);
 }
 
 void TestCommandLine::parses()
@@ -120,6 +122,7 @@ void TestCommandLine::exitStatus_data()
     QTest::newRow("listing is a pipe") << "--save DIR/out --open DIR/pipe" << 1 << false;
     QTest::newRow("target folder missing") << "--save DIR/none/out TREE" << 1 << false;
     QTest::newRow("pdf target folder missing") << "--pdf DIR/none/out TREE" << 1 << false;
+    QTest::newRow("compare with a corrupt listing") << "--compare DIR/corrupt --pdf DIR/out TREE" << 2 << false;
     QTest::newRow("unreadable subfolder") << "--save DIR/out DIR/locked" << 3 << true;
 }
 

@@ -1,0 +1,311 @@
+#include "comparisonwindow.h"
+
+#include "comparisonrun.h"
+#include "filedialogservice.h"
+#include "listingfilewriter.h"
+#include "listingsession.h"
+#include "messageservice.h"
+#include "platformservices.h"
+#include "previewpageview.h"
+#include "printerservice.h"
+#include "reportcommands.h"
+#include "reportlayout.h"
+#include "reportrender.h"
+#include "windowplacement.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+constexpr Change changes[] = { Change::Added, Change::Removed, Change::Changed };
+
+QVariant sizeKey(const QString& size)
+{
+    bool ok = false;
+    const qlonglong value = size.toLongLong(&ok);
+    return ok ? value : -1;
+}
+
+QString capitalised(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
+}
+}
+
+QAction* addCompareCommand(QMenu* menu, ListingSession& session)
+{
+    QAction* action = menu->addAction(ComparisonWindow::tr("&Compare With Listing..."));
+    action->setObjectName(QStringLiteral("mnucompare"));
+    const auto update = [action, &session] { action->setEnabled(!listingIsEmpty(session.listing())); };
+    update();
+    QObject::connect(menu, &QMenu::aboutToShow, action, update);
+    QObject::connect(action, &QAction::triggered, action, [&session] { compareWithListing(session); });
+    return action;
+}
+
+void compareWithListing(ListingSession& session)
+{
+    if (listingIsEmpty(session.listing()) || session.commandRunning())
+        return;
+    PlatformServices& services = session.services();
+    const QString path = services.fileDialogs->getOpenFileName(session.window(), FileDialogService::textFilter());
+    if (path.isEmpty())
+        return;
+    FileReadResult read = readListingFile(path);
+    const QString problem = ComparisonRun::readProblem(path, read);
+    if (!problem.isEmpty()) {
+        services.messages->show(session.window(), { QMessageBox::Warning, {}, capitalised(problem), QMessageBox::Ok });
+        return;
+    }
+    const std::vector<ListingEntry>& shown = session.listing().entries();
+    const QString root = listingRoot(session.selectedPath(), shown);
+    ListingComparison comparison
+        = compareListings({ read.content.selectedPath, read.content.records }, { session.selectedPath(), shown });
+    const QFileInfo info(path);
+    ComparisonSource older { ComparisonSource::Kind::ListingFile, info.absoluteFilePath(), read.content.selectedPath,
+        info.lastModified() };
+    ComparisonSource newer { ComparisonSource::Kind::Folder, root, root, QDateTime::currentDateTime() };
+    auto* window = new ComparisonWindow(std::move(comparison), older, newer, services, session.window());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    centreOnScreen(window);
+    window->show();
+}
+
+ComparisonModel::ComparisonModel(std::vector<Difference> differences, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_differences(std::move(differences))
+{
+}
+
+int ComparisonModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_differences.size());
+}
+
+int ComparisonModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 6; }
+
+QVariant ComparisonModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const Difference& d = m_differences[static_cast<size_t>(index.row())];
+    if (role == changeRole)
+        return static_cast<int>(d.change);
+    const QString* texts[] = { nullptr, &d.path, &d.oldSize, &d.newSize, &d.oldDate, &d.newDate };
+    if (role == sortRole && (index.column() == 2 || index.column() == 3))
+        return sizeKey(*texts[index.column()]);
+    if (role != Qt::DisplayRole && role != sortRole)
+        return {};
+    return index.column() == 0 ? ComparisonReport::changeText(d.change) : *texts[index.column()];
+}
+
+QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    const QString titles[]
+        = { tr("Change"), tr("Path"), tr("Old size"), tr("New size"), tr("Old date"), tr("New date") };
+    return section >= 0 && section < 6 ? titles[section] : QVariant();
+}
+
+void ChangeFilterModel::setShown(Change change, bool shown)
+{
+    m_shown[static_cast<int>(change)] = shown;
+    invalidateRowsFilter();
+}
+
+bool ChangeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
+{
+    const QModelIndex index = sourceModel()->index(sourceRow, 0, sourceParent);
+    return m_shown[sourceModel()->data(index, ComparisonModel::changeRole).toInt()];
+}
+
+ComparisonWindow::ComparisonWindow(ListingComparison comparison, ComparisonSource older, ComparisonSource newer,
+    PlatformServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_comparison(std::move(comparison))
+    , m_older(std::move(older))
+    , m_newer(std::move(newer))
+    , m_runDate(runDateText(QDateTime::currentDateTime()))
+    , m_services(services)
+{
+    setObjectName(QStringLiteral("frmcompare"));
+    setWindowTitle(tr("Comparison"));
+    layoutControls();
+    connectCommands();
+    resize(900, 500);
+}
+
+void ComparisonWindow::layoutControls()
+{
+    auto* layout = new QVBoxLayout(this);
+    m_counts = new QLabel(ComparisonReport::countsText(m_comparison.counts), this);
+    m_counts->setObjectName(QStringLiteral("lblCounts"));
+    layout->addWidget(m_counts);
+    auto* sources = new QLabel(
+        tr("Older: %1\nNewer: %2").arg(ComparisonReport::sourceText(m_older), ComparisonReport::sourceText(m_newer)),
+        this);
+    sources->setObjectName(QStringLiteral("lblSources"));
+    layout->addWidget(sources);
+
+    auto* shownRow = new QHBoxLayout;
+    const char* names[] = { "chkAdded", "chkRemoved", "chkChanged" };
+    const QString texts[] = { tr("&Added"), tr("&Removed"), tr("C&hanged") };
+    for (int i = 0; i < 3; ++i) {
+        m_shown[i] = new QCheckBox(texts[i], this);
+        m_shown[i]->setObjectName(QLatin1String(names[i]));
+        m_shown[i]->setChecked(true);
+        shownRow->addWidget(m_shown[i]);
+    }
+    shownRow->addStretch();
+    layout->addLayout(shownRow);
+
+    m_model = new ComparisonModel(m_comparison.differences, this);
+    m_filter = new ChangeFilterModel(this);
+    m_filter->setSourceModel(m_model);
+    m_filter->setSortRole(ComparisonModel::sortRole);
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("tblDifferences"));
+    m_table->setModel(m_filter);
+    m_table->setSortingEnabled(true);
+    m_table->sortByColumn(-1, Qt::AscendingOrder); // the comparison's own order until a title is clicked
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setWordWrap(false);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // Measured on one sample rather than on every row: a comparison may hold tens of thousands.
+    const int dateWidth = m_table->fontMetrics().horizontalAdvance(QStringLiteral("00 Dec 0000 00:00:00 AM")) + 12;
+    for (int column : { 4, 5 })
+        m_table->setColumnWidth(column, dateWidth);
+    layout->addWidget(m_table, 1);
+    m_same = new QLabel(ComparisonReport::sameText(), this);
+    m_same->setObjectName(QStringLiteral("lblSame"));
+    m_same->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_same, 1);
+    const bool same = m_comparison.counts.total() == 0;
+    m_table->setVisible(!same);
+    m_same->setVisible(same);
+    if (same)
+        m_counts->setText(ComparisonReport::sameText());
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (const auto& [name, text] : { std::pair { "cmdPrint", tr("&Print") }, { "cmdPreview", tr("Pre&view") },
+             { "cmdSaveCsv", tr("&Save as CSV...") }, { "cmdClose", tr("Close") } }) {
+        auto* button = new QPushButton(text, this);
+        button->setObjectName(QLatin1String(name));
+        buttons->addWidget(button);
+    }
+    layout->addLayout(buttons);
+}
+
+void ComparisonWindow::connectCommands()
+{
+    for (int i = 0; i < 3; ++i)
+        connect(m_shown[i], &QCheckBox::toggled, this, [this, i](bool on) { m_filter->setShown(changes[i], on); });
+    const auto button = [this](const char* name) { return findChild<QPushButton*>(QLatin1String(name)); };
+    connect(button("cmdPrint"), &QPushButton::clicked, this, &ComparisonWindow::printComparison);
+    connect(button("cmdPreview"), &QPushButton::clicked, this, &ComparisonWindow::previewComparison);
+    connect(button("cmdSaveCsv"), &QPushButton::clicked, this, &ComparisonWindow::saveComparison);
+    connect(button("cmdClose"), &QPushButton::clicked, this, &QWidget::close);
+}
+
+ComparisonReportContent ComparisonWindow::content() const { return { m_older, m_newer, m_runDate, m_comparison }; }
+
+void ComparisonWindow::tell(const QString& text)
+{
+    m_services.messages->show(this, { QMessageBox::Warning, {}, text, QMessageBox::Ok });
+}
+
+void ComparisonWindow::printComparison()
+{
+    PrinterService* printers = m_services.printer;
+    const std::unique_ptr<QPrinter> printer
+        = printers && printers->hasDefaultPrinter() ? printers->createPrinter() : nullptr;
+    if (printer) {
+        if (!renderComparison(*printer, content()).finished)
+            tell(tr("Cannot print the comparison on the printer %1.").arg(printers->defaultPrinterName()));
+        return;
+    }
+    const auto answer = m_services.messages->show(this,
+        { QMessageBox::Question, {},
+            tr("There is no default printer.\r\n\r\nDo you want to write the comparison to a PDF file instead?"),
+            QMessageBox::Yes | QMessageBox::No });
+    if (answer != QMessageBox::Yes)
+        return;
+    const QString path = m_services.fileDialogs->getSaveFileName(this, ReportCommands::pdfFilter());
+    if (path.isEmpty())
+        return;
+    const QPageLayout layout = printers ? printers->pageLayout() : PrinterService::fallbackPageLayout();
+    const PdfWriteOutcome written = writeComparisonPdf(path, layout, content());
+    if (!written.ok)
+        tell(tr("Cannot write the comparison to %1:\r\n%2").arg(QDir::toNativeSeparators(path), written.reason));
+}
+
+void ComparisonWindow::saveComparison()
+{
+    const QString path = m_services.fileDialogs->getSaveFileName(this, tr("CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    const SaveOutcome outcome = saveListingFile(path, comparisonRecords(m_comparison.differences));
+    if (outcome.status != SaveOutcome::Status::Saved)
+        tell(tr("Cannot save the comparison to %1:\r\n%2").arg(QDir::toNativeSeparators(path), outcome.reason));
+}
+
+void ComparisonWindow::previewComparison()
+{
+    auto* preview = new QDialog(this);
+    preview->setObjectName(QStringLiteral("frmcomparepreview"));
+    preview->setWindowTitle(tr("Print Preview"));
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(preview);
+    auto* label = new QLabel(preview);
+    label->setObjectName(QStringLiteral("Label1"));
+    auto* pages = new PreviewPageView(preview);
+    pages->setObjectName(QStringLiteral("Picture1"));
+    pages->setMinimumSize(425, 550);
+    layout->addWidget(label);
+    layout->addWidget(pages, 1);
+    auto* row = new QHBoxLayout;
+    auto* previous = new QPushButton(tr("Page Up"), preview);
+    previous->setObjectName(QStringLiteral("picPageup"));
+    auto* next = new QPushButton(tr("Page Down"), preview);
+    next->setObjectName(QStringLiteral("picpagedown"));
+    row->addWidget(previous);
+    row->addWidget(next);
+    layout->addLayout(row);
+
+    const ComparisonReportContent drawn = content();
+    ComparisonReport* reportSeen = nullptr;
+    PreviewPageSurface surface([&reportSeen] { return reportSeen ? reportSeen->pageno() : 1; });
+    surface.pageFinished = [pages](int index, const PreviewPage& page) { pages->setPage(index, page); };
+    ComparisonReport report(surface, ComparisonGeometry::preview(), drawn);
+    reportSeen = &report;
+    (void)report.draw();
+    const auto show = [pages, label](int page) {
+        pages->showPage(std::clamp(page, 0, pages->pageCount() - 1));
+        label->setText(tr("Page %1 of %2").arg(pages->pageOnShow() + 1).arg(pages->pageCount()));
+    };
+    connect(previous, &QPushButton::clicked, preview, [pages, show] { show(pages->pageOnShow() - 1); });
+    connect(next, &QPushButton::clicked, preview, [pages, show] { show(pages->pageOnShow() + 1); });
+    show(0);
+    preview->show();
+    pages->scalepreviewpage(m_services.printer
+            ? m_services.printer->pageLayout().fullRect(QPageLayout::Inch).size()
+            : PrinterService::fallbackPageLayout().fullRect(QPageLayout::Inch).size());
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "comparisonreport.h"
+#include "listingcomparison.h"
+
+#include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
+#include <QWidget>
+
+class ListingSession;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QTableView;
+struct PlatformServices;
+
+// Adds "Compare With Listing..." to a menu: enabled only while the session's listing holds entries.
+QAction* addCompareCommand(QMenu* menu, ListingSession& session);
+
+// Asks for a listing file and shows how the listing on screen differs from it, in a window of its own. The
+// listing, its unsaved state and the report options stay as they are.
+void compareWithListing(ListingSession& session);
+
+// The differences as a table: change, path, old size, new size, old date, new date. Sizes sort as numbers.
+class ComparisonModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    static constexpr int sortRole = Qt::UserRole;
+    static constexpr int changeRole = Qt::UserRole + 1;
+
+    explicit ComparisonModel(std::vector<Difference> differences, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::vector<Difference> m_differences;
+};
+
+// Shows only the kinds of change that are ticked.
+class ChangeFilterModel final : public QSortFilterProxyModel {
+    Q_OBJECT
+
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void setShown(Change change, bool shown);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    bool m_shown[3] = { true, true, true };
+};
+
+class ComparisonWindow final : public QWidget {
+    Q_OBJECT
+
+public:
+    ComparisonWindow(ListingComparison comparison, ComparisonSource older, ComparisonSource newer,
+        PlatformServices& services, QWidget* parent = nullptr);
+
+    void printComparison();
+    void previewComparison();
+    void saveComparison();
+
+private:
+    void layoutControls();
+    void connectCommands();
+    [[nodiscard]] ComparisonReportContent content() const;
+    void tell(const QString& text);
+
+    ListingComparison m_comparison;
+    ComparisonSource m_older;
+    ComparisonSource m_newer;
+    QString m_runDate;
+    PlatformServices& m_services;
+    ComparisonModel* m_model = nullptr;
+    ChangeFilterModel* m_filter = nullptr;
+    QLabel* m_counts = nullptr;
+    QLabel* m_same = nullptr;
+    QTableView* m_table = nullptr;
+    QCheckBox* m_shown[3] = {};
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "listingtable.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+enum class Change { Added, Removed, Changed };
+
+// One entry that differs between an older and a newer listing. A side that lacks the entry has empty texts.
+struct Difference {
+    Change change = Change::Added;
+    QString path; // full path as it stands in the listing that holds it (the older one for a removed entry)
+    bool folder = false;
+    QString oldSize;
+    QString newSize;
+    QString oldDate; // a folder has no date: its date cell holds only its level
+    QString newDate;
+
+    bool operator==(const Difference&) const = default;
+};
+
+struct ComparisonCounts {
+    int added = 0;
+    int removed = 0;
+    int changed = 0;
+
+    [[nodiscard]] int total() const { return added + removed + changed; }
+    bool operator==(const ComparisonCounts&) const = default;
+};
+
+struct ListingComparison {
+    std::vector<Difference> differences; // the newer listing's order, removed entries where they stood
+    ComparisonCounts counts;
+
+    bool operator==(const ListingComparison&) const = default;
+};
+
+// One listing as compared: its chosen folder (line 1 of a file, or the selected path) and its rows.
+struct ComparedListing {
+    QString selectedPath;
+    const std::vector<ListingEntry>& entries;
+};
+
+// Matches entries by their path relative to each listing's folder, so the same tree under another root
+// compares clean. A file and a folder of the same path are different entries. Folders never count as
+// changed: their only cells are the blank size and the level, both fixed by the path.
+[[nodiscard]] ListingComparison compareListings(const ComparedListing& older, const ComparedListing& newer);
+
+// The folder that a listing's paths are relative to: its selected path when its folder rows lie under it,
+// otherwise the folder above its first folder row by that row's level (the selected-path box may have been
+// changed after the walk).
+[[nodiscard]] QString listingRoot(const QString& selectedPath, const std::vector<ListingEntry>& entries);
+
+[[nodiscard]] QString changeName(Change change); // "added", "removed", "changed"
+
+// One record per difference, every field quoted with inner quotes doubled, lines ended by CR LF: change,
+// path, old size, new size, old date, new date. In the system's 8-bit encoding, as the listing file.
+[[nodiscard]] QByteArray comparisonRecords(const std::vector<Difference>& differences);

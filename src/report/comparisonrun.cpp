@@ -1,0 +1,151 @@
+#include "comparisonrun.h"
+
+#include "folderwalk.h"
+#include "listingtable.h"
+#include "printerservice.h"
+#include "reportlayout.h"
+#include "reportoptions.h"
+#include "reportrender.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QPrinter>
+
+ComparisonRun::ComparisonRun(FileSystemService& fileSystem, PrinterService* printers, QIODevice& out, QIODevice& err)
+    : m_fileSystem(fileSystem)
+    , m_printers(printers)
+    , m_out(out)
+    , m_err(err)
+{
+}
+
+int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& filter)
+{
+    const std::optional<LoadedListing> older = readListing(request.oldListing);
+    if (!older)
+        return trouble;
+    const std::optional<LoadedListing> newer = request.newListing.isEmpty()
+        ? walkFolder(request.newFolder.isEmpty() ? QDir::currentPath() : request.newFolder)
+        : readListing(request.newListing);
+    if (!newer)
+        return trouble;
+
+    const ListingComparison comparison = filteredComparison(
+        compareListings({ older->selectedPath, older->entries }, { newer->selectedPath, newer->entries }), filter);
+    if (request.print || !request.pdfPath.isEmpty()) {
+        const ComparisonReportContent content { older->source, newer->source, runDateText(QDateTime::currentDateTime()),
+            comparison };
+        if (!writeReport(request, content))
+            return trouble;
+    } else {
+        const QByteArray records = comparisonRecords(comparison.differences);
+        if (m_out.write(records) != records.size()) {
+            complain(tr("cannot write the differences: %1").arg(m_out.errorString()));
+            return trouble;
+        }
+    }
+    return comparison.counts.total() == 0 ? same : different;
+}
+
+QString ComparisonRun::readProblem(const QString& path, const FileReadResult& read)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!read.opened)
+        return tr("cannot read the listing %1: %2").arg(shown, read.error);
+    if (read.content.limitReached)
+        return tr("the listing %1 holds more than %2 entries").arg(shown).arg(ListingTable::listLimit);
+    switch (read.content.fault.kind) {
+    case ReadFault::Kind::None:
+        return {};
+    case ReadFault::Kind::NoListing:
+        return tr("%1 is empty, not a listing").arg(shown);
+    case ReadFault::Kind::ReadError:
+        return tr("cannot read the listing %1: %2").arg(shown, read.content.fault.reason);
+    case ReadFault::Kind::EndsInRecord:
+    case ReadFault::Kind::MalformedField:
+        break;
+    }
+    return tr("the listing %1 is damaged at line %2").arg(shown).arg(read.content.fault.line);
+}
+
+std::optional<LoadedListing> ComparisonRun::readListing(const QString& path)
+{
+    FileReadResult read = readListingFile(path);
+    const QString problem = readProblem(path, read);
+    if (!problem.isEmpty()) {
+        complain(problem);
+        return std::nullopt;
+    }
+    const QFileInfo info(path);
+    LoadedListing listing { { ComparisonSource::Kind::ListingFile, info.absoluteFilePath(), read.content.selectedPath,
+                                info.lastModified() },
+        read.content.selectedPath, std::move(read.content.records) };
+    return listing;
+}
+
+std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder)
+{
+    const QString path = QDir::toNativeSeparators(QDir(folder).absolutePath());
+    if (!QFileInfo(path).isDir()) {
+        complain(tr("cannot list the folder %1: it is not a folder").arg(path));
+        return std::nullopt;
+    }
+    ListingTable table;
+    FolderWalk walk(m_fileSystem, table, {});
+    const WalkOutcome outcome = walk.ShowFileList(path);
+    if (!outcome.unreadable.empty() && outcome.unreadable.front().path == path) {
+        complain(tr("cannot list the folder %1: %2").arg(path, outcome.unreadable.front().reason));
+        return std::nullopt;
+    }
+    for (const UnreadableFolder& unreadable : outcome.unreadable)
+        complain(tr("cannot read the folder %1: %2").arg(unreadable.path, unreadable.reason));
+    if (outcome.limitReached)
+        complain(tr("the folder %1 holds more than %2 entries; the first %2 are compared")
+                     .arg(path)
+                     .arg(ListingTable::listLimit));
+    return LoadedListing { { ComparisonSource::Kind::Folder, path, path, QDateTime::currentDateTime() }, path,
+        table.entries() };
+}
+
+bool ComparisonRun::writeReport(const ComparisonRequest& request, const ComparisonReportContent& content)
+{
+    if (!request.print) {
+        const QPageLayout layout = m_printers ? m_printers->pageLayout() : PrinterService::fallbackPageLayout();
+        const PdfWriteOutcome written = writeComparisonPdf(request.pdfPath, layout, content);
+        if (!written.ok)
+            complain(tr("cannot write the comparison to %1: %2")
+                         .arg(QDir::toNativeSeparators(request.pdfPath), written.reason));
+        return written.ok;
+    }
+    const std::unique_ptr<QPrinter> printer = m_printers ? m_printers->createPrinter() : nullptr;
+    if (!printer) {
+        complain(tr("there is no default printer"));
+        return false;
+    }
+    if (!renderComparison(*printer, content).finished) {
+        complain(tr("cannot print the comparison"));
+        return false;
+    }
+    return true;
+}
+
+void ComparisonRun::complain(const QString& text)
+{
+    m_err.write((QStringLiteral("vellumark: ") + text + u'\n').toLocal8Bit());
+}
+
+ListingComparison filteredComparison(const ListingComparison& comparison, const ReportOptions& filter)
+{
+    if (filter.filtermode() == FilterMode::IncludeAll)
+        return comparison;
+    ListingComparison kept;
+    for (const Difference& d : comparison.differences) {
+        const bool removed = d.change == Change::Removed;
+        if (!checkforprint(d.path, removed ? d.oldSize : d.newSize, removed ? d.oldDate : d.newDate, filter))
+            continue;
+        kept.differences.push_back(d);
+        ++(d.change == Change::Added ? kept.counts.added : removed ? kept.counts.removed : kept.counts.changed);
+    }
+    return kept;
+}

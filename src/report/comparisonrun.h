@@ -1,0 +1,64 @@
+#pragma once
+
+#include "comparisonreport.h"
+#include "listingfilereader.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <optional>
+
+class FileSystemService;
+class PrinterService;
+class QIODevice;
+class ReportOptions;
+
+// One side of a comparison made without a window: read from a listing file or walked from a folder now.
+struct LoadedListing {
+    ComparisonSource source;
+    QString selectedPath;
+    std::vector<ListingEntry> entries;
+};
+
+// The command line's comparison: an older listing file against a folder walked now or a newer listing file.
+struct ComparisonRequest {
+    QString oldListing;
+    QString newFolder; // used when newListing is empty; empty means the current folder
+    QString newListing;
+    QString pdfPath; // write the comparison report here instead of the records
+    bool print = false; // print the comparison report instead of the records
+};
+
+class ComparisonRun {
+    Q_DECLARE_TR_FUNCTIONS(ComparisonRun)
+
+public:
+    // Exit statuses, as diff and cmp give them.
+    static constexpr int same = 0;
+    static constexpr int different = 1;
+    static constexpr int trouble = 2;
+
+    ComparisonRun(FileSystemService& fileSystem, PrinterService* printers, QIODevice& out, QIODevice& err);
+
+    // Writes one record per difference that the filter passes to out, or the report to a PDF file or the
+    // printer; messages go to err.
+    [[nodiscard]] int run(const ComparisonRequest& request, const ReportOptions& filter);
+
+    // A listing file read whole, or a message on err and nothing.
+    [[nodiscard]] std::optional<LoadedListing> readListing(const QString& path);
+    [[nodiscard]] std::optional<LoadedListing> walkFolder(const QString& folder);
+
+    // Why a listing file cannot be compared, or nothing when it can.
+    [[nodiscard]] static QString readProblem(const QString& path, const FileReadResult& read);
+
+private:
+    [[nodiscard]] bool writeReport(const ComparisonRequest& request, const ComparisonReportContent& content);
+    void complain(const QString& text);
+
+    FileSystemService& m_fileSystem;
+    PrinterService* m_printers;
+    QIODevice& m_out;
+    QIODevice& m_err;
+};
+
+// The differences that the report options' file-type filter passes, with the counts made again.
+[[nodiscard]] ListingComparison filteredComparison(const ListingComparison& comparison, const ReportOptions& filter);
