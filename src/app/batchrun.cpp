@@ -3,7 +3,7 @@
 #include "commandline.h"
 #include "filesystemservice.h"
 #include "folderwalk.h"
-#include "listingfilecommands.h"
+#include "listingfilebytes.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
 #include "listingtable.h"

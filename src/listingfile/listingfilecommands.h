@@ -40,7 +40,3 @@ private:
     ListingSession& m_session;
     const ReportOptions& m_options;
 };
-
-// The bytes Save writes for a listing: every entry, or with a filter only the rows it passes.
-[[nodiscard]] QByteArray listingFileBytes(
-    const ListingTable& table, const QString& selectedPath, const ReportOptions* filter = nullptr);
