@@ -1,7 +1,5 @@
 #pragma once
 
-#include "listingtable.h"
-
 #include <QCoreApplication>
 #include <QMessageBox>
 
