@@ -5,7 +5,7 @@
 #include "comparisonrun.h"
 #include "filesystemservice.h"
 #include "folderwalk.h"
-#include "listingfilecommands.h"
+#include "listingfilebytes.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
 #include "listingtable.h"

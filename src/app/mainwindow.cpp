@@ -1,13 +1,18 @@
 #include "mainwindow.h"
 
+#include "aboutbox.h"
 #include "apptitle.h"
 #include "comparisonwindow.h"
+#include "createlistcommand.h"
 #include "filedialogservice.h"
 #include "filelist.h"
 #include "folderlist.h"
 #include "gridcolumnresizer.h"
 #include "gridmodel.h"
+#include "helptopics.h"
 #include "messageservice.h"
+#include "printpreviewwindow.h"
+#include "reportcommands.h"
 #include "twips.h"
 #include "volumeservice.h"
 #include "windowplacement.h"
@@ -321,3 +326,36 @@ void MainWindow::endProgram()
     hide();
     emit programEnded();
 }
+
+// Commands that the listing, listing file, report, options and about subsystems serve.
+
+void MainWindow::createlisting()
+{
+    CreateListCommand(*this).createlisting(m_DirChosenDirectory->highlightedPath(), [this](const QString& folder) {
+        m_DirChosenDirectory->setPath(folder);
+        DirChosenDirectory_Change(m_DirChosenDirectory->path());
+        return m_DirChosenDirectory->path();
+    });
+}
+
+void MainWindow::savereport() { m_listingFiles.savereport(); }
+
+void MainWindow::openreport() { m_listingFiles.openreport(); }
+
+void MainWindow::checkforsave() { m_listingFiles.checkforsave(); }
+
+void MainWindow::printlisting() { ReportCommands(*this, m_options).printlisting(); }
+
+void MainWindow::printWithDialog() { ReportCommands(*this, m_options).printWithDialog(); }
+
+void MainWindow::exportPdf() { ReportCommands(*this, m_options).exportPdf(); }
+
+void MainWindow::showPrintPreview() { ::showPrintPreview(*this, m_options); }
+
+void MainWindow::showOptions() { m_reportOptionsWindow.show(this, m_options); }
+
+void MainWindow::showHelpTopics() { ::showHelpTopics(m_services.help, this); }
+
+void MainWindow::showAbout() { ::showAbout(this); }
+
+void MainWindow::unloadSecondaryWindows() { m_reportOptionsWindow.unload(); }

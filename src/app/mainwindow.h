@@ -20,7 +20,6 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 class QToolBar;
-struct WalkOutcome;
 
 // frmVellumark: picks the drive and folder, shows the listing and routes every command.
 class MainWindow final : public QMainWindow, public ListingSession {
@@ -79,7 +78,6 @@ private:
 
     void DrvChosenDrive_Change(int index);
     void DirChosenDirectory_Change(const QString& path);
-    void reportWalkOutcome(const WalkOutcome& outcome);
     void checkforsave();
     void unloadSecondaryWindows();
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "listingtable.h"
-
 #include <QCoreApplication>
 #include <QMessageBox>
 
@@ -40,7 +38,3 @@ private:
     ListingSession& m_session;
     const ReportOptions& m_options;
 };
-
-// The bytes Save writes for a listing: every entry, or with a filter only the rows it passes.
-[[nodiscard]] QByteArray listingFileBytes(
-    const ListingTable& table, const QString& selectedPath, const ReportOptions* filter = nullptr);

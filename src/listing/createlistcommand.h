@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+#include <functional>
+
+class ListingSession;
+struct WalkOutcome;
+
+// Create List: walks a folder into the listing behind the "Creating List" window, then names the folders it
+// could not read. The event loop turns during the walk, but no other command starts meanwhile.
+class CreateListCommand {
+    Q_DECLARE_TR_FUNCTIONS(CreateListCommand)
+
+public:
+    // makeCurrent makes the folder the tree's current one and returns the path the tree then shows.
+    using MakeCurrent = std::function<QString(const QString& folder)>;
+
+    explicit CreateListCommand(ListingSession& session);
+
+    void createlisting(const QString& highlightedFolder, const MakeCurrent& makeCurrent);
+
+private:
+    void reportWalkOutcome(const WalkOutcome& outcome);
+
+    ListingSession& m_session;
+};
