@@ -16,39 +16,16 @@ bool byRule(const QString& a, const QString& b)
     const int folded = a.compare(b, Qt::CaseInsensitive);
     return folded != 0 ? folded < 0 : a < b;
 }
-
-QStringList sortedByName(QStringList names)
-{
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) { return precedesByName(a, b); });
-    return names;
-}
 }
 
 class TestFileSystemService : public QObject {
     Q_OBJECT
 private slots:
-    void nameOrder_data()
-    {
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("letters fold to lower case, below underscore and brackets")
-            << QStringList { "[x]", "_a", "`q", "apple", "Zeta", "{y}" };
-        QTest::newRow("digits and punctuation by code") << QStringList { "1", "1-1", "10", "1_1", "2" };
-        QTest::newRow("Kelvin sign folds to k") << QStringList { "j", u"\u212a"_qs, "l" };
-    }
+    // Every pair of short names over letters that fold (the Kelvin sign to k), ASCII punctuation on either side
+    // of the letters, digits and accented letters.
     void nameOrder()
     {
-        QFETCH(QStringList, expected);
-        QStringList shuffled = expected;
-        std::reverse(shuffled.begin(), shuffled.end());
-        QCOMPARE(sortedByName(shuffled), expected);
-        std::rotate(shuffled.begin(), shuffled.begin() + 1, shuffled.end());
-        QCOMPARE(sortedByName(shuffled), expected);
-    }
-
-    // Every pair of short names over letters that fold, ASCII punctuation and accented letters.
-    void nameOrderAgreesWithRule()
-    {
-        const QString alphabet = u"AaBb_[\u00e9\u00c9"_qs;
+        const QString alphabet = u"AaK_[`{-1\u00e9\u00c9\u212a"_qs;
         QStringList names { QString() };
         for (int length = 1; length <= 3; ++length) {
             const QStringList shorter = names;
