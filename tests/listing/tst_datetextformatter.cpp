@@ -17,28 +17,6 @@ QString expectedText(qint64 utc, const QTimeZone& zone)
 class TestDateTextFormatter : public QObject {
     Q_OBJECT
 private slots:
-    void knownInstants_data()
-    {
-        QTest::addColumn<QByteArray>("zone");
-        QTest::addColumn<qint64>("utc");
-        QTest::addColumn<QString>("time");
-        const auto at = [](const char* iso) { return QDateTime::fromString(iso, Qt::ISODate).toSecsSinceEpoch(); };
-        QTest::newRow("Lord Howe, 15 minutes into summer time")
-            << QByteArray("Australia/Lord_Howe") << at("2026-10-03T15:45:00Z") << "02:45:00";
-        QTest::newRow("Kathmandu, from +5:30 to +5:45")
-            << QByteArray("Asia/Kathmandu") << at("1985-12-31T18:30:00Z") << "00:15:00";
-    }
-    void knownInstants()
-    {
-        QFETCH(QByteArray, zone);
-        QFETCH(qint64, utc);
-        QFETCH(QString, time);
-        DateTextFormatter formatter(QLocale::c(), QTimeZone(zone));
-        // Warm the cache on the far side of the transition first.
-        (void)formatter.format(utc - 1800);
-        QCOMPARE(formatter.format(utc).section(QLatin1Char(' '), -1), time);
-    }
-
     void everyTransition_data()
     {
         QTest::addColumn<QByteArray>("zone");

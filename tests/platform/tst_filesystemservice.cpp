@@ -16,55 +16,16 @@ bool byRule(const QString& a, const QString& b)
     const int folded = a.compare(b, Qt::CaseInsensitive);
     return folded != 0 ? folded < 0 : a < b;
 }
-
-QStringList sortedByName(QStringList names)
-{
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) { return precedesByName(a, b); });
-    return names;
-}
-
-void makeEntry(const QByteArray& path, bool folder)
-{
-    if (folder)
-        QCOMPARE(::mkdir(path.constData(), 0755), 0);
-    else
-        QCOMPARE(::close(::creat(path.constData(), 0644)), 0);
-}
 }
 
 class TestFileSystemService : public QObject {
     Q_OBJECT
 private slots:
-    void nameOrder_data()
-    {
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("letters fold to lower case, below underscore and brackets")
-            << QStringList { "[x]", "_a", "`q", "apple", "Zeta", "{y}" };
-        QTest::newRow("a tie goes to the lower code, upper case first") << QStringList { "ABC", "aBc", "abc" };
-        QTest::newRow("the first exact difference breaks a tie") << QStringList { "Ab", "aB" };
-        QTest::newRow("a folded difference beats an earlier exact one") << QStringList { "aB", "Ac" };
-        QTest::newRow("a prefix comes first") << QStringList { "A", "a", "ab", "abc" };
-        QTest::newRow("digits and punctuation by code") << QStringList { "1", "1-1", "10", "1_1", "2" };
-        QTest::newRow("accented letters after ASCII ones") << QStringList { "E", "e", "f", u"\u00e9"_qs };
-        QTest::newRow("accented capitals fold") << QStringList { u"\u00e9a"_qs, u"\u00c9b"_qs };
-        QTest::newRow("ASCII before an accent decides") << QStringList { u"A\u00e9"_qs, u"b\u00e9"_qs };
-        QTest::newRow("prefix of an accented name") << QStringList { "ab", u"ab\u00c9"_qs };
-        QTest::newRow("Kelvin sign folds to k") << QStringList { "j", u"\u212a"_qs, "l" };
-    }
+    // Every pair of short names over letters that fold (the Kelvin sign to k), ASCII punctuation on either side
+    // of the letters, digits and accented letters.
     void nameOrder()
     {
-        QFETCH(QStringList, expected);
-        QStringList shuffled = expected;
-        std::reverse(shuffled.begin(), shuffled.end());
-        QCOMPARE(sortedByName(shuffled), expected);
-        std::rotate(shuffled.begin(), shuffled.begin() + 1, shuffled.end());
-        QCOMPARE(sortedByName(shuffled), expected);
-    }
-
-    // Every pair of short names over letters that fold, ASCII punctuation and accented letters.
-    void nameOrderAgreesWithRule()
-    {
-        const QString alphabet = u"AaBb_[\u00e9\u00c9"_qs;
+        const QString alphabet = u"AaK_[`{-1\u00e9\u00c9\u212a"_qs;
         QStringList names { QString() };
         for (int length = 1; length <= 3; ++length) {
             const QStringList shorter = names;
@@ -83,13 +44,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("ASCII") << QByteArray("a b.txt") << "a b.txt";
         QTest::newRow("valid two, three and four bytes")
             << QByteArray("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80") << u"\u00e9\u20ac\U0001F600"_qs;
         QTest::newRow("leading byte-order mark") << QByteArray("\xef\xbb\xbfx") << u"\ufeffx"_qs;
         QTest::newRow("Latin-1 byte") << QByteArray("caf\xe9") << u"caf\ufffd"_qs;
         QTest::newRow("truncated sequence at the end") << QByteArray("a\xe2\x82") << u"a\ufffd\ufffd"_qs;
-        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << u"\ufffd\ufffd"_qs;
         QTest::newRow("encoded surrogate") << QByteArray("\xed\xb3\xbf") << u"\ufffd\ufffd\ufffd"_qs;
         QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80z") << u"\ufffd\ufffd\ufffd\ufffdz"_qs;
         QTest::newRow("valid after an invalid byte") << QByteArray("\xff\xc3\xa9") << u"\ufffd\u00e9"_qs;
@@ -112,50 +71,31 @@ private slots:
         ByteTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QByteArray root = dir.nativePath();
-        for (const char* folder : { "/b", "/_x", "/a", "/A", "/..up" })
-            makeEntry(root + folder, true);
+        const QByteArray accented = root + "/b/Gr\xc3\xb6\xc3\x9f" + "e";
+        for (const QByteArray& folder : { root + "/b", root + "/_x", root + "/a", root + "/A", root + "/..up", accented,
+                 accented + "/zwei", accented + "/Eins" })
+            QCOMPARE(::mkdir(folder.constData(), 0755), 0);
         for (const char* file : { "/z", "/.a", "/Y", "/bad\xff" })
-            makeEntry(root + file, false);
-        makeEntry(root
-                + "/b/Gr\xc3\xb6\xc3\x9f"
-                  "e",
-            true);
-        makeEntry(root
-                + "/b/Gr\xc3\xb6\xc3\x9f"
-                  "e/zwei",
-            true);
-        makeEntry(root
-                + "/b/Gr\xc3\xb6\xc3\x9f"
-                  "e/Eins",
-            true);
+            QCOMPARE(::close(::creat((root + file).constData(), 0644)), 0);
 
         PosixFileSystemService fileSystem;
         FolderResult top = fileSystem.GetFolder(root);
         QVERIFY(top.folder);
-        QStringList files;
+        QStringList names;
         for (const FileItem& file : top.folder->Files)
-            files << file.name;
-        QCOMPARE(files, QStringList({ ".a", "bad" + QString(QChar(0xdcff)), "Y", "z" }));
-        QStringList folders;
-        QList<QByteArray> nativePaths;
-        for (const SubFolderItem& folder : top.folder->SubFolders) {
-            folders << folder.Path.mid(dir.path().size());
-            nativePaths << folder.nativePath;
-        }
-        QCOMPARE(folders, QStringList({ "/..up", "/_x", "/A", "/a", "/b" }));
-        QCOMPARE(nativePaths.last(), root + "/b");
+            names << file.name;
+        for (const SubFolderItem& folder : top.folder->SubFolders)
+            names << folder.Path.mid(dir.path().size());
+        QCOMPARE(
+            names, QStringList({ ".a", "bad" + QString(QChar(0xdcff)), "Y", "z", "/..up", "/_x", "/A", "/a", "/b" }));
+        QCOMPARE(top.folder->SubFolders.back().nativePath, root + "/b");
 
-        FolderResult accented = fileSystem.GetFolder(root
-            + "/b/Gr\xc3\xb6\xc3\x9f"
-              "e");
-        QVERIFY(accented.folder);
-        QCOMPARE(accented.folder->Path, dir.path() + u"/b/Gr\u00f6\u00dfe"_qs);
-        QCOMPARE(accented.folder->Count(), 2);
-        QCOMPARE(accented.folder->SubFolders[0].Path, accented.folder->Path + "/Eins");
-        QCOMPARE(accented.folder->SubFolders[1].nativePath,
-            root
-                + "/b/Gr\xc3\xb6\xc3\x9f"
-                  "e/zwei");
+        FolderResult inner = fileSystem.GetFolder(accented);
+        QVERIFY(inner.folder);
+        QCOMPARE(inner.folder->Path, dir.path() + u"/b/Gr\u00f6\u00dfe"_qs);
+        QCOMPARE(inner.folder->Count(), 2);
+        QCOMPARE(inner.folder->SubFolders[0].Path, inner.folder->Path + "/Eins");
+        QCOMPARE(inner.folder->SubFolders[1].nativePath, accented + "/zwei");
     }
 };
 
