@@ -7,6 +7,10 @@ PrinterSurface::PrinterSurface(QPagedPaintDevice& device)
     : PrintedPageSurface(device)
     , m_device(device)
 {
+    // A spooler is handed the range with the job and picks the pages itself; a file must hold only those.
+    const auto* printer = dynamic_cast<const QPrinter*>(&device);
+    if (printer && printer->outputFormat() == QPrinter::PdfFormat)
+        m_ranges = printer->pageRanges();
 }
 
 PrinterSurface::~PrinterSurface()
@@ -29,7 +33,12 @@ bool PrinterSurface::startDocument()
 bool PrinterSurface::startNextPage()
 {
     drawPendingLine();
-    return m_device.newPage();
+    if (!shows(pagesStarted() + 1))
+        return true;
+    // The device starts on its first page; a later page of the range needs a new one.
+    const bool needsPage = m_pageShown;
+    m_pageShown = true;
+    return !needsPage || m_device.newPage();
 }
 
 bool PrinterSurface::finishDocument()
@@ -41,6 +50,9 @@ bool PrinterSurface::finishDocument()
 
 void PrinterSurface::drawText(const QString&, const TextShaper::ShapedText& shaped, const QPointF& topLeft)
 {
+    if (!shows(pagesStarted()))
+        return;
+    m_pageShown = true;
     if (!m_pending.isEmpty() && topLeft.y() != m_pendingY)
         drawPendingLine();
     m_pendingY = topLeft.y();

@@ -3,6 +3,7 @@
 #include "printedpagesurface.h"
 
 #include <QList>
+#include <QPageRanges>
 #include <QPainter>
 #include <QRawFont>
 
@@ -23,6 +24,7 @@ private:
     void drawText(const QString& text, const TextShaper::ShapedText& shaped, const QPointF& topLeft) override;
     void fontChanged() override;
     void drawPendingLine();
+    [[nodiscard]] bool shows(int page) const { return m_ranges.isEmpty() || m_ranges.contains(page); }
 
     struct PendingRun {
         QRawFont font;
@@ -34,4 +36,7 @@ private:
     QPainter m_painter;
     QList<PendingRun> m_pending; // the glyphs of the line being drawn, by font
     double m_pendingY = 0;
+    // The pages the print dialog asked for, when it prints to a file.
+    QPageRanges m_ranges;
+    bool m_pageShown = false; // a page of the range has been drawn on
 };
