@@ -39,7 +39,7 @@ bool PrinterSurface::finishDocument()
     return m_painter.end() && (!printer || printer->printerState() != QPrinter::Error);
 }
 
-void PrinterSurface::drawText(const QString&, const TextShaper::ShapedText& shaped, const QPointF& topLeft)
+void PrinterSurface::drawText(const QString& /*text*/, const TextShaper::ShapedText& shaped, const QPointF& topLeft)
 {
     if (!m_pending.isEmpty() && topLeft.y() != m_pendingY)
         drawPendingLine();
