@@ -81,7 +81,7 @@ int runWindow(int argc, char* argv[], const CommandLine& commandLine)
 }
 
 // Qt's own notes (no runtime folder, a font fallback) would mix with the lines a scheduled job is read by.
-void dropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message)
+void dropQtNotes(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message)
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());

@@ -44,7 +44,7 @@ const QString& singleCharacter(char c)
 // the field being scanned are dropped, so memory holds one field and a chunk whatever the stream's length.
 class ByteWindow {
 public:
-    static constexpr qsizetype chunkSize = 64 * 1024;
+    static constexpr qsizetype chunkSize = qsizetype { 64 } * 1024;
 
     explicit ByteWindow(const ListingFileReader::ByteSource& source)
         : m_source(source)
@@ -92,7 +92,7 @@ private:
 class FieldScanner {
 public:
     // No name or path a walk lists comes near this; a longer field is no listing's, and would cost memory.
-    static constexpr qsizetype maxFieldBytes = 1024 * 1024;
+    static constexpr qsizetype maxFieldBytes = qsizetype { 1024 } * 1024;
 
     explicit FieldScanner(const ListingFileReader::ByteSource& source)
         : m_bytes(source)

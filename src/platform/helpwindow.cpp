@@ -156,7 +156,7 @@ QWidget* HelpWindow::createContentsTab()
         });
     connect(contents, &QHelpContentWidget::linkActivated, m_browser, [this](const QUrl& page) { openLink(page); });
     // The page comes from the signal: while it is emitted, the browser's source() still names the page before.
-    const auto selectCurrentPage = [this, contents](const QUrl& page) {
+    const auto selectCurrentPage = [contents](const QUrl& page) {
         const QModelIndex index = contents->indexOf(page);
         if (index.isValid() && index != contents->currentIndex())
             contents->setCurrentIndex(index);

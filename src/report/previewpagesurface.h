@@ -43,7 +43,7 @@ public:
     void setCurrentY(double y) override;
     void PrintText(const QString& text) override;
     void PrintLine(const QString& text = {}) override;
-    void SetFont(int) override { }
+    void SetFont(int /*size*/) override { }
     void NewPage() override;
     void EndDoc() override { finishUpTo(pageCount()); }
 

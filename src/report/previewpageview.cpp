@@ -61,7 +61,7 @@ void PreviewPageView::showPage(int index)
     update();
 }
 
-void PreviewPageView::paintEvent(QPaintEvent*)
+void PreviewPageView::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);

@@ -48,7 +48,7 @@ bool PrinterSurface::finishDocument()
     return m_painter.end() && (!printer || printer->printerState() != QPrinter::Error);
 }
 
-void PrinterSurface::drawText(const QString&, const TextShaper::ShapedText& shaped, const QPointF& topLeft)
+void PrinterSurface::drawText(const QString& /*text*/, const TextShaper::ShapedText& shaped, const QPointF& topLeft)
 {
     if (!shows(pagesStarted()))
         return;

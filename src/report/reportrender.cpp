@@ -75,7 +75,7 @@ public:
     bool isSequential() const override { return true; }
 
 protected:
-    qint64 readData(char*, qint64) override { return -1; }
+    qint64 readData(char* /*data*/, qint64 /*maxSize*/) override { return -1; }
     qint64 writeData(const char* data, qint64 size) override
     {
         if (!m_reason.isEmpty())
