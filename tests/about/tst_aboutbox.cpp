@@ -1,5 +1,4 @@
 #include "aboutbox.h"
-#include "versiontext.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,40 +22,17 @@ QString labelText(QWidget* box, const char* name) { return box->findChild<QLabel
 class TestAboutBox : public QObject {
     Q_OBJECT
 private slots:
-    void versionText_data();
-    void versionText();
     void textFits_data();
     void textFits();
     void closing_data();
     void closing();
 };
 
-void TestAboutBox::versionText_data()
-{
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<int>("revision");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("this release, zeros kept") << 1 << 0 << 0 << QStringLiteral("Version 1.0.0");
-    QTest::newRow("all zero") << 0 << 0 << 0 << QStringLiteral("Version 0.0.0");
-    QTest::newRow("several digits") << 2 << 10 << 305 << QStringLiteral("Version 2.10.305");
-}
-
-void TestAboutBox::versionText()
-{
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(int, revision);
-    QFETCH(QString, expected);
-    QCOMPARE(Vellumark::versionText(major, minor, revision), expected);
-}
-
 void TestAboutBox::textFits_data()
 {
     QTest::addColumn<QString>("family");
     QTest::addColumn<int>("points");
     QTest::newRow("DejaVu Sans 9") << "DejaVu Sans" << 9;
-    QTest::newRow("Noto Sans 10") << "Noto Sans" << 10;
     QTest::newRow("Noto Sans 14") << "Noto Sans" << 14;
 }
 

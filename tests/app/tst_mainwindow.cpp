@@ -61,26 +61,12 @@ private slots:
         m_messages = {};
         m_dialogs = {};
         m_help = {};
-        m_printer.printersCreated = 0;
-        m_printer.dialogsShown = 0;
+        m_printer = {};
         m_fileSystem.beforeGetFolder = {};
         m_volumes.notReadyChecks.clear();
         QDir::setCurrent(QDir::tempPath());
         m_dir.remove();
         m_dir = {};
-    }
-
-    void startUp()
-    {
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("Vellumark"));
-        QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
-        QCOMPARE(m_window->centralWidget()->size(), Twips::size(7335, 6270));
-        QVERIFY(!(m_window->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QCOMPARE(child<QLineEdit>("txtSelection")->text(), QStringLiteral("/"));
-        QCOMPARE(treePath(), m_root + "/work");
-        QVERIFY(!child<QTableView>("Grid2")->isVisibleTo(m_window.get()));
-        QCOMPARE(child<QTableView>("Grid1")->columnWidth(1), Twips::toPixels(3500));
-        QVERIFY(m_window->listsaved());
     }
 
     void createListTriggers_data()
@@ -91,10 +77,15 @@ private slots:
         QTest::newRow("toolbar") << "toolbar";
         QTest::newRow("Ctrl+C") << "key";
     }
-    // Right after start-up, Create List lists the working folder, with the window disabled throughout.
+    // Right after start-up (fixed size, nothing listed), Create List lists the working folder, with the window
+    // disabled throughout.
     void createListTriggers()
     {
         QFETCH(QString, trigger);
+        QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
+        QCOMPARE(child<QLineEdit>("txtSelection")->text(), QStringLiteral("/"));
+        QVERIFY(!child<QTableView>("Grid2")->isVisibleTo(m_window.get()));
+        QVERIFY(m_window->listsaved());
         bool enabledDuringWalk = true;
         bool progressShown = false;
         m_fileSystem.beforeGetFolder = [&](const QByteArray&) {
@@ -114,13 +105,8 @@ private slots:
         QVERIFY(!enabledDuringWalk);
         QVERIFY(progressShown);
         QVERIFY(m_window->isEnabled());
-        QVERIFY(!findTopLevel("frmprogress"));
-        QCOMPARE(m_window->listing().listcount(), 3);
-        QCOMPARE(m_window->listing().cell(GridId::Grid1, 1, 1), QStringLiteral("a.txt"));
-        QCOMPARE(m_window->listing().cell(GridId::Grid1, 2, 1), m_root + "/work/sub");
         QCOMPARE(child<QTableView>("Grid1")->model()->rowCount(), 27);
         QVERIFY(!m_window->listsaved());
-        QVERIFY(m_messages.shown.isEmpty());
         QCOMPARE(child<QLineEdit>("txtSelection")->text(), m_root + "/work"); // the report names what was listed
     }
 
@@ -132,13 +118,9 @@ private slots:
         tree->setCurrentIndex(model->index(m_root + "/work/sub"));
         QCOMPARE(treePath(), m_root + "/work");
         m_window->createlisting();
-        QCOMPARE(treePath(), m_root + "/work/sub");
-        QCOMPARE(child<QLineEdit>("txtSelection")->text(), m_root + "/work/sub");
-        QCOMPARE(m_window->listing().listcount(), 1);
-        QCOMPARE(m_window->listing().cell(GridId::Grid1, 1, 1), QStringLiteral("b.txt"));
-
         m_window->createlisting(); // twice gives the same rows
-        QCOMPARE(m_window->listing().listcount(), 1);
+        QCOMPARE(treePath(), m_root + "/work/sub");
+        QCOMPARE(m_window->listing().cell(GridId::Grid1, 1, 1), QStringLiteral("b.txt"));
         QCOMPARE(child<QTableView>("Grid1")->model()->rowCount(), 25);
     }
 
@@ -148,9 +130,7 @@ private slots:
         m_window->createlisting();
         QCOMPARE(m_window->listing().listcount(), 2);
         QCOMPARE(m_messages.shown.size(), 1);
-        QCOMPARE(m_messages.shown[0].icon, QMessageBox::Warning);
         QVERIFY(m_messages.shown[0].text.contains(m_root + "/work/sub: Permission denied"));
-        QVERIFY(m_window->isEnabled());
     }
 
     void driveNotReady_data()
@@ -175,20 +155,38 @@ private slots:
         QCOMPARE(m_messages.shown.size(), 1);
         QCOMPARE(
             m_messages.shown[0].text, QStringLiteral("selected drive not ready\r\nplease insert disk or CD and retry"));
-        QCOMPARE(m_messages.shown[0].title, QString());
         QCOMPARE(m_messages.shown[0].buttons, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
         QCOMPARE(m_dialogs.opened, dialogs);
-        QCOMPARE(drives->currentIndex(), 1);
         QCOMPARE(treePath(), switched ? m_root + "/other" : m_root + "/work");
         QCOMPARE(child<QLineEdit>("txtSelection")->text(), switched ? m_root + "/other" : QStringLiteral("/"));
     }
 
-    void exitWithoutQuestion()
+    // Leaving asks once, and only for a listing not yet saved.
+    void exitAsksOnlyForAnUnsavedListing_data()
     {
+        QTest::addColumn<bool>("listed");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("nothing listed") << false << false;
+        QTest::newRow("unsaved listing") << true << false;
+        QTest::newRow("saved listing") << true << true;
+    }
+    void exitAsksOnlyForAnUnsavedListing()
+    {
+        QFETCH(bool, listed);
+        QFETCH(bool, saved);
+        if (listed)
+            m_window->createlisting();
+        m_dialogs.saveAnswers = { m_root + "/listing.txt" };
+        if (saved)
+            child<QAction>("mnusave")->trigger();
         QSignalSpy ended(m_window.get(), &MainWindow::programEnded);
+        m_messages.answers = { QMessageBox::No };
         child<QAction>("mnuExit")->trigger();
+        QCOMPARE(m_messages.shown.size(), int(listed && !saved));
+        if (!m_messages.shown.isEmpty())
+            QCOMPARE(m_messages.shown[0].title, QStringLiteral("Save Current Listing?"));
         QCOMPARE(ended.count(), 1);
-        QVERIFY(m_messages.shown.isEmpty());
+        QCOMPARE(m_dialogs.saved, int(saved));
         QVERIFY(!m_window->isVisible());
     }
 
@@ -204,44 +202,22 @@ private slots:
         QVERIFY(m_window->isEnabled());
     }
 
-    void helpAndAbout()
-    {
-        child<QAction>("mnuhelptopics")->trigger();
-        child<QAction>("mnuhelptopics")->trigger();
-        QCOMPARE(m_help.contentsShownFor, QList<QWidget*>({ m_window.get(), m_window.get() }));
-        QVERIFY(m_window->isEnabled());
-
-        child<QAction>("mnuabout")->trigger();
-        QWidget* about = findTopLevel("frmAbout");
-        QVERIFY(about && about->isVisible());
-        QVERIFY(!m_window->isEnabled());
-        QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-        QTRY_VERIFY(m_window->isEnabled());
-    }
-
     void keyboardAlone_data()
     {
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<QString>("menuLetter"); // then chosen in the menu that opened
         QTest::addColumn<QString>("effect");
-        QTest::newRow("Alt+F E") << QKeySequence(Qt::ALT | Qt::Key_F) << "e"
-                                 << "pdf offered";
-        QTest::newRow("Ctrl+E") << QKeySequence(Qt::CTRL | Qt::Key_E) << ""
-                                << "pdf offered";
-        QTest::newRow("Alt+R I") << QKeySequence(Qt::ALT | Qt::Key_R) << "i"
-                                 << "print dialog";
-        QTest::newRow("Ctrl+Shift+P") << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P) << ""
-                                      << "print dialog";
-        QTest::newRow("Alt+R V") << QKeySequence(Qt::ALT | Qt::Key_R) << "v"
-                                 << "frmprintpreview";
-        QTest::newRow("Alt+R O") << QKeySequence(Qt::ALT | Qt::Key_R) << "o"
-                                 << "frmreportoptions";
-        QTest::newRow("Alt+H T") << QKeySequence(Qt::ALT | Qt::Key_H) << "t"
-                                 << "help";
-        QTest::newRow("F1") << QKeySequence(Qt::Key_F1) << ""
-                            << "help";
-        QTest::newRow("Alt+H A") << QKeySequence(Qt::ALT | Qt::Key_H) << "a"
-                                 << "frmAbout";
+        // clang-format off
+        QTest::newRow("Alt+F E") << QKeySequence(Qt::ALT | Qt::Key_F) << "e" << "pdf offered";
+        QTest::newRow("Ctrl+E") << QKeySequence(Qt::CTRL | Qt::Key_E) << "" << "pdf offered";
+        QTest::newRow("Alt+R I") << QKeySequence(Qt::ALT | Qt::Key_R) << "i" << "print dialog";
+        QTest::newRow("Ctrl+Shift+P") << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P) << "" << "print dialog";
+        QTest::newRow("Alt+R V") << QKeySequence(Qt::ALT | Qt::Key_R) << "v" << "frmprintpreview";
+        QTest::newRow("Alt+R O") << QKeySequence(Qt::ALT | Qt::Key_R) << "o" << "frmreportoptions";
+        QTest::newRow("Alt+H T") << QKeySequence(Qt::ALT | Qt::Key_H) << "t" << "help";
+        QTest::newRow("F1") << QKeySequence(Qt::Key_F1) << "" << "help";
+        QTest::newRow("Alt+H A") << QKeySequence(Qt::ALT | Qt::Key_H) << "a" << "frmAbout";
+        // clang-format on
     }
     void keyboardAlone()
     {
@@ -266,8 +242,7 @@ private slots:
         else
             QTRY_VERIFY(findTopLevel(qPrintable(effect)) && findTopLevel(qPrintable(effect))->isVisible());
         if (QWidget* window = findTopLevel(qPrintable(effect)))
-            window->close();
-        m_printer.dialogsShown = 0;
+            window->close(); // a window left over would be found by the next test
     }
 
     // One tab stop: Tab walks every cell, the thin first column too; Ctrl+Tab leaves.
@@ -290,9 +265,7 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
         QVERIFY(!grid->hasFocus());
 
-        const QModelIndex name = grid->model()->index(1, 1);
-        QCOMPARE(name.data(Qt::ToolTipRole).toString(), m_root + "/work/sub");
-        QVERIFY(!grid->model()->index(1, 2).data(Qt::ToolTipRole).isValid()); // a folder's blank size
+        QCOMPARE(grid->model()->index(1, 1).data(Qt::ToolTipRole).toString(), m_root + "/work/sub");
 
         // Dragged by the edge between the name and the size, the name column widens.
         const int width = grid->columnWidth(1);
@@ -306,19 +279,7 @@ private slots:
         QCOMPARE(grid->columnWidth(1), width + 40);
     }
 
-    void unsavedListingAskedOnceAtExit()
-    {
-        m_window->createlisting();
-        QSignalSpy ended(m_window.get(), &MainWindow::programEnded);
-        m_messages.answers = { QMessageBox::No };
-        m_window->close();
-        QCOMPARE(m_messages.shown.size(), 1);
-        QCOMPARE(m_messages.shown[0].title, QStringLiteral("Save Current Listing?"));
-        QCOMPARE(ended.count(), 1);
-        QCOMPARE(m_dialogs.saved, 0);
-    }
-
-    // Saved through the toolbar, read back through the menu: same rows, and no question at exit.
+    // Saved through the toolbar, read back through the menu: same rows.
     void saveAndOpenThroughTheWindow()
     {
         m_window->createlisting();
@@ -326,7 +287,6 @@ private slots:
         m_dialogs.saveAnswers = { file };
         auto* toolbar = child<QToolBar>("Toolbar1");
         QTest::mouseClick(toolbar->widgetForAction(child<QAction>("save")), Qt::LeftButton);
-        QVERIFY(QFile::exists(file));
         QVERIFY(m_window->listsaved());
         const std::vector<ListingEntry> listed = m_window->listing().entries();
 
@@ -336,28 +296,22 @@ private slots:
         QCOMPARE(m_window->listing().entries(), listed);
         QCOMPARE(child<QTableView>("Grid1")->model()->rowCount(), int(listed.size()) + 24);
         QVERIFY(m_window->listsaved());
-        m_window->close();
-        QVERIFY(m_messages.shown.isEmpty());
     }
 
     void printAndPreviewFromTheWindow()
     {
         QTest::mouseClick(child<QPushButton>("cmdprintrpt"), Qt::LeftButton);
         QCOMPARE(m_messages.shown.size(), 1);
-        QCOMPARE(m_messages.shown[0].text, QStringLiteral("Cannot print report, List is empty"));
         QCOMPARE(m_printer.printersCreated, 0);
 
         m_window->createlisting();
         QTest::keyClick(child<QTreeView>("DirChosenDirectory"), Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(m_printer.printersCreated, 1);
         QVERIFY(QFileInfo(m_root + "/printed.pdf").size() > 0);
-        QVERIFY(m_window->isEnabled());
 
         auto* toolbar = child<QToolBar>("Toolbar1");
         QTest::mouseClick(toolbar->widgetForAction(child<QAction>("preview")), Qt::LeftButton);
         QWidget* preview = findTopLevel("frmprintpreview");
-        QVERIFY(preview && preview->isVisible());
-        QVERIFY(!m_window->isEnabled());
+        QVERIFY(preview && !m_window->isEnabled());
         QTest::mouseClick(preview->findChild<QPushButton*>("cmdclosepreview"), Qt::LeftButton);
         QTRY_VERIFY(m_window->isEnabled());
     }

