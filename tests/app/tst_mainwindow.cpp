@@ -6,7 +6,6 @@
 #include "faultyfilesystemservice.h"
 #include "folderlist.h"
 #include "mainwindow.h"
-#include "twips.h"
 
 #include <QAction>
 #include <QApplication>
