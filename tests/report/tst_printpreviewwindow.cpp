@@ -118,22 +118,19 @@ void TestPrintPreviewWindow::pagingAtBothEnds()
         { "picpagedown", "Page 2 of 3" },
         { "picpagedown", "Page 3 of 3" },
         { "picpagedown", "Page 1 of 3" },
-        { "picpagedown", "Page 2 of 3" },
-        { "picPageup", "Page 1 of 3" },
-        { Qt::Key_PageUp, "Page 1" },
         { Qt::Key_End, "Page 3 of 3" },
-        { Qt::Key_PageDown, "Page 1 of 3" },
-        { Qt::Key_PageDown, "Page 2 of 3" },
+        { "picPageup", "Page 2 of 3" },
         { Qt::Key_Home, "Page 1 of 3" },
+        { Qt::Key_PageUp, "Page 1" },
+        { Qt::Key_PageDown, "Page 2 of 3" },
     };
-    const QList<int> shown { 0, 1, 2, 0, 1, 0, 0, 2, 0, 1, 0 };
     for (qsizetype i = 0; i < steps.size(); ++i) {
         if (const auto* key = std::get_if<Qt::Key>(&steps[i].first))
             QTest::keyClick(window->findChild<QWidget*>("scrPicture1"), *key);
         else
             click(window, std::get<const char*>(steps[i].first));
         QCOMPARE(indicator(window), steps[i].second);
-        QCOMPARE(pageOnShow(window), shown[i]);
+        QCOMPARE(pageOnShow(window), steps[i].second.section(u' ', 1, 1).toInt() - 1);
     }
 }
 
