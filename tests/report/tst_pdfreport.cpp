@@ -3,6 +3,8 @@
 #include "reportrender.h"
 
 #include <QDir>
+#include <QPageRanges>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -18,6 +20,7 @@ private slots:
     void namesReadBack();
     void failedWrite_data();
     void failedWrite();
+    void printedRangeToFile();
 
 private:
     PdfWriteOutcome write(const QString& path, const ListingTable& table)
@@ -117,6 +120,24 @@ void TestPdfReport::failedWrite()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), oldFile ? QStringList { fileName } : QStringList {});
     QFile file(path);
     QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), oldFile ? old : QByteArray());
+}
+
+// The print dialog's page range, printed to a file: only those pages, the first of them on the file's first page.
+void TestPdfReport::printedRangeToFile()
+{
+    ListingTable table;
+    for (int i = 0; i < 300; ++i)
+        table.updatetable(QStringLiteral("file %1.txt").arg(i), "1", "d");
+    const QString path = m_dir.filePath(QStringLiteral("range.pdf"));
+    const auto printer = PrinterService::pdfPrinter(path, PrinterService::fallbackPageLayout());
+    printer->setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
+    const ReportRenderOutcome outcome = renderReport(
+        *printer, table, m_options, [] { return QStringLiteral("/sel"); }, QDateTime::currentDateTime());
+    QVERIFY(outcome.finished && outcome.pages > 3);
+    QCOMPARE(pdfPages(path), 2);
+    const QString first = runTool(
+        QStringLiteral("pdftotext"), { QStringLiteral("-l"), QStringLiteral("1"), path, QStringLiteral("-") });
+    QVERIFY2(first.contains(QLatin1String("Page 2")) && !first.contains(QLatin1String("Page 1\n")), qPrintable(first));
 }
 
 QTEST_MAIN(TestPdfReport)
