@@ -48,7 +48,7 @@ bool GridColumnResizer::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_grid)
         return leaveOnCtrlTab(event);
-    QWidget* viewport = m_grid->viewport();
+    auto* viewport = static_cast<QWidget*>(watched); // the grid may be part destroyed: ask it nothing here
     switch (event->type()) {
     case QEvent::MouseMove: {
         const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x();

@@ -251,7 +251,8 @@ ListingFileContent ListingFileReader::parse(QByteArrayView bytes, int recordLimi
     qsizetype offered = 0;
     const ByteSource source = [&](char* buffer, qsizetype capacity) {
         const qsizetype count = std::min(capacity, bytes.size() - offered);
-        std::memcpy(buffer, bytes.data() + offered, size_t(count));
+        if (count > 0) // an empty view may have no data pointer at all
+            std::memcpy(buffer, bytes.data() + offered, size_t(count));
         offered += count;
         return count;
     };
