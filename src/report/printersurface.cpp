@@ -2,6 +2,7 @@
 
 #include <QPrinter>
 #include <algorithm>
+#include <cmath>
 
 PrinterSurface::PrinterSurface(QPagedPaintDevice& device)
     : PrintedPageSurface(device)
@@ -16,7 +17,7 @@ PrinterSurface::PrinterSurface(QPagedPaintDevice& device)
 PrinterSurface::~PrinterSurface()
 {
     if (m_painter.isActive()) {
-        drawPendingLine();
+        drawPending();
         m_painter.end();
     }
 }
@@ -32,7 +33,7 @@ bool PrinterSurface::startDocument()
 
 bool PrinterSurface::startNextPage()
 {
-    drawPendingLine();
+    drawPending();
     if (!shows(pagesStarted() + 1))
         return true;
     // The device starts on its first page; a later page of the range needs a new one.
@@ -44,7 +45,7 @@ bool PrinterSurface::startNextPage()
 bool PrinterSurface::finishDocument()
 {
     const auto* printer = dynamic_cast<const QPrinter*>(&m_device);
-    drawPendingLine();
+    drawPending();
     return m_painter.end() && (!printer || printer->printerState() != QPrinter::Error);
 }
 
@@ -53,23 +54,25 @@ void PrinterSurface::drawText(const QString& /*text*/, const TextShaper::ShapedT
     if (!shows(pagesStarted()))
         return;
     m_pageShown = true;
-    if (!m_pending.isEmpty() && topLeft.y() != m_pendingY)
-        drawPendingLine();
-    m_pendingY = topLeft.y();
     for (const QGlyphRun& run : shaped.runs) {
         auto same = std::find_if(m_pending.begin(), m_pending.end(),
             [&](const PendingRun& pending) { return pending.font == run.rawFont(); });
         if (same == m_pending.end())
             same = m_pending.insert(m_pending.end(), { run.rawFont(), {}, {} });
         same->glyphs.append(run.glyphIndexes());
-        for (const QPointF& position : run.positions())
-            same->positions.append(topLeft + position);
+        // Whole device pixels (1/1200 inch in a PDF) write short numbers, which the engine formats and
+        // compresses for every glyph: 0.45 s against 0.49 s for the benchmark's 776 pages.
+        for (const QPointF& position : run.positions()) {
+            const QPointF at = topLeft + position;
+            same->positions.append(QPointF(std::round(at.x()), std::round(at.y())));
+        }
     }
 }
 
 // Each glyph run the engine is given costs a graphics state, a colour and a font selection in the page's
-// content, so the cells of a line are drawn together, one run for each font they use.
-void PrinterSurface::drawPendingLine()
+// content, so the texts of a page are drawn together, one run for each font they use: 0.56 s against 0.50 s
+// for the 776 pages of the 32000-entry benchmark (drawn a line at a time, and a run per line).
+void PrinterSurface::drawPending()
 {
     for (const PendingRun& pending : std::as_const(m_pending)) {
         QGlyphRun run;
@@ -83,7 +86,7 @@ void PrinterSurface::drawPendingLine()
 
 void PrinterSurface::fontChanged()
 {
-    drawPendingLine();
+    drawPending();
     if (m_painter.isActive())
         m_painter.setFont(shaper().font());
 }

@@ -23,7 +23,7 @@ private:
     bool finishDocument() override;
     void drawText(const QString& text, const TextShaper::ShapedText& shaped, const QPointF& topLeft) override;
     void fontChanged() override;
-    void drawPendingLine();
+    void drawPending();
     [[nodiscard]] bool shows(int page) const { return m_ranges.isEmpty() || m_ranges.contains(page); }
 
     struct PendingRun {
@@ -34,8 +34,7 @@ private:
 
     QPagedPaintDevice& m_device;
     QPainter m_painter;
-    QList<PendingRun> m_pending; // the glyphs of the line being drawn, by font
-    double m_pendingY = 0;
+    QList<PendingRun> m_pending; // the glyphs of the page being drawn, by font
     // The pages the print dialog asked for, when it prints to a file.
     QPageRanges m_ranges;
     bool m_pageShown = false; // a page of the range has been drawn on
