@@ -2,7 +2,7 @@
 // Usage: bench_compare TREE [RUNS]. Times the program's own --compare, and this benchmark's bare comparison
 // (bench_compare --run OLD NEW: read both, compare, write the records to stdout) to tell start-up apart.
 #include "benchsupport.h"
-#include "filesystemservice.h"
+#include "readaheadfilesystem.h"
 #include "folderwalk.h"
 #include "listingcomparison.h"
 #include "listingfilereader.h"
@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     const QString newPath = out.filePath(QStringLiteral("new.txt"));
     {
         ListingTable table;
-        PosixFileSystemService fileSystem;
+        ReadAheadFileSystem fileSystem; // as the program walks
         FolderWalk walk(fileSystem, table, {});
         (void)walk.ShowFileList(tree);
         save(oldPath, tree, table.entries());

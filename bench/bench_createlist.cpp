@@ -3,7 +3,7 @@
 #include "fakefiledialogservice.h"
 #include "fakemessageservice.h"
 #include "fakevolumeservice.h"
-#include "filesystemservice.h"
+#include "readaheadfilesystem.h"
 #include "folderwalk.h"
 #include "mainwindow.h"
 
@@ -23,7 +23,7 @@ int main(int argc, char* argv[])
     const QString tree = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir::setCurrent(tree);
 
-    PosixFileSystemService fileSystem;
+    ReadAheadFileSystem fileSystem; // as the program walks
     FakeVolumeService volumes;
     volumes.list = { { "/", "root" } };
     FakeMessageService messages;

@@ -2,25 +2,17 @@
 
 #include "bytename.h"
 #include "commandline.h"
-#include "comparisonrun.h"
-#include "filesystemservice.h"
 #include "folderwalk.h"
 #include "listingfilebytes.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
 #include "listingtable.h"
-#include "printerservice.h"
+#include "readaheadfilesystem.h"
 #include "reportoptions.h"
-#include "reportrender.h"
 
-#include "apptitle.h"
-
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPrinter>
-#include <QPrinterInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -30,47 +22,6 @@
 namespace {
 
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
-
-void say(const QString& line) { std::fprintf(stderr, "vellumark: %s\n", displayText(line).toLocal8Bit().constData()); }
-
-// Progress overwrites one line of a terminal; a log gets none of it.
-class Progress {
-public:
-    explicit Progress(bool quiet)
-        : m_shown(!quiet && ::isatty(STDERR_FILENO))
-    {
-    }
-    ~Progress() { finish(); }
-    Progress(const Progress&) = delete;
-    Progress& operator=(const Progress&) = delete;
-
-    void show(const QString& text, int count, int step)
-    {
-        if (!m_shown || count == m_last || count % step != 0)
-            return;
-        m_last = count;
-        std::fprintf(stderr, "\r%s %d", text.toLocal8Bit().constData(), count);
-        m_open = true;
-    }
-    void finish()
-    {
-        if (m_open)
-            std::fputc('\n', stderr);
-        m_open = false;
-        m_last = -1;
-    }
-
-private:
-    bool m_shown;
-    bool m_open = false;
-    int m_last = -1;
-};
-
-struct Source {
-    ListingTable table;
-    QString selectedPath;
-    bool warned = false;
-};
 
 // The system's reason why a path is not what is needed, checked before anything opens it: opening a pipe
 // would wait for a writer.
@@ -88,7 +39,7 @@ QString notA(const QString& path, bool folder)
     return {};
 }
 
-bool walkFolder(const CommandLine& commandLine, Source& source)
+bool walkFolder(const CommandLine& commandLine, BatchSource& source)
 {
     const QString folder = QDir::cleanPath(
         QFileInfo(commandLine.folder.isEmpty() ? QStringLiteral(".") : commandLine.folder).absoluteFilePath());
@@ -97,8 +48,8 @@ bool walkFolder(const CommandLine& commandLine, Source& source)
         say(QStringLiteral("cannot list %1: %2").arg(native(folder), reason));
         return false;
     }
-    PosixFileSystemService fileSystem;
-    Progress progress(commandLine.quiet);
+    ReadAheadFileSystem fileSystem;
+    BatchProgress progress(commandLine.quiet);
     FolderWalk walk(fileSystem, source.table,
         { [&] { progress.show(QStringLiteral("entries listed:"), source.table.listcount(), 500); }, {} });
     const WalkOutcome outcome = walk.ShowFileList(source.selectedPath);
@@ -117,7 +68,7 @@ bool walkFolder(const CommandLine& commandLine, Source& source)
     return true;
 }
 
-bool readListing(const CommandLine& commandLine, Source& source)
+bool readListing(const CommandLine& commandLine, BatchSource& source)
 {
     const QString path = native(QFileInfo(commandLine.listing).absoluteFilePath());
     QString reason = notA(commandLine.listing, false);
@@ -149,7 +100,7 @@ bool readListing(const CommandLine& commandLine, Source& source)
     return true;
 }
 
-bool saveListing(const CommandLine& commandLine, const Source& source, const ReportOptions& options)
+bool saveListing(const CommandLine& commandLine, const BatchSource& source, const ReportOptions& options)
 {
     const QByteArray bytes
         = listingFileBytes(source.table, source.selectedPath, options.filteractive() ? &options : nullptr);
@@ -160,89 +111,54 @@ bool saveListing(const CommandLine& commandLine, const Source& source, const Rep
     return false;
 }
 
-// Pages written so far, on the terminal only.
-std::function<bool(int)> pageProgress(Progress& progress)
+void dropQtNotes(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message)
 {
-    return [&progress](int pages) {
-        progress.show(QStringLiteral("pages written:"), pages, 1);
-        return true;
-    };
-}
-
-bool writePdf(const CommandLine& commandLine, const Source& source, const ReportOptions& options)
-{
-    // The pages the window's PDF gets, so both write the same document.
-    QtPrinterService printers;
-    const QPageLayout pages = printers.createPdfPrinter(commandLine.pdfFile)->pageLayout();
-    Progress progress(commandLine.quiet);
-    const PdfWriteOutcome written = writeReportPdf(
-        commandLine.pdfFile, pages, source.table, options, [&] { return source.selectedPath; },
-        QDateTime::currentDateTime(), pageProgress(progress));
-    if (written.ok)
-        return true;
-    say(QStringLiteral("cannot write %1: %2").arg(native(commandLine.pdfFile), written.reason));
-    return false;
-}
-
-bool printReport(const CommandLine& commandLine, const Source& source, const ReportOptions& options)
-{
-    QtPrinterService printers;
-    std::unique_ptr<QPrinter> printer;
-    if (commandLine.printerName.isEmpty()) {
-        printer = printers.createPrinter();
-    } else if (const QPrinterInfo info = QPrinterInfo::printerInfo(commandLine.printerName); !info.isNull()) {
-        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-        printer->setDocName(Vellumark::applicationTitle());
-        printer->setCreator(Vellumark::applicationTitle());
-    }
-    if (!printer) {
-        say(commandLine.printerName.isEmpty()
-                ? QStringLiteral("cannot print: there is no default printer")
-                : QStringLiteral("cannot print: there is no printer named %1").arg(commandLine.printerName));
-        return false;
-    }
-    Progress progress(commandLine.quiet);
-    if (renderReport(
-            *printer, source.table, options, [&] { return source.selectedPath; }, QDateTime::currentDateTime(),
-            pageProgress(progress))
-            .finished)
-        return true;
-    say(QStringLiteral("cannot print the report on the printer %1").arg(printer->printerName()));
-    return false;
-}
-
-// Exit statuses as diff gives them: 0 the same, 1 different, 2 trouble.
-int runCompare(const CommandLine& commandLine)
-{
-    ReportOptions filter;
-    applyFilter(commandLine, filter);
-    QFile out;
-    QFile err;
-    if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly))
-        return ComparisonRun::trouble;
-    PosixFileSystemService fileSystem;
-    QtPrinterService printers;
-    const ComparisonRequest request { commandLine.compareListing, commandLine.folder, commandLine.listing,
-        commandLine.pdfFile, commandLine.print };
-    return ComparisonRun(fileSystem, &printers, out, err).run(request, filter);
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
 } // namespace
 
-int runBatch(const CommandLine& commandLine)
+void say(const QString& line) { std::fprintf(stderr, "vellumark: %s\n", displayText(line).toLocal8Bit().constData()); }
+
+void keepQtNotesOffTheLog() { qInstallMessageHandler(dropQtNotes); }
+
+BatchProgress::BatchProgress(bool quiet)
+    : m_shown(!quiet && ::isatty(STDERR_FILENO))
+{
+}
+
+void BatchProgress::show(const QString& text, int count, int step)
+{
+    if (!m_shown || count == m_last || count % step != 0)
+        return;
+    m_last = count;
+    std::fprintf(stderr, "\r%s %d", text.toLocal8Bit().constData(), count);
+    m_open = true;
+}
+
+void BatchProgress::finish()
+{
+    if (m_open)
+        std::fputc('\n', stderr);
+    m_open = false;
+    m_last = -1;
+}
+
+int runBatch(const CommandLine& commandLine, BatchReports* reports)
 {
     if (!commandLine.compareListing.isEmpty())
-        return runCompare(commandLine);
-    Source source;
+        return reports->compare(commandLine);
+    BatchSource source;
     if (!(commandLine.listing.isEmpty() ? walkFolder(commandLine, source) : readListing(commandLine, source)))
         return ExitFailed;
     ReportOptions options;
     applyFilter(commandLine, options);
     if (!commandLine.saveFile.isEmpty() && !saveListing(commandLine, source, options))
         return ExitFailed;
-    if (!commandLine.pdfFile.isEmpty() && !writePdf(commandLine, source, options))
+    if (!commandLine.pdfFile.isEmpty() && !reports->writePdf(commandLine, source, options))
         return ExitFailed;
-    if (commandLine.print && !printReport(commandLine, source, options))
+    if (commandLine.print && !reports->print(commandLine, source, options))
         return ExitFailed;
     return source.warned ? ExitWarnings : ExitDone;
 }

@@ -1,104 +1,37 @@
-#include "appicon.h"
 #include "batchrun.h"
 #include "bytename.h"
 #include "commandline.h"
-#include "filedialogservice.h"
-#include "filesystemservice.h"
-#include "helpservice.h"
-#include "helptopics.h"
-#include "mainwindow.h"
-#include "messageservice.h"
-#include "printerservice.h"
-#include "volumeservice.h"
+#include "windowmodule.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTimer>
+#include <QLibrary>
 
 #include <cstdio>
 
 namespace {
 
-// Answers the first Open dialog with the listing named on the command line, so that it opens as Open does.
-class FirstOpenAnswered final : public FileDialogService {
-public:
-    FirstOpenAnswered(FileDialogService& dialogs, QString path)
-        : m_dialogs(dialogs)
-        , m_path(std::move(path))
-    {
-    }
-    QString getOpenFileName(QWidget* parent, const QString& filter) override
-    {
-        return m_path.isEmpty() ? m_dialogs.getOpenFileName(parent, filter) : std::exchange(m_path, QString());
-    }
-    QString getSaveFileName(QWidget* parent, const QString& filter) override
-    {
-        return m_dialogs.getSaveFileName(parent, filter);
-    }
-
-private:
-    FileDialogService& m_dialogs;
-    QString m_path;
-};
-
-int runWindow(int argc, char* argv[], const CommandLine& commandLine)
+// Next to the program in the build tree; where `cmake --install` puts it, relative to the program, otherwise.
+QString windowModulePath()
 {
-    QApplication app(argc, argv);
-    Vellumark::applyDesktopIdentity();
+    // Asked before any application object exists, so from the kernel rather than from Qt.
+    const QString programDir = QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).path();
+    const QString installed
+        = QDir::cleanPath(programDir + u'/' + QStringLiteral(VELLUMARK_MODULE_DIR) + u'/' + VELLUMARK_MODULE_FILE);
+    const QString built = programDir + u'/' + VELLUMARK_MODULE_FILE;
+    return QFileInfo::exists(installed) || !QFileInfo::exists(built) ? installed : built;
+}
 
-    // The window starts in the folder it is given, as if the program had been started there.
-    const QString listing
-        = commandLine.listing.isEmpty() ? QString() : QFileInfo(commandLine.listing).absoluteFilePath();
-    if (!commandLine.folder.isEmpty() && !QDir::setCurrent(commandLine.folder)) {
-        std::fprintf(stderr, "vellumark: cannot open the folder %s\n",
-            QDir::toNativeSeparators(commandLine.folder).toLocal8Bit().constData());
+int runWindowModule(int argc, char* argv[], const CommandLine& commandLine)
+{
+    QLibrary module(windowModulePath());
+    const auto entry = reinterpret_cast<WindowModule::Entry>(module.resolve(WindowModule::entryName));
+    if (!entry) {
+        std::fprintf(stderr, "vellumark: %s\n", module.errorString().toLocal8Bit().constData());
         return ExitFailed;
     }
-
-    PosixFileSystemService fileSystem;
-    QtVolumeService volumes;
-    QtMessageService messages;
-    QtFileDialogService qtDialogs;
-    FirstOpenAnswered fileDialogs(qtDialogs, listing);
-    QtPrinterService printer;
-    const std::unique_ptr<HelpService> help = Vellumark::createHelpService();
-    PlatformServices services;
-    services.fileSystem = &fileSystem;
-    services.volumes = &volumes;
-    services.messages = &messages;
-    services.fileDialogs = &fileDialogs;
-    services.printer = &printer;
-    services.help = help.get();
-
-    MainWindow window(services);
-    QObject::connect(&window, &MainWindow::programEnded, &app, &QApplication::quit, Qt::QueuedConnection);
-    applyFilter(commandLine, window.reportOptions());
-    window.show();
-    if (!listing.isEmpty())
-        QTimer::singleShot(0, &window, &MainWindow::openreport);
-    return QApplication::exec();
-}
-
-// Qt's own notes (no runtime folder, a font fallback) would mix with the lines a scheduled job is read by.
-void dropQtNotes(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
-int runWithoutWindow(int argc, char* argv[], const CommandLine& commandLine)
-{
-    qInstallMessageHandler(dropQtNotes);
-    // Nothing is shown: a missing display must not stop a scheduled job. Only the report needs fonts and a
-    // painter; the listing alone is spared the start of a graphical application.
-    if (commandLine.drawsReport()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QGuiApplication app(argc, argv);
-        return runBatch(commandLine);
-    }
-    QCoreApplication app(argc, argv);
-    return runBatch(commandLine);
+    return entry(argc, argv, &commandLine);
 }
 
 } // namespace
@@ -125,9 +58,14 @@ int main(int argc, char* argv[])
             commandLine.error.toLocal8Bit().constData());
         return ExitUsage;
     case CommandLine::Mode::Batch:
-        return runWithoutWindow(argc, argv, commandLine);
+        if (!commandLine.drawsReport() && commandLine.compareListing.isEmpty()) {
+            keepQtNotesOffTheLog();
+            const QCoreApplication app(argc, argv);
+            return runBatch(commandLine, nullptr);
+        }
+        break;
     case CommandLine::Mode::Window:
         break;
     }
-    return runWindow(argc, argv, commandLine);
+    return runWindowModule(argc, argv, commandLine);
 }

@@ -56,6 +56,7 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
         return m_outcome;
     }
     const Folder& folder = *top.folder;
+    m_fileSystem.willRead(folder.SubFolders);
     const double step = folder.Count() > 0 ? double(barMaximum) / double(folder.Count()) : 0.0;
     double bar = 0.0;
 
@@ -93,6 +94,8 @@ bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath
         m_outcome.unreadable.push_back({ path, opened.error });
         return true;
     }
+    if (level < maxLevel)
+        m_fileSystem.willRead(opened.folder->SubFolders);
     if (!appendFiles(*opened.folder))
         return false;
     if (level < maxLevel) {

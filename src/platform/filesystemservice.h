@@ -43,6 +43,8 @@ public:
     [[nodiscard]] virtual FolderResult GetFolder(const QByteArray& nativePath) = 0;
     // A new walk begins: nothing remembered from an earlier one may be trusted.
     virtual void startWalk() { }
+    // The folders the walk reads next, in this order and before any named to it earlier.
+    virtual void willRead(const std::vector<SubFolderItem>& /*folders*/) { }
 };
 
 class PosixFileSystemService final : public FileSystemService {
