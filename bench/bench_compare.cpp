@@ -2,12 +2,12 @@
 // Usage: bench_compare TREE [RUNS]. Times the program's own --compare, and this benchmark's bare comparison
 // (bench_compare --run OLD NEW: read both, compare, write the records to stdout) to tell start-up apart.
 #include "benchsupport.h"
-#include "readaheadfilesystem.h"
 #include "folderwalk.h"
 #include "listingcomparison.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
 #include "listingtable.h"
+#include "readaheadfilesystem.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -3,9 +3,9 @@
 #include "fakefiledialogservice.h"
 #include "fakemessageservice.h"
 #include "fakevolumeservice.h"
-#include "readaheadfilesystem.h"
 #include "folderwalk.h"
 #include "mainwindow.h"
+#include "readaheadfilesystem.h"
 
 #include <QApplication>
 #include <QDir>

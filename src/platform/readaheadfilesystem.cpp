@@ -1,6 +1,7 @@
 #include "readaheadfilesystem.h"
 
 #include <algorithm>
+#include <ranges>
 
 ReadAheadFileSystem::ReadAheadFileSystem(int workers)
 {
@@ -66,8 +67,8 @@ void ReadAheadFileSystem::willRead(const std::vector<SubFolderItem>& folders)
     {
         const std::scoped_lock lock(m_mutex);
         // Depth first: a folder's subfolders come before the siblings named earlier.
-        for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
-            m_waiting.push_front(folder->nativePath);
+        for (const SubFolderItem& folder : std::ranges::reverse_view(folders))
+            m_waiting.push_front(folder.nativePath);
         idle = m_idleWorkers;
     }
     // Every wake-up is a system call and a switch on a core the walk needs.
