@@ -1,7 +1,6 @@
 #include "readaheadfilesystem.h"
 
 #include <algorithm>
-#include <ranges>
 
 ReadAheadFileSystem::ReadAheadFileSystem(int workers)
 {
@@ -67,8 +66,8 @@ void ReadAheadFileSystem::willRead(const std::vector<SubFolderItem>& folders)
     {
         const std::scoped_lock lock(m_mutex);
         // Depth first: a folder's subfolders come before the siblings named earlier.
-        for (const SubFolderItem& folder : std::ranges::reverse_view(folders))
-            m_waiting.push_front(folder.nativePath);
+        for (size_t i = folders.size(); i-- > 0;)
+            m_waiting.push_front(folders[i].nativePath);
         idle = m_idleWorkers;
     }
     // Every wake-up is a system call and a switch on a core the walk needs.
