@@ -4,6 +4,7 @@
 #include "batchrun.h"
 #include "commandline.h"
 #include "comparisonrun.h"
+#include "dialogprinterservice.h"
 #include "filedialogservice.h"
 #include "helpservice.h"
 #include "helptopics.h"
@@ -146,7 +147,7 @@ int runWindow(int argc, char* argv[], const CommandLine& commandLine)
     QtMessageService messages;
     QtFileDialogService qtDialogs;
     FirstOpenAnswered fileDialogs(qtDialogs, listing);
-    QtPrinterService printer;
+    QtDialogPrinterService printer;
     const std::unique_ptr<HelpService> help = Vellumark::createHelpService();
     PlatformServices services;
     services.fileSystem = &fileSystem;

@@ -3,7 +3,6 @@
 #include "apptitle.h"
 
 #include <QLocale>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -55,17 +54,5 @@ std::unique_ptr<QPrinter> QtPrinterService::createPdfPrinter(const QString& path
     return pdfPrinter(path, pageLayout());
 }
 
-std::unique_ptr<QPrinter> QtPrinterService::choosePrinter(QWidget* parent)
-{
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setDocName(Vellumark::applicationTitle());
-    printer->setCreator(Vellumark::applicationTitle());
-    QPrintDialog dialog(printer.get(), parent);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
-    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    if (dialog.exec() != QDialog::Accepted)
-        return nullptr;
-    return printer;
-}
+// With no window to show a dialog in, printing goes to the default printer.
+std::unique_ptr<QPrinter> QtPrinterService::choosePrinter(QWidget* /*parent*/) { return createPrinter(); }

@@ -28,7 +28,7 @@ public:
     [[nodiscard]] static std::unique_ptr<QPrinter> pdfPrinter(const QString& path, const QPageLayout& layout);
 };
 
-class QtPrinterService final : public PrinterService {
+class QtPrinterService : public PrinterService {
 public:
     bool hasDefaultPrinter() override;
     QString defaultPrinterName() override;
