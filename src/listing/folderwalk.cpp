@@ -9,23 +9,6 @@
 #include <iterator>
 #include <utility>
 
-namespace {
-// Decimal digits written directly: QString::number goes through the locale machinery for every file.
-QString decimalText(qint64 size)
-{
-    if (size < 0)
-        return QString::number(size);
-    char16_t digits[20];
-    char16_t* const end = digits + std::size(digits);
-    char16_t* first = end;
-    do {
-        *--first = char16_t(u'0' + size % 10);
-        size /= 10;
-    } while (size != 0);
-    return QString(reinterpret_cast<const QChar*>(first), end - first);
-}
-}
-
 QString levelMarker(int level)
 {
     // Shared texts: every folder row carries one.
@@ -79,7 +62,7 @@ bool FolderWalk::appendFiles(const Folder& folder)
 {
     for (const FileItem& file : folder.Files) {
         const QString date = file.datecreated ? m_dates.format(*file.datecreated) : QString();
-        if (!append(file.name, sizeText(file.size), date))
+        if (!append(file.name, QString::number(file.size), date))
             return false;
     }
     return true;
@@ -116,17 +99,6 @@ bool FolderWalk::append(const QString& name, const QString& size, const QString&
         return false;
     }
     return true;
-}
-
-QString FolderWalk::sizeText(qint64 size)
-{
-    const auto slot = static_cast<size_t>((static_cast<quint64>(size) * 0x9E3779B97F4A7C15ULL) >> 56);
-    SizeText& recent = m_sizeTexts[slot];
-    if (recent.size != size || recent.text.isNull()) {
-        recent.text = decimalText(size);
-        recent.size = size;
-    }
-    return recent.text;
 }
 
 void FolderWalk::yield() const

@@ -44,18 +44,11 @@ private:
     [[nodiscard]] bool walkSubFolder(const QString& path, const QByteArray& nativePath, int level);
     [[nodiscard]] bool append(const QString& name, const QString& size, const QString& datecreated);
     void yield() const;
-    [[nodiscard]] QString sizeText(qint64 size);
 
     FileSystemService& m_fileSystem;
     ListingTable& m_table;
     WalkHooks m_hooks;
     DateTextFormatter m_dates;
-    // Many files share a size (empty ones, small ones of one kind); those share one text.
-    struct SizeText {
-        qint64 size = -1;
-        QString text;
-    };
-    std::array<SizeText, 256> m_sizeTexts;
     WalkOutcome m_outcome;
 };
 

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr size_t entryBufferSize = size_t { 32 } * 1024;
-
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 bool isAscii(const char* bytes, size_t size)
@@ -155,46 +153,45 @@ FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
     const int dirFd = openFolder(nativePath);
     if (dirFd < 0)
         return { std::nullopt, systemReason(errno) };
-    if (!m_entryBuffer)
-        m_entryBuffer = std::make_unique<char[]>(entryBufferSize);
-    char* const buffer = m_entryBuffer.get();
+    // The descriptor stays in the chain for the subfolders; the directory stream reads a copy of it.
+    const int streamFd = dup(dirFd);
+    DIR* const stream = streamFd < 0 ? nullptr : fdopendir(streamFd);
+    if (!stream) {
+        const int error = errno;
+        if (streamFd >= 0)
+            close(streamFd);
+        return { std::nullopt, systemReason(error) };
+    }
+    const std::unique_ptr<DIR, int (*)(DIR*)> closed(stream, closedir);
 
     Folder folder;
     folder.Path = decodedName(nativePath.constData(), static_cast<size_t>(nativePath.size()));
     // Subfolders are known without a look inside them, so a folder that cannot be entered shows only at a look.
     bool entered = false;
     for (;;) {
-        const ssize_t filled = getdents64(dirFd, buffer, entryBufferSize);
-        if (filled < 0)
-            return { std::nullopt, systemReason(errno) };
-        if (filled == 0)
+        errno = 0;
+        const dirent64* entry = readdir64(stream);
+        if (!entry) {
+            if (errno != 0)
+                return { std::nullopt, systemReason(errno) };
             break;
-        if (folder.Files.empty() && folder.SubFolders.empty()) {
-            size_t entries = 0;
-            for (ssize_t at = 0; at < filled; at += reinterpret_cast<const dirent64*>(buffer + at)->d_reclen)
-                ++entries;
-            folder.Files.reserve(entries);
         }
-        for (ssize_t at = 0; at < filled;) {
-            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
-            at += entry->d_reclen;
-            const char* name = entry->d_name;
-            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-                continue;
-            const size_t nameSize = std::strlen(name);
-            if (entry->d_type == DT_DIR && entered) {
-                folder.SubFolders.push_back(subFolderItem(nativePath, name, nameSize));
-                continue;
-            }
-            const Stat stat = statEntry(dirFd, name);
-            if (stat.kind == Kind::Failed)
-                return { std::nullopt, systemReason(stat.error) };
-            entered = entered || stat.kind != Kind::Gone;
-            if (stat.kind == Kind::Folder)
-                folder.SubFolders.push_back(subFolderItem(nativePath, name, nameSize));
-            else if (stat.kind == Kind::File)
-                folder.Files.push_back({ decodedName(name, nameSize), stat.size, stat.born });
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        const size_t nameSize = std::strlen(name);
+        if (entry->d_type == DT_DIR && entered) {
+            folder.SubFolders.push_back(subFolderItem(nativePath, name, nameSize));
+            continue;
         }
+        const Stat stat = statEntry(dirFd, name);
+        if (stat.kind == Kind::Failed)
+            return { std::nullopt, systemReason(stat.error) };
+        entered = entered || stat.kind != Kind::Gone;
+        if (stat.kind == Kind::Folder)
+            folder.SubFolders.push_back(subFolderItem(nativePath, name, nameSize));
+        else if (stat.kind == Kind::File)
+            folder.Files.push_back({ decodedName(name, nameSize), stat.size, stat.born });
     }
 
     std::sort(folder.Files.begin(), folder.Files.end(),

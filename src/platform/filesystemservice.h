@@ -64,8 +64,6 @@ private:
     // The folders last opened, each the parent of the next. A walk opens each subfolder relative to its
     // parent, which spares the kernel a lookup of the whole path every time.
     std::vector<std::pair<QByteArray, int>> m_openChain;
-    // Directory entries are read into one buffer for the whole run instead of one per folder.
-    std::unique_ptr<char[]> m_entryBuffer;
 };
 
 [[nodiscard]] bool precedesByName(QStringView a, QStringView b);
