@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
-#include <variant>
 
 namespace {
 QWidget* previewWindow()
@@ -25,26 +24,12 @@ QWidget* previewWindow()
     return nullptr;
 }
 
-// The paging and zoom keys belong to the preview while it is the active window.
-QWidget* activePreviewWindow()
-{
-    QWidget* window = previewWindow();
-    if (window) {
-        window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window))
-            return nullptr;
-    }
-    return window;
-}
-
 QString indicator(QWidget* window) { return window->findChild<QLabel*>("Label1")->text(); }
 
 void click(QWidget* window, const char* name)
 {
     QTest::mouseClick(window->findChild<QAbstractButton*>(QLatin1String(name)), Qt::LeftButton);
 }
-
-int pageOnShow(QWidget* window) { return window->findChild<PreviewPageView*>("Picture1")->pageOnShow(); }
 }
 
 class TestPrintPreviewWindow : public QObject {
@@ -53,28 +38,39 @@ class TestPrintPreviewWindow : public QObject {
 private slots:
     void init();
     void cleanup();
-    void emptyListing();
-    void pagingAtBothEnds();
-    void pagesAreDrawn();
-    void zoom();
+    void pagingThenCloseOrPrint_data();
+    void pagingThenCloseOrPrint();
+    void pageViewAndZoom();
     void closedWhileDrawing();
-    void printFromPreview();
 
 private:
-    void fillFiles(int count)
+    // The preview of as many files, active so that the paging and zoom keys reach it.
+    QWidget* openPreview(int files)
     {
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < files; ++i)
             m_session->table.updatetable(QString("f%1.txt").arg(i), "1", "d");
+        showPrintPreview(*m_session, m_options);
+        QWidget* window = previewWindow();
+        if (window) {
+            window->activateWindow();
+            if (!QTest::qWaitForWindowActive(window))
+                return nullptr;
+        }
+        return window;
     }
 
     std::unique_ptr<FakeListingSession> m_session;
     FakePrinterService m_printer;
     ReportOptions m_options;
+    QTemporaryDir m_dir;
 };
 
 void TestPrintPreviewWindow::init()
 {
     m_session = std::make_unique<FakeListingSession>();
+    m_printer = FakePrinterService();
+    m_printer.spoolPath = m_dir.filePath("spooled.pdf");
+    QFile::remove(m_printer.spoolPath);
     m_session->services_.printer = &m_printer;
     m_session->mainWindow.show();
 }
@@ -86,79 +82,59 @@ void TestPrintPreviewWindow::cleanup()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-void TestPrintPreviewWindow::emptyListing()
+void TestPrintPreviewWindow::pagingThenCloseOrPrint_data()
 {
-    showPrintPreview(*m_session, m_options);
-    QWidget* window = previewWindow();
+    QTest::addColumn<int>("files");
+    QTest::addColumn<QStringList>("steps"); // a button or a key, and the page label it leaves
+    QTest::addColumn<QString>("button"); // that ends the preview
+    QTest::newRow("empty listing, closed")
+        << 0 << QStringList { "Page 1 of 1", "picpagedown:Page 1 of 1" } << "cmdclosepreview";
+    // 70 rows on page 1, 72 on page 2, the rest and the summary on page 3
+    QTest::newRow("three pages, printed")
+        << 200
+        << QStringList { "Page 1 of 3", "picPageup:Page 1", "picpagedown:Page 2 of 3", "picpagedown:Page 3 of 3",
+               "picpagedown:Page 1 of 3", "End:Page 3 of 3", "picPageup:Page 2 of 3", "Home:Page 1 of 3", "PgUp:Page 1",
+               "PgDown:Page 2 of 3" }
+        << "cmdprint";
+}
+
+void TestPrintPreviewWindow::pagingThenCloseOrPrint()
+{
+    QFETCH(int, files);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, button);
+    QWidget* window = openPreview(files);
     QVERIFY(window);
     QVERIFY(!m_session->mainWindow.isEnabled());
-    QCOMPARE(indicator(window), "Page 1 of 1");
-    QVERIFY(window->findChild<QPushButton*>("cmdprint")->isEnabled());
-    click(window, "picpagedown");
-    QCOMPARE(indicator(window), "Page 1 of 1");
+    auto* view = window->findChild<PreviewPageView*>("Picture1");
+    for (const QString& step : steps) {
+        const QString control = step.section(u':', 0, -2);
+        if (!control.isEmpty() && window->findChild<QAbstractButton*>(control))
+            click(window, qPrintable(control));
+        else if (!control.isEmpty())
+            QTest::keyClick(window->findChild<QWidget*>("scrPicture1"), QKeySequence(control)[0].key());
+        const QString label = step.section(u':', -1);
+        QCOMPARE(indicator(window), label);
+        QCOMPARE(view->pageOnShow(), label.section(u' ', 1, 1).toInt() - 1);
+    }
 
     const QPointer<QWidget> guard(window);
-    click(window, "cmdclosepreview");
+    click(window, qPrintable(button));
     QVERIFY(m_session->mainWindow.isEnabled());
     QTRY_VERIFY(guard.isNull());
+    QTRY_COMPARE(m_printer.printersCreated, button == "cmdprint" ? 1 : 0);
+    QCOMPARE(pdfPages(m_printer.spoolPath) > 0, button == "cmdprint");
     QVERIFY(!m_session->running);
 }
 
-void TestPrintPreviewWindow::pagingAtBothEnds()
+void TestPrintPreviewWindow::pageViewAndZoom()
 {
-    fillFiles(200); // 70 rows on page 1, 72 on page 2, the rest and the summary on page 3
-    showPrintPreview(*m_session, m_options);
-    QWidget* window = activePreviewWindow();
-    QVERIFY(window);
-    QCOMPARE(indicator(window), "Page 1 of 3");
-
-    // A button by name, or a key.
-    const QList<std::pair<std::variant<const char*, Qt::Key>, QString>> steps {
-        { "picPageup", "Page 1" },
-        { "picpagedown", "Page 2 of 3" },
-        { "picpagedown", "Page 3 of 3" },
-        { "picpagedown", "Page 1 of 3" },
-        { Qt::Key_End, "Page 3 of 3" },
-        { "picPageup", "Page 2 of 3" },
-        { Qt::Key_Home, "Page 1 of 3" },
-        { Qt::Key_PageUp, "Page 1" },
-        { Qt::Key_PageDown, "Page 2 of 3" },
-    };
-    for (qsizetype i = 0; i < steps.size(); ++i) {
-        if (const auto* key = std::get_if<Qt::Key>(&steps[i].first))
-            QTest::keyClick(window->findChild<QWidget*>("scrPicture1"), *key);
-        else
-            click(window, std::get<const char*>(steps[i].first));
-        QCOMPARE(indicator(window), steps[i].second);
-        QCOMPARE(pageOnShow(window), steps[i].second.section(u' ', 1, 1).toInt() - 1);
-    }
-}
-
-void TestPrintPreviewWindow::pagesAreDrawn()
-{
-    fill(m_session->table, { fileRow("a.txt") });
-    showPrintPreview(*m_session, m_options);
-    QWidget* window = previewWindow();
+    QWidget* window = openPreview(1);
     QVERIFY(window);
     auto* view = window->findChild<PreviewPageView*>("Picture1");
     // Fitted to the printer's letter page within its designed box, keeping its corner.
     QCOMPARE(view->mapTo(window, QPoint()), Twips::rect(600, 360, 5055, 6615).topLeft());
     QVERIFY(qAbs(double(view->height()) / view->width() - 11 / 8.5) < 0.02);
-    const QImage image = view->grab().toImage();
-    bool inked = false;
-    for (int y = 2; y < image.height() / 4 && !inked; ++y)
-        for (int x = 2; x < image.width() - 2 && !inked; ++x)
-            inked = qGray(image.pixel(x, y)) < 245;
-    QVERIFY2(inked, "the header is drawn on page 1");
-}
-
-void TestPrintPreviewWindow::zoom()
-{
-    fill(m_session->table, { fileRow("a.txt") });
-    showPrintPreview(*m_session, m_options);
-    QWidget* window = activePreviewWindow();
-    QVERIFY(window);
-    auto* view = window->findChild<PreviewPageView*>("Picture1");
     const QSize fitted = view->size();
     const auto darkPixels = [view] {
         const QImage image = view->grab(QRect(0, 0, view->width(), view->height() / 8)).toImage();
@@ -168,15 +144,10 @@ void TestPrintPreviewWindow::zoom()
                 dark += qGray(image.pixel(x, y)) < 80 ? 1 : 0;
         return dark;
     };
-    const QList<std::pair<QKeySequence, double>> steps {
-        { QKeySequence(Qt::CTRL | Qt::Key_Minus), 1 },
-        { QKeySequence(Qt::CTRL | Qt::Key_Plus), 1.5 },
-        { QKeySequence(Qt::CTRL | Qt::Key_Equal), 2 },
-        { QKeySequence(Qt::CTRL | Qt::Key_Plus), 3 },
-        { QKeySequence(Qt::CTRL | Qt::Key_Plus), 4 },
-        { QKeySequence(Qt::CTRL | Qt::Key_0), 1 },
-    };
-    for (const auto& [keys, zoom] : steps) {
+    for (const auto& [keys, zoom] :
+        { std::pair { QKeySequence(Qt::CTRL | Qt::Key_Minus), 1.0 }, { QKeySequence(Qt::CTRL | Qt::Key_Plus), 1.5 },
+            { QKeySequence(Qt::CTRL | Qt::Key_Equal), 2.0 }, { QKeySequence(Qt::CTRL | Qt::Key_Plus), 3.0 },
+            { QKeySequence(Qt::CTRL | Qt::Key_Plus), 4.0 }, { QKeySequence(Qt::CTRL | Qt::Key_0), 1.0 } }) {
         QTest::keySequence(window, keys);
         QCOMPARE(view->size(), fitted * zoom);
     }
@@ -193,7 +164,8 @@ void TestPrintPreviewWindow::zoom()
 
 void TestPrintPreviewWindow::closedWhileDrawing()
 {
-    fillFiles(20000);
+    for (int i = 0; i < 20000; ++i)
+        m_session->table.updatetable(QString("f%1.txt").arg(i), "1", "d");
     QPointer<QWidget> window;
     bool commandsWereDisabled = false;
     QString indicatorWhileDrawing;
@@ -211,22 +183,6 @@ void TestPrintPreviewWindow::closedWhileDrawing()
     QVERIFY(m_session->mainWindow.isEnabled());
     QVERIFY(!m_session->running);
     QTRY_VERIFY(window.isNull());
-}
-
-void TestPrintPreviewWindow::printFromPreview()
-{
-    QTemporaryDir dir;
-    m_printer.spoolPath = dir.filePath("spooled.pdf");
-    fill(m_session->table, { fileRow("a.txt") });
-    showPrintPreview(*m_session, m_options);
-    QWidget* window = previewWindow();
-    QVERIFY(window);
-    const QPointer<QWidget> guard(window);
-    click(window, "cmdprint");
-    QVERIFY(m_session->mainWindow.isEnabled());
-    QTRY_COMPARE(m_printer.printersCreated, 1);
-    QTRY_VERIFY(guard.isNull());
-    QVERIFY(QFile::exists(m_printer.spoolPath));
 }
 
 QTEST_MAIN(TestPrintPreviewWindow)
