@@ -13,7 +13,6 @@ private slots:
     void pageEnds();
     void rowsStayAboveTheMargin();
     void filterInForce();
-    void longNameWraps();
     void secondGridFilteredWhileSelectionChanges();
     void previewPageFullOnLastRow();
     void runDateAtMidnight();
@@ -23,7 +22,8 @@ void TestReportLayout::firstPageAndIndent()
 {
     RecordedReport report(ReportGeometry::printer());
     QVERIFY(report.draw({ fileRow("a.txt"), folderRow("/sel/a/b/c/d/e", "4"), fileRow("f1"), folderRow("/sel/e", "1"),
-        folderRow("/sel/e/odd", "7"), fileRow("f3") }));
+        folderRow("/sel/e/odd", "7"), fileRow("f3"), folderRow("/sel/z", " "), fileRow(QString(59, u'n')),
+        fileRow(QString(60, u'n')), fileRow("next") }));
     using Op = SurfaceOperation;
     // A blank line before and after a folder row, whose level marker is not printed.
     const QList<SurfaceOperation> expected { { Op::Line, 1, 0, 0, "Report Run Date: 1/2/2026 10:00:00", 0 },
@@ -39,39 +39,45 @@ void TestReportLayout::firstPageAndIndent()
     // An invalid level keeps the indent of the folder before.
     for (const char* text : { "/sel/e", "/sel/e/odd", "f3" })
         QCOMPARE(report.surface.find(text).x, 250.0);
+    // A direct subfolder has no indent; a name reaching the size column puts its size and date on the next line, which
+    // is not counted.
+    const SurfaceOperation fits = report.surface.find(QString(59, u'n')),
+                           wraps = report.surface.find(QString(60, u'n'));
+    const auto& ops = report.surface.operations;
+    QCOMPARE(ops.at(ops.indexOf(fits) + 1), (SurfaceOperation { Op::Text, 1, 6000, fits.y, "10", 0 }));
+    QCOMPARE(ops.at(ops.indexOf(wraps) + 2), (SurfaceOperation { Op::Text, 1, 6000, wraps.y + 240, "10", 0 }));
+    QCOMPARE(report.layout.state().linecount, 24);
     QCOMPARE(report.textsOn(1).last(4),
-        (QStringList { "Summary Information", "Total number of files in selected Directory:  3 ",
-            "Total number of Directories in selected Directory:  4 ", "Page 1" }));
-    QCOMPARE(report.surface.operations.last().kind, Op::EndDoc);
+        (QStringList { "Summary Information", "Total number of files in selected Directory:  6 ",
+            "Total number of Directories in selected Directory:  5 ", "Page 1" }));
+    QCOMPARE(ops.last().kind, Op::EndDoc);
 }
 
 void TestReportLayout::pageEnds_data()
 {
     QTest::addColumn<bool>("preview");
-    QTest::addColumn<bool>("summary"); // the summary is printed; otherwise the page end is checked
     QTest::addColumn<double>("currentY");
-    QTest::addColumn<int>("linecount");
+    QTest::addColumn<int>("linecount"); // above 60 the summary is printed; otherwise the page end is checked
     QTest::addColumn<QStringList>("pages"); // the texts drawn on each page
     const QString header = "Selected Directory: /sel|Filename/Directory|File Size|Creation Date";
     const QString summary = "Summary Information|Total number of files in selected Directory:  0 |"
                             "Total number of Directories in selected Directory:  1 |Page ";
-    QTest::newRow("at 14375") << false << false << 14375.0 << 60 << QStringList { "" };
-    QTest::newRow("just above 14375") << false << false << 14376.0 << 60 << QStringList { "Page 1", header };
+    QTest::newRow("at 14375") << false << 14375.0 << 60 << QStringList { "" };
+    QTest::newRow("just above 14375") << false << 14376.0 << 60 << QStringList { "Page 1", header };
     for (const bool preview : { false, true }) {
         const char* device = preview ? "preview" : "printer";
-        QTest::addRow("%s, summary at 68 lines", device)
-            << preview << true << 3000.0 << 68 << QStringList { summary + '1' };
+        QTest::addRow("%s, summary at 68 lines", device) << preview << 3000.0 << 68 << QStringList { summary + '1' };
         QTest::addRow("%s, summary at 69 lines", device)
-            << preview << true << 3000.0 << 69 << QStringList { "Page 1", summary + '2' };
+            << preview << 3000.0 << 69 << QStringList { "Page 1", summary + '2' };
     }
 }
 
 void TestReportLayout::pageEnds()
 {
     QFETCH(bool, preview);
-    QFETCH(bool, summary);
     QFETCH(double, currentY);
     QFETCH(int, linecount);
+    const bool summary = linecount > 60;
     QFETCH(QStringList, pages);
     const ReportGeometry geometry = preview ? ReportGeometry::preview() : ReportGeometry::printer();
     RecordedReport report(geometry);
@@ -122,27 +128,13 @@ void TestReportLayout::filterInForce()
     QCOMPARE(report.layout.state().filecount, 3);
 }
 
-// A name reaching the size column puts its size and date on the next line, which is not counted.
-void TestReportLayout::longNameWraps()
-{
-    RecordedReport report(ReportGeometry::printer());
-    QVERIFY(report.draw({ fileRow(QString(59, u'n')), fileRow(QString(60, u'n')), fileRow("next") }));
-    QList<QPointF> sizes;
-    for (const SurfaceOperation& op : report.surface.operations)
-        if (op.text == "10")
-            sizes.append(QPointF(op.x, op.y));
-    QCOMPARE(sizes, (QList<QPointF> { { 6000, 1440 }, { 6000, 1920 }, { 6000, 2160 } }));
-    QCOMPARE(report.layout.state().linecount, 6 + 3);
-}
-
 void TestReportLayout::secondGridFilteredWhileSelectionChanges()
 {
     RecordedReport report(ReportGeometry::printer());
     report.options.chooseMode(FilterMode::ExcludeTypes);
     report.options.setTypeText(0, "exe");
     report.options.setTypeChecked(0, true);
-    for (int i = 1; i < ListingTable::gridCapacity; ++i)
-        report.table.updatetable(QString("f%1.txt").arg(i), "1", "d");
+    fillFiles(report.table, ListingTable::gridCapacity - 1);
     fill(report.table, { fileRow("first.exe"), fileRow("second.exe"), fileRow("last.doc") });
     QCOMPARE(report.table.row(GridId::Grid2, 1).name, "second.exe");
 
@@ -160,16 +152,14 @@ void TestReportLayout::secondGridFilteredWhileSelectionChanges()
 void TestReportLayout::previewPageFullOnLastRow()
 {
     RecordedReport report(ReportGeometry::preview(), 0.1, 0.05);
-    QList<ListingEntry> rows;
-    for (int i = 0; i < 70; ++i)
-        rows.append(fileRow(QString("f%1").arg(i)));
-    QVERIFY(report.draw(rows));
+    fillFiles(report.table, 70);
+    QVERIFY(report.draw({}));
 
     QCOMPARE(report.surface.pageCount(), 2);
     // The footer of page 1 stands right below its last row; the page was started before it.
     const SurfaceOperation footer = report.surface.find("Page 1");
     QCOMPARE(std::make_tuple(footer.page, footer.x), std::make_tuple(1, 4.25));
-    QVERIFY(qAbs(footer.y - (report.surface.find("f69").y + 3 * 0.1)) < 1e-9);
+    QVERIFY(qAbs(footer.y - (report.surface.find("f69.txt").y + 3 * 0.1)) < 1e-9);
     const auto& ops = report.surface.operations;
     QVERIFY(std::find_if(ops.begin(), ops.end(), [](const SurfaceOperation& op) {
         return op.kind == SurfaceOperation::NewPage;
