@@ -1,40 +1,79 @@
 #include "fakelistingsession.h"
 #include "fakeprinterservice.h"
+#include "previewpageview.h"
+#include "printpreviewwindow.h"
 #include "reportcommands.h"
 #include "reportfixture.h"
+#include "twips.h"
 
+#include <QApplication>
 #include <QDir>
-#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 // One use of Print Report, Print with the dialog or Export PDF; file names are in the test's folder.
 struct PrintCase {
     QString printer = "default"; // default, dialog, dialog cancelled, none (no default printer), failing, export
     bool empty = false;
-    QList<QMessageBox::StandardButton> answers {}; // to the questions, in turn
+    QList<QMessageBox::StandardButton> answers {};
     QString file {}; // chosen in the file dialog; empty: cancelled
     QByteArray before {}; // what the chosen file, completed to .pdf when bare, holds beforehand
     QStringList shown {}; // the messages in turn, DIR for the test's folder; a trailing * stands for more text
     QString report {}; // the file the report is in
-}; // to the questions, in turn
+};
+
+QWidget* previewWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("frmprintpreview") && widget->isVisible())
+            return widget;
+    return nullptr;
+}
+
+QString indicator(QWidget* window) { return window->findChild<QLabel*>("Label1")->text(); }
+
+void click(QWidget* window, const char* name)
+{
+    QTest::mouseClick(window->findChild<QAbstractButton*>(QLatin1String(name)), Qt::LeftButton);
+}
 }
 Q_DECLARE_METATYPE(PrintCase)
 
+// Print Report, Print with the print dialog, Export PDF and Print Preview, with the session and printer doubles.
 class TestReportCommands : public QObject {
     Q_OBJECT
 
 private slots:
     void init();
+    void cleanup();
     void printReport_data();
     void printReport();
     void pdfThroughThePrinterSurface();
     void noSecondPrintWhilePrinting();
+    void previewPagingThenCloseOrPrint_data();
+    void previewPagingThenCloseOrPrint();
+    void previewPageViewAndZoom();
+    void previewClosedWhileDrawing();
 
 private:
     void print() { ReportCommands(*m_session, m_options).printlisting(); }
+    // The preview of as many files, active so that the paging and zoom keys reach it.
+    QWidget* openPreview(int files)
+    {
+        fillFiles(m_session->table, files);
+        showPrintPreview(*m_session, m_options);
+        QWidget* window = previewWindow();
+        if (window)
+            window->activateWindow();
+        return window && QTest::qWaitForWindowActive(window) ? window : nullptr;
+    }
 
     std::unique_ptr<FakeListingSession> m_session;
     FakePrinterService m_printer;
@@ -48,10 +87,18 @@ void TestReportCommands::init()
     m_session->services_.printer = &m_printer;
     m_session->selection = "/sel";
     m_session->fileDialogs.lastChosen = m_dir.filePath("list.txt");
+    m_session->mainWindow.show();
     m_printer = FakePrinterService();
     m_printer.spoolPath = m_dir.filePath("spooled.pdf");
     for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files))
         QFile::remove(m_dir.filePath(name));
+}
+
+void TestReportCommands::cleanup()
+{
+    if (QWidget* window = previewWindow())
+        window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void TestReportCommands::printReport_data()
@@ -141,9 +188,6 @@ void TestReportCommands::pdfThroughThePrinterSurface()
 {
     fill(m_session->table, { folderRow("/sel/sub", "3"), fileRow("f.txt") });
     print();
-    QVERIFY(m_session->messages.shown.isEmpty());
-    QCOMPARE(pdfPages(m_printer.spoolPath), 1);
-
     // Twips from the printable area's corner, which lies a quarter inch (18 points) in.
     const QString words = runTool("pdftotext", { "-bbox", m_printer.spoolPath, "-" });
     const auto corner = [&words](const QString& word) {
@@ -173,6 +217,97 @@ void TestReportCommands::noSecondPrintWhilePrinting()
     QCOMPARE(m_printer.printersCreated, 1);
     QVERIFY(m_session->messages.shown.isEmpty());
     QVERIFY(pdfPages(m_printer.spoolPath) > 100);
+}
+
+void TestReportCommands::previewPagingThenCloseOrPrint_data()
+{
+    QTest::addColumn<int>("files"); // none: closed at the end; some: printed
+    QTest::addColumn<QString>("steps"); // a button or a key, and the page label it leaves
+    QTest::newRow("empty listing, closed") << 0 << ":Page 1 of 1,picpagedown:Page 1 of 1";
+    // 70 rows on page 1, 72 on page 2, the rest and the summary on page 3
+    QTest::newRow("three pages, printed")
+        << 200
+        << ":Page 1 of 3,picPageup:Page 1,picpagedown:Page 2 of 3,picpagedown:Page 3 of 3,picpagedown:Page 1 of 3,"
+           "End:Page 3 of 3,picPageup:Page 2 of 3,Home:Page 1 of 3,PgUp:Page 1,PgDown:Page 2 of 3";
+}
+
+void TestReportCommands::previewPagingThenCloseOrPrint()
+{
+    QFETCH(int, files);
+    QFETCH(QString, steps);
+    QWidget* window = openPreview(files);
+    QVERIFY(window);
+    QVERIFY(!m_session->mainWindow.isEnabled());
+    auto* view = window->findChild<PreviewPageView*>("Picture1");
+    for (const QString& step : steps.split(u',')) {
+        const QString control = step.section(u':', 0, 0), label = step.section(u':', 1);
+        if (!control.isEmpty() && window->findChild<QAbstractButton*>(control))
+            click(window, qPrintable(control));
+        else if (!control.isEmpty())
+            QTest::keyClick(window->findChild<QWidget*>("scrPicture1"), QKeySequence(control)[0].key());
+        QCOMPARE(indicator(window), label);
+        QCOMPARE(view->pageOnShow(), label.section(u' ', 1, 1).toInt() - 1);
+    }
+
+    const QPointer<QWidget> guard(window);
+    click(window, files ? "cmdprint" : "cmdclosepreview");
+    QVERIFY(m_session->mainWindow.isEnabled());
+    QTRY_VERIFY(guard.isNull());
+    QTRY_COMPARE(m_printer.printersCreated, files ? 1 : 0);
+    QCOMPARE(pdfPages(m_printer.spoolPath) > 0, files > 0);
+    QVERIFY(!m_session->running);
+}
+
+void TestReportCommands::previewPageViewAndZoom()
+{
+    QWidget* window = openPreview(1);
+    QVERIFY(window);
+    auto* view = window->findChild<PreviewPageView*>("Picture1");
+    // Fitted to the printer's letter page within its designed box, keeping its corner.
+    QCOMPARE(view->mapTo(window, QPoint()), Twips::rect(600, 360, 5055, 6615).topLeft());
+    QVERIFY(qAbs(double(view->height()) / view->width() - 11 / 8.5) < 0.02);
+    const QSize fitted = view->size();
+    const auto darkPixels = [view] {
+        const QImage image = view->grab(QRect(0, 0, view->width(), view->height() / 8)).toImage();
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                dark += qGray(image.pixel(x, y)) < 80 ? 1 : 0;
+        return dark;
+    };
+    for (const auto& [keys, zoom] : { std::pair { "Ctrl+-", 1.0 }, { "Ctrl++", 1.5 }, { "Ctrl+=", 2.0 },
+             { "Ctrl++", 3.0 }, { "Ctrl++", 4.0 }, { "Ctrl+0", 1.0 } }) {
+        QTest::keySequence(window, QKeySequence(keys));
+        QCOMPARE(view->size(), fitted * zoom);
+    }
+    QWheelEvent wheel(QPointF(5, 5), view->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 120), Qt::NoButton,
+        Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view, &wheel);
+    QCOMPARE(view->size(), fitted * 1.5);
+    const int darkAtFit = darkPixels();
+    for (int i = 0; i < 3; ++i)
+        QTest::keySequence(window, QKeySequence::ZoomIn);
+    // Drawn from the texts at every zoom: stems stay solid instead of blurring as a stretched picture would.
+    QVERIFY2(darkPixels() > 8 * std::max(darkAtFit, 10), qPrintable(QString::number(darkAtFit)));
+}
+
+void TestReportCommands::previewClosedWhileDrawing()
+{
+    fillFiles(m_session->table, 20000);
+    QPointer<QWidget> window;
+    bool drawing = false; // the commands wait, and the label shows the first page
+    QTimer::singleShot(0, this, [&] {
+        window = previewWindow();
+        QVERIFY(window);
+        drawing = !window->findChild<QPushButton*>("cmdclosepreview")->isEnabled()
+            && !window->findChild<QToolButton*>("picpagedown")->isEnabled() && indicator(window).startsWith("Page 1");
+        window->close(); // the close box
+    });
+    showPrintPreview(*m_session, m_options);
+    QVERIFY(drawing);
+    QVERIFY(m_session->mainWindow.isEnabled());
+    QVERIFY(!m_session->running);
+    QTRY_VERIFY(window.isNull());
 }
 
 QTEST_MAIN(TestReportCommands)
