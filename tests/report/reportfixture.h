@@ -5,7 +5,7 @@
 #include "reportlayout.h"
 #include "reportoptions.h"
 
-#include <QPointF>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
@@ -23,6 +23,12 @@ inline void fill(ListingTable& table, const QList<ListingEntry>& rows)
 {
     for (const ListingEntry& row : rows)
         table.updatetable(row.name, row.size, row.datecreated);
+}
+
+inline void fillFiles(ListingTable& table, int count)
+{
+    for (int i = 0; i < count; ++i)
+        table.updatetable(QStringLiteral("f%1.txt").arg(i), QStringLiteral("1"), QStringLiteral("d"));
 }
 
 // One rendering on the recording surface, with the selected path and the options a test sets.
@@ -59,6 +65,12 @@ struct RecordedReport {
     ReportLayout layout;
 };
 
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // A tool's standard output, empty when it cannot run or fails.
 inline QString runTool(const QString& program, const QStringList& arguments)
 {
@@ -75,27 +87,4 @@ inline int pdfPages(const QString& path)
     const QRegularExpressionMatch match
         = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(runTool(QStringLiteral("pdfinfo"), { path }));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-// The words of a PDF as a reader finds them: page, text and top-left corner in points.
-struct PdfWord {
-    int page = 0;
-    QString text;
-    QPointF topLeft;
-};
-inline QList<PdfWord> pdfWords(const QString& path)
-{
-    QList<PdfWord> words;
-    const QString html = runTool(QStringLiteral("pdftotext"), { QStringLiteral("-bbox"), path, QStringLiteral("-") });
-    static const QRegularExpression item(QStringLiteral(
-        "<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"));
-    int page = 0;
-    for (auto it = item.globalMatch(html); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        if (m.captured(0).startsWith(QLatin1String("<page")))
-            ++page;
-        else
-            words.append({ page, m.captured(3), QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) });
-    }
-    return words;
 }

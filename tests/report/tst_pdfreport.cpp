@@ -1,7 +1,10 @@
+#include "comparisonrun.h"
+#include "filesystemservice.h"
 #include "printerservice.h"
 #include "reportfixture.h"
 #include "reportrender.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QPageRanges>
 #include <QPrinter>
@@ -11,7 +14,7 @@
 #include <sys/resource.h>
 
 // The report as a PDF file through Qt's engine: names in every script come back as text, and a write that fails
-// leaves nothing behind.
+// leaves nothing behind. Then the comparison of two listings, as records, as a report and as an exit status.
 class TestPdfReport : public QObject {
     Q_OBJECT
 
@@ -21,6 +24,9 @@ private slots:
     void failedWrite_data();
     void failedWrite();
     void printedRangeToFile();
+    void comparisonRun_data();
+    void comparisonRun();
+    void comparisonReportPages();
 
 private:
     PdfWriteOutcome write(const QString& path, const ListingTable& table)
@@ -35,6 +41,8 @@ private:
 };
 
 namespace {
+const QByteArray olderListing = "\"/t\"\r\n\"a.txt\",\"1\",\"d\"\r\n\"b.doc\",\"2\",\"d\"\r\n";
+
 // Readers add direction marks around right-to-left words and may put the extension on either side.
 QString comparable(const QString& text)
 {
@@ -70,7 +78,6 @@ void TestPdfReport::namesReadBack()
     const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".pdf");
     const PdfWriteOutcome outcome = write(path, table);
     QVERIFY2(outcome.ok, qPrintable(outcome.reason));
-    QCOMPARE(pdfPages(path), 1);
     const QString text = comparable(runTool(QStringLiteral("pdftotext"), { path, QStringLiteral("-") }));
     QVERIFY(text.contains(QLatin1String("after.txt")));
     if (readsBack)
@@ -95,21 +102,15 @@ void TestPdfReport::failedWrite()
     QTemporaryDir dir;
     const QString path = dir.filePath(fileName);
     const QByteArray old = "an older report";
-    if (oldFile) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(old);
-    }
+    QVERIFY(!oldFile || writeFile(path, old));
     ListingTable table;
-    for (int i = 0; i < 3000; ++i)
-        table.updatetable(QStringLiteral("file %1.txt").arg(i), "1", "d");
+    fillFiles(table, 3000);
 
     // A file size limit cuts a write short part way through, as a full disk would.
     rlimit saved {};
     getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit small { 20000, saved.rlim_max };
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 20000;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     const PdfWriteOutcome outcome = write(path, table);
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -118,16 +119,14 @@ void TestPdfReport::failedWrite()
     QVERIFY(!outcome.ok);
     QCOMPARE(outcome.reason, reason);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), oldFile ? QStringList { fileName } : QStringList {});
-    QFile file(path);
-    QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), oldFile ? old : QByteArray());
+    QCOMPARE(QFile(path).size(), oldFile ? old.size() : 0);
 }
 
 // The print dialog's page range, printed to a file: only those pages, the first of them on the file's first page.
 void TestPdfReport::printedRangeToFile()
 {
     ListingTable table;
-    for (int i = 0; i < 300; ++i)
-        table.updatetable(QStringLiteral("file %1.txt").arg(i), "1", "d");
+    fillFiles(table, 300);
     const QString path = m_dir.filePath(QStringLiteral("range.pdf"));
     const auto printer = PrinterService::pdfPrinter(path, PrinterService::fallbackPageLayout());
     printer->setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
@@ -135,9 +134,86 @@ void TestPdfReport::printedRangeToFile()
         *printer, table, m_options, [] { return QStringLiteral("/sel"); }, QDateTime::currentDateTime());
     QVERIFY(outcome.finished && outcome.pages > 3);
     QCOMPARE(pdfPages(path), 2);
-    const QString first = runTool(
-        QStringLiteral("pdftotext"), { QStringLiteral("-l"), QStringLiteral("1"), path, QStringLiteral("-") });
+    const QString first = runTool("pdftotext", { "-l", "1", path, "-" });
     QVERIFY2(first.contains(QLatin1String("Page 2")) && !first.contains(QLatin1String("Page 1\n")), qPrintable(first));
+}
+
+void TestPdfReport::comparisonRun_data()
+{
+    QTest::addColumn<QByteArray>("newer"); // "-": a listing file that does not exist; "TREE": a folder walked now
+    QTest::addColumn<QString>("excludedType");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("pdf"); // the report's file in the test's folder; empty: records on standard output
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QString>("err");
+    const QByteArray changed = "\"changed\",\"/t/a.txt\",\"1\",\"5\",\"d\",\"d\"\r\n";
+    const QByteArray aChanged = "\"/t\"\r\n\"a.txt\",\"5\",\"d\"\r\n";
+    const QByteArray none;
+    QTest::newRow("same") << olderListing << "" << 0 << "" << none << "";
+    QTest::newRow("differences") << aChanged << "" << 1 << ""
+                                 << changed + "\"removed\",\"/t/b.doc\",\"2\",\"\",\"d\",\"\"\r\n"
+                                 << "";
+    QTest::newRow("narrowed by the filter") << aChanged << "doc" << 1 << "" << changed << "";
+    QTest::newRow("missing") << QByteArray("-") << "" << 2 << "" << none << "cannot read the listing";
+    QTest::newRow("damaged") << QByteArray("\"/t\"\r\n\"a\"x") << "" << 2 << "" << none << "damaged at line 2";
+    QTest::newRow("folder, report") << QByteArray("TREE") << "" << 1 << "c.pdf" << none << "";
+    QTest::newRow("report not written") << olderListing << "" << 2 << "gone/c.pdf" << none
+                                        << "cannot write the comparison to";
+}
+
+void TestPdfReport::comparisonRun()
+{
+    QFETCH(QByteArray, newer);
+    QFETCH(QString, excludedType);
+    QFETCH(int, status);
+    QFETCH(QString, pdf);
+    QFETCH(QByteArray, out);
+    QFETCH(QString, err);
+    QTemporaryDir dir;
+    ComparisonRequest request;
+    request.oldListing = dir.filePath("old.txt");
+    QVERIFY(writeFile(request.oldListing, olderListing));
+    if (newer == "TREE")
+        request.newFolder = dir.path();
+    else if (newer == "-" || writeFile(dir.filePath("new.txt"), newer))
+        request.newListing = dir.filePath("new.txt");
+    request.pdfPath = pdf.isEmpty() ? QString() : dir.filePath(pdf);
+    ReportOptions filter;
+    if (!excludedType.isEmpty()) {
+        filter.chooseMode(FilterMode::ExcludeTypes);
+        filter.setTypeChecked(0, true);
+        filter.setTypeText(0, excludedType);
+        filter.activatefilter();
+    }
+    QBuffer outBuffer, errBuffer;
+    outBuffer.open(QIODevice::WriteOnly);
+    errBuffer.open(QIODevice::WriteOnly);
+    PosixFileSystemService fileSystem;
+    QCOMPARE(ComparisonRun(fileSystem, nullptr, outBuffer, errBuffer).run(request, filter), status);
+    QCOMPARE(outBuffer.data(), out);
+    const QString errors = QString::fromLocal8Bit(errBuffer.data());
+    QVERIFY2(err.isEmpty() ? errors.isEmpty() : errors.contains(err), qPrintable(errors));
+    QCOMPARE(QFile(request.pdfPath).size() > 0, !pdf.isEmpty() && status == 1);
+}
+
+void TestPdfReport::comparisonReportPages()
+{
+    ListingComparison comparison;
+    for (int i = 0; i < 60; ++i)
+        comparison.differences.push_back({ Change::Added, QString("/t/f%1").arg(i), false, {}, "1", {}, "d" });
+    comparison.counts.added = 60;
+    const ComparisonReportContent content { { ComparisonSource::Kind::ListingFile, "/old.txt", "/t", {} },
+        { ComparisonSource::Kind::Folder, "/t", "/t", {} }, "run", comparison };
+    RecordingSurface surface;
+    ComparisonReport report(surface, ComparisonGeometry::printer(), content);
+    QVERIFY(report.draw());
+    QCOMPARE(surface.pageCount(), 2);
+    for (const char* text : { "Page 1", "Older Listing: file /old.txt of , listing /t" })
+        QCOMPARE(surface.find(text).page, 1);
+    for (const char* text : { "Page 2", "60 added, 0 removed, 0 changed" })
+        QCOMPARE(surface.find(text).page, 2);
+    QCOMPARE(surface.find("New Date").x, 9000.0);
+    QCOMPARE(surface.operations.last().kind, SurfaceOperation::EndDoc);
 }
 
 QTEST_MAIN(TestPdfReport)
