@@ -2,13 +2,6 @@
 
 #include <algorithm>
 
-ListingTable::Placement ListingTable::placementFor(int entryNumber)
-{
-    if (entryNumber <= gridCapacity)
-        return { GridId::Grid1, entryNumber };
-    return { GridId::Grid2, entryNumber - gridCapacity };
-}
-
 void ListingTable::updatetable(const QString& name, const QString& size, const QString& datecreated)
 {
     m_entries.push_back({ name, size, datecreated });

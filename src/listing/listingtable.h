@@ -22,15 +22,8 @@ public:
     static constexpr int spareRows = 24;
     static constexpr int designedRows = 1 + spareRows;
 
-    struct Placement {
-        GridId grid = GridId::Grid1;
-        int row = 1;
-        bool operator==(const Placement&) const = default;
-    };
-    // Where entry number e (from 1) goes.
-    [[nodiscard]] static Placement placementFor(int entryNumber);
-
-    // Appends entry listcount + 1 by the placement rule; the caller keeps within listLimit.
+    // Appends entry listcount + 1: the first gridCapacity entries fill Grid1, the rest Grid2. The caller keeps
+    // within listLimit.
     void updatetable(const QString& name, const QString& size, const QString& datecreated);
     // Back to the designed state: no entries, listcount 0.
     void empty();
