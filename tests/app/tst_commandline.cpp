@@ -50,11 +50,9 @@ private slots:
         };
         row("nothing", {}, Mode::Window);
         row("open", "--open l.txt", Mode::Window);
-        row("save", "--save o.txt /tmp", Mode::Batch);
         row("pdf of listing", "--pdf o.pdf --open l.txt", Mode::Batch);
         row("print on printer", "--print --printer lp1 -q", Mode::Batch);
         row("six types", "--save o --include aaa,bbb,ccc,ddd,eee,fff", Mode::Batch);
-        row("compare", "--compare old.txt /tmp", Mode::Batch);
         row("help", "-h", Mode::Help);
         row("version", "--version", Mode::Version);
         row("seven types", "--save o --include a,b,c,d,e,f,g", Mode::UsageError);
@@ -65,7 +63,6 @@ private slots:
         row("printer without print", "--pdf o.pdf --printer lp1", Mode::UsageError);
         row("type with dot", "--save o --include .txt", Mode::UsageError);
         row("empty type", "--save o --include txt,,doc", Mode::UsageError);
-        row("type of four", "--save o --include html", Mode::UsageError);
         row("compare and save", "--compare old.txt --save o", Mode::UsageError);
     }
     void parses()
