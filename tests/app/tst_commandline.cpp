@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,6 +98,7 @@ private slots:
         QTest::newRow("no such printer") << "--print --printer DIR/none TREE" << 1 << false;
         QTest::newRow("compare with a corrupt listing") << "--compare DIR/corrupt --pdf DIR/out TREE" << 2 << false;
         QTest::newRow("unreadable subfolder") << "--save DIR/out DIR/locked" << 3 << true;
+        QTest::newRow("listing limit reached") << "--save DIR/out DIR/many" << 3 << true;
     }
     void exitStatus()
     {
@@ -109,7 +111,13 @@ private slots:
         writeFile(dir + QStringLiteral("/out"), "old");
         writeFile(dir + QStringLiteral("/corrupt"), "\"/x\"\r\n\"a\"b\",\"1\",\"2\"\r\n");
         QVERIFY(::mkfifo(QFile::encodeName(dir + QStringLiteral("/pipe")).constData(), 0600) == 0);
-        if (status == 3 && ::geteuid() == 0)
+        if (QTest::currentDataTag() == QByteArray("listing limit reached")) {
+            QVERIFY(QDir().mkpath(dir + QStringLiteral("/many")));
+            for (int i = 0; i < 32000; ++i)
+                QCOMPARE(
+                    ::close(::creat(QFile::encodeName(dir + QStringLiteral("/many/%1").arg(i)).constData(), 0644)), 0);
+        }
+        if (QTest::currentDataTag() == QByteArray("unreadable subfolder") && ::geteuid() == 0)
             QSKIP("root reads every folder");
         QVERIFY(QFile::setPermissions(dir + QStringLiteral("/locked/shut"), {}));
 
