@@ -3,25 +3,23 @@
 #include "filesystemservice.h"
 #include "folderwalk.h"
 #include "listingfilecommands.h"
-#include "printerservice.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(CommandLine::Mode)
 
 namespace {
-
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
 QByteArray readAll(const QString& path)
@@ -29,161 +27,137 @@ QByteArray readAll(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
-
-} // namespace
+}
 
 class TestCommandLine : public QObject {
     Q_OBJECT
-
 private slots:
-    void initTestCase();
-    void parses_data();
-    void parses();
-    void exitStatus_data();
-    void exitStatus();
-    void saveWritesWhatTheWindowSaves();
-    void printsOnTheDefaultPrinter();
+    void initTestCase()
+    {
+        m_tree = m_dir.filePath(QStringLiteral("tree"));
+        QVERIFY(QDir().mkpath(m_tree + QStringLiteral("/sub, \"q\"/deeper")));
+        writeFile(m_tree + QStringLiteral("/a.txt"), "12345");
+        writeFile(m_tree + QStringLiteral("/b.doc"), "1");
+        writeFile(m_tree + QStringLiteral("/sub, \"q\"/c.txt"), "");
+    }
+
+    void parses_data()
+    {
+        using Mode = CommandLine::Mode;
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<Mode>("mode");
+        const auto row = [](const char* name, const QString& line, Mode mode) {
+            QTest::newRow(name) << (QStringLiteral("vellumark ") + line).split(u' ', Qt::SkipEmptyParts) << mode;
+        };
+        row("nothing", {}, Mode::Window);
+        row("open", "--open l.txt", Mode::Window);
+        row("pdf of listing", "--pdf o.pdf --open l.txt", Mode::Batch);
+        row("print on printer", "--print --printer lp1 -q", Mode::Batch);
+        row("six types", "--save o --include aaa,bbb,ccc,ddd,eee,fff", Mode::Batch);
+        row("help", "-h", Mode::Help);
+        row("version", "--version", Mode::Version);
+        row("seven types", "--save o --include a,b,c,d,e,f,g", Mode::UsageError);
+        row("include and exclude", "--save o --include a --exclude b", Mode::UsageError);
+        row("folder and open", "--open l.txt /tmp", Mode::UsageError);
+        row("two folders", "/tmp /usr", Mode::UsageError);
+        row("empty value", "--save=", Mode::UsageError);
+        row("printer without print", "--pdf o.pdf --printer lp1", Mode::UsageError);
+        row("type with dot", "--save o --include .txt", Mode::UsageError);
+        row("empty type", "--save o --include txt,,doc", Mode::UsageError);
+        row("compare and save", "--compare old.txt --save o", Mode::UsageError);
+    }
+    void parses()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(CommandLine::Mode, mode);
+        const CommandLine parsed = parseCommandLine(arguments);
+        QCOMPARE(parsed.mode, mode);
+        QCOMPARE(parsed.error.isEmpty(), mode != CommandLine::Mode::UsageError);
+        if (QTest::currentDataTag() == QByteArray("six types")) {
+            ReportOptions options;
+            applyFilter(parsed, options);
+            QVERIFY(checkforprint(QStringLiteral("x.fff"), QStringLiteral("1"), {}, options));
+            QVERIFY(!checkforprint(QStringLiteral("x.ggg"), QStringLiteral("1"), {}, options));
+        }
+    }
+
+    void exitStatus_data()
+    {
+        QTest::addColumn<QString>("line"); // TREE, DIR stand for the test's folders
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("saved") << "--save DIR/out TREE" << 0 << true;
+        QTest::newRow("pdf and save, filtered") << "--pdf DIR/out --save DIR/o2 --include txt TREE" << 0 << true;
+        QTest::newRow("usage") << "--save DIR/out --include html TREE" << 2 << false;
+        QTest::newRow("no folder") << "--save DIR/out DIR/none" << 1 << false;
+        QTest::newRow("corrupt listing") << "--save DIR/out --open DIR/corrupt" << 1 << false;
+        QTest::newRow("listing is a folder") << "--pdf DIR/out --open TREE" << 1 << false;
+        QTest::newRow("listing is a pipe") << "--save DIR/out --open DIR/pipe" << 1 << false;
+        QTest::newRow("target folder missing") << "--save DIR/none/out TREE" << 1 << false;
+        QTest::newRow("pdf target folder missing") << "--pdf DIR/none/out TREE" << 1 << false;
+        QTest::newRow("no such printer") << "--print --printer DIR/none TREE" << 1 << false;
+        QTest::newRow("compare with a corrupt listing") << "--compare DIR/corrupt --pdf DIR/out TREE" << 2 << false;
+        QTest::newRow("unreadable subfolder") << "--save DIR/out DIR/locked" << 3 << true;
+        QTest::newRow("listing limit reached") << "--save DIR/out DIR/many" << 3 << true;
+    }
+    void exitStatus()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, status);
+        QFETCH(bool, written);
+        const QString dir = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_'));
+        QVERIFY(QDir().mkpath(dir + QStringLiteral("/locked/shut")));
+        writeFile(dir + QStringLiteral("/locked/f.txt"), "x");
+        writeFile(dir + QStringLiteral("/out"), "old");
+        writeFile(dir + QStringLiteral("/corrupt"), "\"/x\"\r\n\"a\"b\",\"1\",\"2\"\r\n");
+        QVERIFY(::mkfifo(QFile::encodeName(dir + QStringLiteral("/pipe")).constData(), 0600) == 0);
+        if (QTest::currentDataTag() == QByteArray("listing limit reached")) {
+            QVERIFY(QDir().mkpath(dir + QStringLiteral("/many")));
+            for (int i = 0; i < 32000; ++i)
+                QCOMPARE(
+                    ::close(::creat(QFile::encodeName(dir + QStringLiteral("/many/%1").arg(i)).constData(), 0644)), 0);
+        }
+        if (QTest::currentDataTag() == QByteArray("unreadable subfolder") && ::geteuid() == 0)
+            QSKIP("root reads every folder");
+        QVERIFY(QFile::setPermissions(dir + QStringLiteral("/locked/shut"), {}));
+
+        QProcess program;
+        program.start(QStringLiteral(VELLUMARK_PROGRAM),
+            line.replace(QLatin1String("TREE"), m_tree).replace(QLatin1String("DIR"), dir).split(u' '));
+        QVERIFY(program.waitForFinished(30000));
+        const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+        QCOMPARE(program.exitCode(), status);
+        QCOMPARE(readAll(dir + QStringLiteral("/out")) != "old", written);
+        QCOMPARE(errors.isEmpty(), status == 0);
+        if (status == 1)
+            QCOMPARE(errors.count(u'\n'), 1);
+        // No temporary file is left behind, whatever happened.
+        QCOMPARE(QDir(dir).entryList({ QStringLiteral(".*") }, QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void saveWritesWhatTheWindowSaves()
+    {
+        FakeListingSession session;
+        PosixFileSystemService fileSystem;
+        session.selection = QDir::toNativeSeparators(m_tree);
+        (void)FolderWalk(fileSystem, session.table, {}).ShowFileList(session.selection);
+        const QString windowFile = m_dir.filePath(QStringLiteral("window.txt"));
+        session.fileDialogs.saveAnswers = { windowFile };
+        ReportOptions options;
+        ListingFileCommands(session, options).savereport();
+
+        const QString commandLineFile = m_dir.filePath(QStringLiteral("commandline.txt"));
+        QCOMPARE(
+            QProcess::execute(QStringLiteral(VELLUMARK_PROGRAM), { QStringLiteral("--save"), commandLineFile, m_tree }),
+            0);
+        QCOMPARE(readAll(windowFile).count("\r\n"), 6);
+        QCOMPARE(readAll(commandLineFile), readAll(windowFile));
+    }
 
 private:
     QTemporaryDir m_dir;
     QString m_tree;
 };
-
-void TestCommandLine::initTestCase()
-{
-    m_tree = m_dir.filePath(QStringLiteral("tree"));
-    QVERIFY(QDir().mkpath(m_tree + QStringLiteral("/sub, \"q\"/deeper")));
-    writeFile(m_tree + QStringLiteral("/a.txt"), "12345");
-    writeFile(m_tree + QStringLiteral("/b.doc"), "1");
-    writeFile(m_tree + QStringLiteral("/sub, \"q\"/c.txt"), "");
-}
-
-void TestCommandLine::parses_data()
-{
-    using Mode = CommandLine::Mode;
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<Mode>("mode");
-    const auto row = [](const char* name, const QString& line, Mode mode) {
-        QTest::newRow(name) << (QStringLiteral("vellumark ") + line).split(u' ', Qt::SkipEmptyParts) << mode;
-    };
-    row("nothing", {}, Mode::Window);
-    row("open", "--open l.txt", Mode::Window);
-    row("save", "--save o.txt /tmp", Mode::Batch);
-    row("save=", "--save=o.txt", Mode::Batch);
-    row("pdf of listing", "--pdf o.pdf --open l.txt", Mode::Batch);
-    row("print on printer", "--print --printer lp1 -q", Mode::Batch);
-    row("six types", "--save o --include aaa,bbb,ccc,ddd,eee,fff", Mode::Batch);
-    row("compare", "--compare old.txt /tmp", Mode::Batch);
-    row("help", "-h", Mode::Help);
-    row("version", "--version", Mode::Version);
-    row("unknown option", "--bogus", Mode::UsageError);
-    row("seven types", "--save o --include a,b,c,d,e,f,g", Mode::UsageError);
-    row("include and exclude", "--save o --include a --exclude b", Mode::UsageError);
-    row("folder and open", "--open l.txt /tmp", Mode::UsageError);
-    row("two folders", "/tmp /usr", Mode::UsageError);
-    row("missing value", "--save", Mode::UsageError);
-    row("printer without print", "--pdf o.pdf --printer lp1", Mode::UsageError);
-    row("type with dot", "--save o --include .txt", Mode::UsageError);
-    row("empty type", "--save o --include txt,,doc", Mode::UsageError);
-    row("type of four", "--save o --include html", Mode::UsageError);
-    row("compare and save", "--compare old.txt --save o", Mode::UsageError);
-}
-
-void TestCommandLine::parses()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(CommandLine::Mode, mode);
-    const CommandLine parsed = parseCommandLine(arguments);
-    QCOMPARE(parsed.mode, mode);
-    QCOMPARE(parsed.error.isEmpty(), mode != CommandLine::Mode::UsageError);
-    if (QTest::currentDataTag() == QByteArray("six types")) {
-        ReportOptions options;
-        applyFilter(parsed, options);
-        QVERIFY(checkforprint(QStringLiteral("x.fff"), QStringLiteral("1"), {}, options));
-        QVERIFY(!checkforprint(QStringLiteral("x.ggg"), QStringLiteral("1"), {}, options));
-    }
-}
-
-void TestCommandLine::exitStatus_data()
-{
-    QTest::addColumn<QString>("line"); // TREE, DIR stand for the test's folders
-    QTest::addColumn<int>("status");
-    QTest::addColumn<bool>("written");
-    QTest::newRow("saved") << "--save DIR/out TREE" << 0 << true;
-    QTest::newRow("pdf and save, filtered") << "--pdf DIR/out --save DIR/o2 --include txt TREE" << 0 << true;
-    QTest::newRow("usage") << "--save DIR/out --include html TREE" << 2 << false;
-    QTest::newRow("no folder") << "--save DIR/out DIR/none" << 1 << false;
-    QTest::newRow("corrupt listing") << "--save DIR/out --open DIR/corrupt" << 1 << false;
-    QTest::newRow("listing is a folder") << "--pdf DIR/out --open TREE" << 1 << false;
-    QTest::newRow("listing is a pipe") << "--save DIR/out --open DIR/pipe" << 1 << false;
-    QTest::newRow("target folder missing") << "--save DIR/none/out TREE" << 1 << false;
-    QTest::newRow("pdf target folder missing") << "--pdf DIR/none/out TREE" << 1 << false;
-    QTest::newRow("compare with a corrupt listing") << "--compare DIR/corrupt --pdf DIR/out TREE" << 2 << false;
-    QTest::newRow("unreadable subfolder") << "--save DIR/out DIR/locked" << 3 << true;
-}
-
-void TestCommandLine::exitStatus()
-{
-    QFETCH(QString, line);
-    QFETCH(int, status);
-    QFETCH(bool, written);
-    const QString dir = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_'));
-    QVERIFY(QDir().mkpath(dir));
-    writeFile(dir + QStringLiteral("/out"), "old");
-    writeFile(dir + QStringLiteral("/corrupt"), "\"/x\"\r\n\"a\"b\",\"1\",\"2\"\r\n");
-    QVERIFY(::mkfifo(QFile::encodeName(dir + QStringLiteral("/pipe")).constData(), 0600) == 0);
-    if (QTest::currentDataTag() == QByteArray("unreadable subfolder")) {
-        if (::geteuid() == 0)
-            QSKIP("root reads every folder");
-        QVERIFY(QDir().mkpath(dir + QStringLiteral("/locked/shut")));
-        writeFile(dir + QStringLiteral("/locked/f.txt"), "x");
-        QVERIFY(QFile::setPermissions(dir + QStringLiteral("/locked/shut"), {}));
-    }
-
-    QProcess program;
-    program.start(QStringLiteral(VELLUMARK_PROGRAM),
-        line.replace(QLatin1String("TREE"), m_tree).replace(QLatin1String("DIR"), dir).split(u' '));
-    QVERIFY(program.waitForFinished(30000));
-    const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
-    QCOMPARE(program.exitCode(), status);
-    QCOMPARE(readAll(dir + QStringLiteral("/out")) != "old", written);
-    QCOMPARE(errors.isEmpty(), status == 0);
-    if (status == 1)
-        QCOMPARE(errors.count(u'\n'), 1);
-    // No temporary file is left behind, whatever happened.
-    QCOMPARE(QDir(dir).entryList({ QStringLiteral(".*") }, QDir::Files | QDir::Hidden), QStringList());
-}
-
-void TestCommandLine::saveWritesWhatTheWindowSaves()
-{
-    FakeListingSession session;
-    PosixFileSystemService fileSystem;
-    session.selection = QDir::toNativeSeparators(m_tree);
-    FolderWalk walk(fileSystem, session.table, {});
-    (void)walk.ShowFileList(session.selection);
-    const QString windowFile = m_dir.filePath(QStringLiteral("window.txt"));
-    session.fileDialogs.saveAnswers = { windowFile };
-    ReportOptions options;
-    ListingFileCommands(session, options).savereport();
-
-    const QString commandLineFile = m_dir.filePath(QStringLiteral("commandline.txt"));
-    QCOMPARE(
-        QProcess::execute(QStringLiteral(VELLUMARK_PROGRAM), { QStringLiteral("--save"), commandLineFile, m_tree }), 0);
-    QVERIFY(readAll(windowFile).count("\r\n") == 6);
-    QCOMPARE(readAll(commandLineFile), readAll(windowFile));
-}
-
-// Through the real spooler (a cups-pdf queue in CI); skipped where there is no default printer.
-void TestCommandLine::printsOnTheDefaultPrinter()
-{
-    if (!QtPrinterService().hasDefaultPrinter())
-        QSKIP("no default printer");
-    QProcess program;
-    program.start(QStringLiteral(VELLUMARK_PROGRAM), { QStringLiteral("--print"), m_tree });
-    QVERIFY(program.waitForFinished(60000));
-    QCOMPARE(program.readAllStandardError(), QByteArray());
-    QCOMPARE(program.exitCode(), 0);
-}
 
 QTEST_MAIN(TestCommandLine)
 #include "tst_commandline.moc"

@@ -1,13 +1,7 @@
 #include "bytename.h"
-#include "bytetemporarydir.h"
 #include "filesystemservice.h"
 
-#include <QFile>
 #include <QTest>
-#include <algorithm>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 // The order as the listing defines it, without shortcuts.
@@ -63,39 +57,6 @@ private slots:
         QCOMPARE(displayText(text), shown);
         if (bytes.isValidUtf8())
             QCOMPARE(text, shown);
-    }
-
-    // Entries come sorted, dot-names that are not the folder itself or its parent included.
-    void folderContents()
-    {
-        ByteTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QByteArray root = dir.nativePath();
-        const QByteArray accented = root + "/b/Gr\xc3\xb6\xc3\x9f" + "e";
-        for (const QByteArray& folder : { root + "/b", root + "/_x", root + "/a", root + "/A", root + "/..up", accented,
-                 accented + "/zwei", accented + "/Eins" })
-            QCOMPARE(::mkdir(folder.constData(), 0755), 0);
-        for (const char* file : { "/z", "/.a", "/Y", "/bad\xff" })
-            QCOMPARE(::close(::creat((root + file).constData(), 0644)), 0);
-
-        PosixFileSystemService fileSystem;
-        FolderResult top = fileSystem.GetFolder(root);
-        QVERIFY(top.folder);
-        QStringList names;
-        for (const FileItem& file : top.folder->Files)
-            names << file.name;
-        for (const SubFolderItem& folder : top.folder->SubFolders)
-            names << folder.Path.mid(dir.path().size());
-        QCOMPARE(
-            names, QStringList({ ".a", "bad" + QString(QChar(0xdcff)), "Y", "z", "/..up", "/_x", "/A", "/a", "/b" }));
-        QCOMPARE(top.folder->SubFolders.back().nativePath, root + "/b");
-
-        FolderResult inner = fileSystem.GetFolder(accented);
-        QVERIFY(inner.folder);
-        QCOMPARE(inner.folder->Path, dir.path() + u"/b/Gr\u00f6\u00dfe"_qs);
-        QCOMPARE(inner.folder->Count(), 2);
-        QCOMPARE(inner.folder->SubFolders[0].Path, inner.folder->Path + "/Eins");
-        QCOMPARE(inner.folder->SubFolders[1].nativePath, accented + "/zwei");
     }
 };
 
