@@ -1,4 +1,3 @@
-#include "bytename.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
 
@@ -12,17 +11,6 @@ using Records = std::vector<ListingEntry>;
 Q_DECLARE_METATYPE(ReadFault::Kind)
 
 namespace {
-
-QByteArray manyRecords(int count, Records& records)
-{
-    QByteArray bytes = "\"p\"\r\n";
-    for (int i = 1; i <= count; ++i) {
-        bytes += "\"f" + QByteArray::number(i) + ".txt\",\"1\",\"d\"\r\n";
-        if (i <= ListingTable::listLimit)
-            records.push_back({ QString("f%1.txt").arg(i), "1", "d" });
-    }
-    return bytes;
-}
 
 // A stream that gives one byte at a time, so that every field and line end is split across reads.
 ListingFileReader::ByteSource byteByByte(const QByteArray& bytes)
@@ -89,9 +77,14 @@ private slots:
                                                         << "p" << Records { a } << K::MalformedField << 3 << false;
         QTest::newRow("malformed first field")
             << QByteArray("\"p\"q\r\n") << "" << Records {} << K::MalformedField << 1 << false;
-        for (const int count : { 31999, 32000, 32001 }) {
+        for (const int count : { 32000, 32001 }) {
+            QByteArray bytes = "\"p\"\r\n";
             Records records;
-            const QByteArray bytes = manyRecords(count, records);
+            for (int i = 1; i <= count; ++i) {
+                bytes += "\"f" + QByteArray::number(i) + ".txt\",\"1\",\"d\"\r\n";
+                if (i <= ListingTable::listLimit)
+                    records.push_back({ QString("f%1.txt").arg(i), "1", "d" });
+            }
             QTest::addRow("%d records", count) << bytes << "p" << records << K::None << 0 << (count > 32000);
             if (count == 32000)
                 QTest::newRow("32000 and empty records") << bytes + "\"\",\"\",\"\"\r\n,,\r\n"
@@ -116,33 +109,6 @@ private slots:
         QCOMPARE(content.limitReached, limitReached);
     }
 
-    // Saved and opened again, names that are not UTF-8 keep their bytes, in the file too.
-    void hostileNames()
-    {
-        const QByteArrayList names { "caf\xe9", "x\xff", "x\xef\xbf\xbd", "x\xed\xb3\xa9",
-            "\xef\xbb\xbf"
-            "bom",
-            "a\xe2\x82", "\xc0\xaf", "\xf4\x90\x80\x80" };
-        const QByteArray root = "/top/dir\xe9";
-        ListingFileWriter writer(fromNativeBytes(root));
-        Records records;
-        for (const QByteArray& name : names) {
-            records.push_back({ fromNativeBytes(root + '/' + name), " ", "1" });
-            records.push_back({ fromNativeBytes(name), "1", "d" });
-        }
-        for (const ListingEntry& record : records)
-            writer.addRecord(record);
-        QTemporaryDir dir;
-        const QString saved = dir.filePath("saved.txt");
-        QCOMPARE(saveListingFile(saved, writer.bytes()).status, SaveOutcome::Status::Saved);
-        const QByteArray bytes = readAll(saved);
-        for (const QByteArray& name : names)
-            QVERIFY(bytes.contains("\r\n\"" + name + "\",\"1\",\"d\"\r\n"));
-        const FileReadResult read = readListingFile(saved);
-        QCOMPARE(toNativeBytes(read.content.selectedPath), root);
-        QCOMPARE(read.content.records, records);
-    }
-
     // Another holder's lock is covered by the command tests; a running program needs a real process.
     void runningProgramIsInUse()
     {
@@ -165,10 +131,9 @@ private slots:
     {
         // The kernel refuses to read this one at offset 0, a read error a test can rely on.
         const FileReadResult unreadable = readListingFile("/proc/self/mem");
-        QVERIFY(unreadable.opened);
+        QVERIFY(unreadable.opened && !unreadable.content.fault.reason.isEmpty());
         QCOMPARE(unreadable.content.fault.kind, ReadFault::Kind::ReadError);
         QCOMPARE(unreadable.content.fault.line, 1);
-        QVERIFY(!unreadable.content.fault.reason.isEmpty());
     }
 };
 
