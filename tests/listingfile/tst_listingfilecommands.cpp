@@ -69,43 +69,6 @@ private slots:
         m_commands = std::make_unique<ListingFileCommands>(*m_session, *m_options);
     }
 
-    void filteredSave_data()
-    {
-        QTest::addColumn<FilterMode>("mode"); // for the type txt
-        QTest::addColumn<QMessageBox::StandardButton>("answer"); // NoButton: no question expected
-        QTest::addColumn<QStringList>("written");
-        const QStringList all { "a.txt", "/top/sub", "b.doc", "c.txt" };
-        QTest::newRow("include all asks nothing") << FilterMode::IncludeAll << QMessageBox::NoButton << all;
-        QTest::newRow("exclude, Yes") << FilterMode::ExcludeTypes << QMessageBox::Yes << QStringList { "b.doc" };
-        QTest::newRow("exclude, No") << FilterMode::ExcludeTypes << QMessageBox::No << all;
-        QTest::newRow("include, Yes") << FilterMode::IncludeTypes << QMessageBox::Yes
-                                      << QStringList { "a.txt", "c.txt" };
-    }
-    void filteredSave()
-    {
-        QFETCH(FilterMode, mode);
-        QFETCH(QMessageBox::StandardButton, answer);
-        QFETCH(QStringList, written);
-        for (const QString& name : QStringList { "a.txt", "/top/sub", "b.doc", "c.txt" })
-            m_session->table.updatetable(name, name.startsWith('/') ? " " : "1", "d");
-        m_session->saved = false;
-        m_options->chooseMode(mode);
-        m_options->setTypeText(0, "txt");
-        m_options->setTypeChecked(0, true);
-        m_session->messages.answers = { answer };
-        m_session->fileDialogs.saveAnswers << m_dir->filePath("out.txt");
-
-        m_commands->savereport();
-        QVERIFY(m_session->saved);
-        QStringList titles, names;
-        for (const Message& message : std::as_const(m_session->messages.shown))
-            titles << message.title;
-        QCOMPARE(titles, answer == QMessageBox::NoButton ? QStringList() : QStringList { "Save Only Filtered List?" });
-        for (const ListingEntry& record : ListingFileReader::parse(readAll(m_dir->filePath("out.txt"))).records)
-            names << record.name;
-        QCOMPARE(names, written);
-    }
-
     // An empty listing is refused before the filter question; nothing runs while another command does.
     void refusedCommands()
     {
@@ -125,39 +88,72 @@ private slots:
         QCOMPARE(m_session->table.listcount(), 5);
     }
 
-    void closing_data()
+    // Save, or leaving with the listing unsaved (the main window then asks checkforsave); the type checked is txt.
+    void save_data()
     {
-        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<FilterMode>("mode");
+        QTest::addColumn<QList<QMessageBox::StandardButton>>("answers");
+        QTest::addColumn<QStringList>("titles"); // of the questions asked; leaving asks first
+        QTest::addColumn<QStringList>("written"); // the names in the saved file; none: no name chosen to save to
         QTest::addColumn<int>("programEnds"); // ended by the save itself, before the window's own ending
-        QTest::addColumn<bool>("written"); // a name is chosen in the save dialog
-        QTest::newRow("answer No") << QMessageBox::No << 0 << false;
-        QTest::newRow("Yes and saved") << QMessageBox::Yes << 0 << true;
-        QTest::newRow("Yes then cancelled") << QMessageBox::Yes << 1 << false;
+        const QString asked = "Save Current Listing?", filtered = "Save Only Filtered List?";
+        const QStringList all { "readme.txt", filledSelection + "/notes, old", "crème brûlée.doc",
+            filledSelection + "/notes, old/deep", "say \"hi\".txt" };
+        const auto yes = QMessageBox::Yes, no = QMessageBox::No;
+        const auto includeAll = FilterMode::IncludeAll, exclude = FilterMode::ExcludeTypes;
+        // clang-format off
+        QTest::newRow("include all asks nothing") << includeAll << QList { yes } << QStringList {} << all << 0;
+        QTest::newRow("exclude, Yes") << exclude << QList { yes } << QStringList { filtered } << QStringList { all[2] } << 0;
+        QTest::newRow("exclude, No") << exclude << QList { no } << QStringList { filtered } << all << 0;
+        QTest::newRow("include, Yes") << FilterMode::IncludeTypes << QList { yes } << QStringList { filtered } << QStringList { all[0], all[4] } << 0;
+        QTest::newRow("leaving, No") << includeAll << QList { no } << QStringList { asked } << QStringList() << 0;
+        QTest::newRow("leaving, Yes and saved") << includeAll << QList { yes } << QStringList { asked } << all << 0;
+        QTest::newRow("leaving, Yes then cancelled") << includeAll << QList { yes } << QStringList { asked } << QStringList() << 1;
+        QTest::newRow("leaving, filtered") << exclude << QList { yes, yes } << QStringList { asked, filtered } << QStringList { all[2] } << 0;
+        // clang-format on
     }
-    // The main window asks checkforsave when the listing is unsaved.
-    void closing()
+    void save()
     {
-        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(FilterMode, mode);
+        QFETCH(QList<QMessageBox::StandardButton>, answers);
+        QFETCH(QStringList, titles);
+        QFETCH(QStringList, written);
         QFETCH(int, programEnds);
-        QFETCH(bool, written);
+        const bool closing = titles.value(0) == "Save Current Listing?";
+        const bool named = !written.isEmpty();
         fillListing();
-        m_session->messages.answers = { answer };
-        const QString atExit = m_dir->filePath("exit.txt");
+        m_options->chooseMode(mode);
+        m_options->setTypeText(0, "txt");
+        m_options->setTypeChecked(0, true);
+        m_session->messages.answers = answers;
+        const QString path = m_dir->filePath("out.txt");
         const QByteArray old(5000, 'x'); // a save replaces it whole, not in part
-        writeFile(atExit, old);
-        if (written)
-            m_session->fileDialogs.saveAnswers << atExit;
-        m_session->isClosing = true;
-        m_commands->checkforsave();
-        const Message question { QMessageBox::NoIcon, "Save Current Listing?",
-            "   Current listing is not saved   \r\n   Do you want to save now ?   ",
-            QMessageBox::Yes | QMessageBox::No };
-        QCOMPARE(m_session->messages.shown, QList<Message> { question });
+        writeFile(path, old);
+        if (named)
+            m_session->fileDialogs.saveAnswers << path;
+        m_session->isClosing = closing;
+        closing ? m_commands->checkforsave() : m_commands->savereport();
+
+        QStringList asked;
+        for (const Message& message : std::as_const(m_session->messages.shown))
+            asked << message.title;
+        QCOMPARE(asked, titles);
+        if (closing)
+            QCOMPARE(m_session->messages.shown[0].text,
+                QString("   Current listing is not saved   \r\n   Do you want to save now ?   "));
         QCOMPARE(m_session->programEnds, programEnds);
         QVERIFY(m_session->saved);
-        QCOMPARE(readAll(atExit), written ? readAll(VELLUMARK_TEST_DATA "/small.txt") : old);
-        if (written)
-            QCOMPARE(m_session->fileDialogs.filtersAsked.last(), FileDialogService::textFilter());
+        const QByteArray bytes = readAll(path);
+        if (!named)
+            QCOMPARE(bytes, old);
+        else if (written.size() == 5)
+            QCOMPARE(bytes, readAll(VELLUMARK_TEST_DATA "/small.txt"));
+        QStringList names;
+        for (const ListingEntry& record : ListingFileReader::parse(bytes).records)
+            names << record.name;
+        QCOMPARE(names, written);
+        if (named)
+            QCOMPARE(m_session->fileDialogs.filtersAsked, QStringList { FileDialogService::textFilter() });
     }
 
     void failedSave_data()
