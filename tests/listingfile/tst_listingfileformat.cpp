@@ -46,37 +46,36 @@ private slots:
         using K = ReadFault::Kind;
         const ListingEntry a { "a.txt", "12", "1/2/2024" };
         const QByteArray withA = "\"p\"\r\n\"a.txt\",\"12\",\"1/2/2024\"\r\n";
-        QTest::newRow("file and folder rows")
-            << withA + "\"/top/x, y\",\" \",\"1\"\r\n"
-            << "p" << Records { a, { "/top/x, y", " ", "1" } } << K::None << 0 << false;
-        QTest::newRow("doubled quotes and a line break inside quotes")
-            << QByteArray("\"p\"\r\n\"say \"\"hi\"\"\",\"1\",\"\"\"\"\r\n\"two\r\nlines\nhere\",\"2\",\"d\"\r\n") << "p"
-            << Records { { "say \"hi\"", "1", "\"" }, { "two\r\nlines\nhere", "2", "d" } } << K::None << 0 << false;
-        QTest::newRow("non-ASCII in the system encoding")
-            << QByteArray("\"/t\xc3\xa9\"\r\n\"Gr\xc3\xb6\xc3\x9f"
-                          "e.txt\",\"3\",\"d\"\r\n")
-            << "/té" << Records { { "Größe.txt", "3", "d" } } << K::None << 0 << false;
-        QTest::newRow("line ends separate fields like commas")
-            << QByteArray("\"p\"\n\"a.txt\"\n\"12\"\r\"1/2/2024\"") << "p" << Records { a } << K::None << 0 << false;
-        QTest::newRow("empty record takes no place, blank lines hold no field")
-            << "\r\n" + withA + "\r\n\"\",\"\",\"\"\r\n,,\r\n\r\n"
-            << "p" << Records { a } << K::None << 0 << false;
-        QTest::newRow("unquoted fields and a trailing comma")
-            << QByteArray("p\r\na.txt,12,1/2/2024\r\nb,,\r\nc,1,\r\n") << "p"
-            << Records { a, { "b", "", "" }, { "c", "1", "" } } << K::None << 0 << false;
-        QTest::newRow("byte-order mark skipped")
-            << "\xEF\xBB\xBF" + withA << "p" << Records { a } << K::None << 0 << false;
-        QTest::newRow("empty file") << QByteArray() << "" << Records {} << K::NoListing << 1 << false;
-        QTest::newRow("ends after one field") << withA + "\"b\"\r\n"
-                                              << "p" << Records { a } << K::EndsInRecord << 3 << false;
-        QTest::newRow("ends inside a quoted field") << withA + "\"two\r\nlines\",\"1\",\"d"
-                                                    << "p" << Records { a } << K::EndsInRecord << 4 << false;
-        QTest::newRow("text after a closing quote") << withA + "\"multi\nline\" x,\"1\",\"d\"\r\n"
-                                                    << "p" << Records { a } << K::MalformedField << 4 << false;
-        QTest::newRow("quote inside an unquoted field") << withA + "ab\"c,\"1\",\"d\"\r\n"
-                                                        << "p" << Records { a } << K::MalformedField << 3 << false;
-        QTest::newRow("malformed first field")
-            << QByteArray("\"p\"q\r\n") << "" << Records {} << K::MalformedField << 1 << false;
+        const auto read = [](const QByteArray& name, const QByteArray& bytes, const QString& path,
+                              const Records& records, bool limitReached = false) {
+            QTest::newRow(name.constData()) << bytes << path << records << K::None << 0 << limitReached;
+        };
+        // A fault after the record a, or in the first field when a is not there.
+        const auto fault = [&](const char* name, const QByteArray& bytes, K kind, int line) {
+            const bool afterA = bytes.startsWith(withA);
+            QTest::newRow(name) << bytes << QString(afterA ? "p" : "") << (afterA ? Records { a } : Records {}) << kind
+                                << line << false;
+        };
+        read("file and folder rows", withA + "\"/top/x, y\",\" \",\"1\"\r\n", "p", { a, { "/top/x, y", " ", "1" } });
+        read("doubled quotes and a line break inside quotes",
+            "\"p\"\r\n\"say \"\"hi\"\"\",\"1\",\"\"\"\"\r\n\"two\r\nlines\nhere\",\"2\",\"d\"\r\n", "p",
+            { { "say \"hi\"", "1", "\"" }, { "two\r\nlines\nhere", "2", "d" } });
+        read("non-ASCII in the system encoding",
+            "\"/t\xc3\xa9\"\r\n\"Gr\xc3\xb6\xc3\x9f"
+            "e.txt\",\"3\",\"d\"\r\n",
+            "/té", { { "Größe.txt", "3", "d" } });
+        read("line ends separate fields like commas", "\"p\"\n\"a.txt\"\n\"12\"\r\"1/2/2024\"", "p", { a });
+        read("empty record takes no place, blank lines hold no field",
+            "\r\n" + withA + "\r\n\"\",\"\",\"\"\r\n,,\r\n\r\n", "p", { a });
+        read("unquoted fields and a trailing comma", "p\r\na.txt,12,1/2/2024\r\nb,,\r\nc,1,\r\n", "p",
+            { a, { "b", "", "" }, { "c", "1", "" } });
+        read("byte-order mark skipped", "\xEF\xBB\xBF" + withA, "p", { a });
+        fault("empty file", "", K::NoListing, 1);
+        fault("ends after one field", withA + "\"b\"\r\n", K::EndsInRecord, 3);
+        fault("ends inside a quoted field", withA + "\"two\r\nlines\",\"1\",\"d", K::EndsInRecord, 4);
+        fault("text after a closing quote", withA + "\"multi\nline\" x,\"1\",\"d\"\r\n", K::MalformedField, 4);
+        fault("quote inside an unquoted field", withA + "ab\"c,\"1\",\"d\"\r\n", K::MalformedField, 3);
+        fault("malformed first field", "\"p\"q\r\n", K::MalformedField, 1);
         for (const int count : { 32000, 32001 }) {
             QByteArray bytes = "\"p\"\r\n";
             Records records;
@@ -85,10 +84,9 @@ private slots:
                 if (i <= ListingTable::listLimit)
                     records.push_back({ QString("f%1.txt").arg(i), "1", "d" });
             }
-            QTest::addRow("%d records", count) << bytes << "p" << records << K::None << 0 << (count > 32000);
-            if (count == 32000)
-                QTest::newRow("32000 and empty records") << bytes + "\"\",\"\",\"\"\r\n,,\r\n"
-                                                         << "p" << records << K::None << 0 << false;
+            read(QByteArray::number(count) + " records", bytes, "p", records, count > ListingTable::listLimit);
+            if (count == ListingTable::listLimit)
+                read("32000 and empty records", bytes + "\"\",\"\",\"\"\r\n,,\r\n", "p", records);
         }
     }
     void parse()
