@@ -21,15 +21,9 @@ private slots:
     {
         for (const QStringList& run : { QStringList { "desktop-file-validate", desktopFile },
                  QStringList { "appstreamcli", "validate", "--no-net", metainfoFile } }) {
-            const QString executable = QStandardPaths::findExecutable(run.first());
-            if (executable.isEmpty())
+            if (QStandardPaths::findExecutable(run.first()).isEmpty())
                 QSKIP(qPrintable(run.first() + QStringLiteral(" is not installed")));
-            QProcess validator;
-            validator.setProcessChannelMode(QProcess::MergedChannels);
-            validator.start(executable, run.mid(1));
-            QVERIFY(validator.waitForFinished(60000));
-            QVERIFY2(validator.exitStatus() == QProcess::NormalExit && validator.exitCode() == 0,
-                validator.readAll().constData());
+            QCOMPARE(QProcess::execute(run.first(), run.mid(1)), 0); // what it finds is in the test's output
         }
     }
 
