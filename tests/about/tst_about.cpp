@@ -10,9 +10,13 @@
 #include <QHelpEngineCore>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -22,6 +26,9 @@
 namespace {
 
 const QString builtHelp = QStringLiteral(VELLUMARK_BUILT_HELP);
+const QString desktopFile = QStringLiteral(VELLUMARK_DATA_DIR "/vellumark.desktop");
+const QString metainfoFile = QStringLiteral(VELLUMARK_DATA_DIR "/org.vellumark.Vellumark.metainfo.xml");
+const QString program = QStringLiteral(VELLUMARK_PROGRAM);
 
 // The window shows the page target names, with the anchor it names; from says where the link was found.
 void checkShows(const HelpWindow& window, QTextBrowser* page, const QUrl& target, const QString& from)
@@ -40,7 +47,7 @@ void checkShows(const HelpWindow& window, QTextBrowser* page, const QUrl& target
 
 }
 
-// The Help menu: Help Topics and the About box.
+// What the program tells about itself: the Help menu (Help Topics, About) and the desktop files.
 class TestAbout : public QObject {
     Q_OBJECT
 private slots:
@@ -250,6 +257,38 @@ private slots:
         QVERIFY(window.currentPage() != last);
         QTest::keyClick(&window, Qt::Key_Right, Qt::AltModifier);
         QCOMPARE(window.currentPage(), last);
+    }
+
+    // The validators check the desktop files' form; what they cannot know is whether the files name what is built.
+    void validate()
+    {
+        for (const QStringList& run : { QStringList { "desktop-file-validate", desktopFile },
+                 QStringList { "appstreamcli", "validate", "--no-net", metainfoFile } }) {
+            if (QStandardPaths::findExecutable(run.first()).isEmpty())
+                QSKIP(qPrintable(run.first() + QStringLiteral(" is not installed")));
+            QCOMPARE(QProcess::execute(run.first(), run.mid(1)), 0); // what it finds is in the test's output
+        }
+    }
+
+    void filesNameTheProgramAndItsIcon()
+    {
+        const QSettings desktop(desktopFile, QSettings::IniFormat);
+        QCOMPARE(desktop.value(QStringLiteral("Desktop Entry/Exec")).toString(), program);
+        QFile metainfoInput(metainfoFile);
+        QVERIFY(metainfoInput.open(QIODevice::ReadOnly));
+        const QString metainfo = QString::fromUtf8(metainfoInput.readAll());
+        // The newest release comes first.
+        QVERIFY(metainfo.contains(QStringLiteral("<releases>\n    <release version=\"" VELLUMARK_VERSION "\"")));
+        QVERIFY(metainfo.contains(QStringLiteral(">vellumark.desktop</launchable>")));
+        QVERIFY(metainfo.contains(QStringLiteral("<binary>%1</binary>").arg(program)));
+
+        const QString icon = desktop.value(QStringLiteral("Desktop Entry/Icon")).toString();
+        for (const QString& sizeText : QStringLiteral(VELLUMARK_ICON_SIZES).split(QLatin1Char(','))) {
+            const int size = sizeText.toInt();
+            const QImage image(QStringLiteral(VELLUMARK_ICON_DIR "/%1x%1/apps/%2.png").arg(size).arg(icon));
+            QCOMPARE(image.size(), QSize(size, size));
+            QVERIFY(qAlpha(image.pixel(0, size - 1)) == 0 && qAlpha(image.pixel(size / 2, size / 2)) > 0);
+        }
     }
 };
 
