@@ -16,8 +16,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(FilterMode)
-Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
 namespace {
 
