@@ -16,7 +16,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace {
 
 QByteArray readAll(const QString& path)
@@ -195,8 +194,8 @@ private slots:
             // The path, the system's reason, then what became of the file.
             const QString remains
                 = how == "folder" ? "No file has been written" : "The existing file has not been changed";
-            QVERIFY2(text.startsWith("Cannot save the listing to " + path + "\r\n"), qPrintable(text));
-            QVERIFY2(text.endsWith("\r\n" + remains) && text.count("\r\n") == 2 && !text.contains("\r\n\r\n"),
+            QVERIFY2(text.startsWith("Cannot save the listing to " + path + "\r\n") && text.endsWith("\r\n" + remains)
+                    && text.count("\r\n") == 2 && !text.contains("\r\n\r\n"),
                 qPrintable(text));
         }
         QCOMPARE(readAll(m_dir->filePath("old.txt")), old);

@@ -31,8 +31,7 @@ private slots:
         ReportOptionsDialog* dialog = m_window->dialog();
         QVERIFY(!dialog->parent());
         QVERIFY(!m_main->isEnabled());
-        const QPoint offCentre = dialog->frameGeometry().center() - dialog->screen()->geometry().center();
-        QVERIFY(offCentre.manhattanLength() <= 2);
+        QVERIFY((dialog->frameGeometry().center() - dialog->screen()->geometry().center()).manhattanLength() <= 2);
         QVERIFY(control<QRadioButton>("Optincludeall")->isChecked());
         QVERIFY(!control<QGroupBox>("frame2")->isEnabled());
         // The window acts as modal while it has the focus. Which window the offscreen platform activates next
