@@ -206,8 +206,8 @@ private slots:
             listed.insert(target.adjusted(QUrl::RemoveFragment));
         }
 
-        auto* keywords = window.findChild<QHelpIndexWidget*>(QStringLiteral("lstHelpIndex"));
-        auto* index = qobject_cast<QHelpIndexModel*>(keywords->model());
+        auto* index = qobject_cast<QHelpIndexModel*>(
+            window.findChild<QHelpIndexWidget*>(QStringLiteral("lstHelpIndex"))->model());
         QTRY_VERIFY(index->rowCount() > 1);
         auto* lookFor = window.findChild<QLineEdit*>(QStringLiteral("txtHelpIndex"));
         for (const QString& keyword : index->stringList()) {

@@ -36,10 +36,8 @@ const QByteArray topDir = "/top, \"dir\xe9\"";
 QByteArray listingFile(int rows)
 {
     static const QByteArrayList names { "plain.txt", "a, b, c.doc", "say \"\"hi\"\".txt", "two\r\nlines\nand\rmore.mp3",
-        "cr\xc3\xa8me.htm", "caf\xe9", "x\xff", "x\xef\xbf\xbd", "x\xed\xb3\xa9",
-        "\xef\xbb\xbf"
-        "bom",
-        "a\xe2\x82", "\xc0\xaf", "\xf4\x90\x80\x80" };
+        "cr\xc3\xa8me.htm", "caf\xe9", "x\xff", "x\xef\xbf\xbd", "x\xed\xb3\xa9", "\xef\xbb\xbf\x62om", "a\xe2\x82",
+        "\xc0\xaf", "\xf4\x90\x80\x80" };
     QByteArray bytes = '"' + QByteArray(topDir).replace('"', "\"\"") + "\"\r\n";
     for (int i = 0; i < rows; ++i) {
         const QByteArray name = names[i % names.size()] + QByteArray::number(i);
@@ -57,32 +55,25 @@ class TestListingFileCommands : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_commands.reset();
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_session = std::make_unique<FakeListingSession>();
-        m_options = std::make_unique<ReportOptions>();
-        m_commands = std::make_unique<ListingFileCommands>(*m_session, *m_options);
-    }
+    void init() { m = std::make_unique<Fixture>(); }
 
     // An empty listing is refused before the filter question; nothing runs while another command does.
     void refusedCommands()
     {
-        m_options->chooseMode(FilterMode::ExcludeTypes);
-        m_session->saved = false;
-        m_session->fileDialogs.saveAnswers << m_dir->filePath("out.txt");
-        m_commands->savereport();
+        m->options.chooseMode(FilterMode::ExcludeTypes);
+        m->session.saved = false;
+        m->session.fileDialogs.saveAnswers << m->dir.filePath("out.txt");
+        m->commands.savereport();
         const Message refusal { QMessageBox::Warning, {}, "Cannot save report, List is empty", QMessageBox::Ok };
-        QCOMPARE(m_session->messages.shown, QList<Message> { refusal });
-        QVERIFY(!m_session->saved);
+        QCOMPARE(m->session.messages.shown, QList<Message> { refusal });
+        QVERIFY(!m->session.saved);
 
         fillListing();
-        m_session->running = true;
-        m_commands->savereport();
-        m_commands->openreport();
-        QCOMPARE(m_session->fileDialogs.saved + m_session->fileDialogs.opened, 0);
-        QCOMPARE(m_session->table.listcount(), 5);
+        m->session.running = true;
+        m->commands.savereport();
+        m->commands.openreport();
+        QCOMPARE(m->session.fileDialogs.saved + m->session.fileDialogs.opened, 0);
+        QCOMPARE(m->session.table.listcount(), 5);
     }
 
     // Save, or leaving with the listing unsaved (the main window then asks checkforsave); the type checked is txt.
@@ -119,27 +110,27 @@ private slots:
         const bool closing = titles.value(0) == "Save Current Listing?";
         const bool named = !written.isEmpty();
         fillListing();
-        m_options->chooseMode(mode);
-        m_options->setTypeText(0, "txt");
-        m_options->setTypeChecked(0, true);
-        m_session->messages.answers = answers;
-        const QString path = m_dir->filePath("out.txt");
+        m->options.chooseMode(mode);
+        m->options.setTypeText(0, "txt");
+        m->options.setTypeChecked(0, true);
+        m->session.messages.answers = answers;
+        const QString path = m->dir.filePath("out.txt");
         const QByteArray old(5000, 'x'); // a save replaces it whole, not in part
         writeFile(path, old);
         if (named)
-            m_session->fileDialogs.saveAnswers << path;
-        m_session->isClosing = closing;
-        closing ? m_commands->checkforsave() : m_commands->savereport();
+            m->session.fileDialogs.saveAnswers << path;
+        m->session.isClosing = closing;
+        closing ? m->commands.checkforsave() : m->commands.savereport();
 
         QStringList asked;
-        for (const Message& message : std::as_const(m_session->messages.shown))
+        for (const Message& message : std::as_const(m->session.messages.shown))
             asked << message.title;
         QCOMPARE(asked, titles);
         if (closing)
-            QCOMPARE(m_session->messages.shown[0].text,
+            QCOMPARE(m->session.messages.shown[0].text,
                 QString("   Current listing is not saved   \r\n   Do you want to save now ?   "));
-        QCOMPARE(m_session->programEnds, programEnds);
-        QVERIFY(m_session->saved);
+        QCOMPARE(m->session.programEnds, programEnds);
+        QVERIFY(m->session.saved);
         const QByteArray bytes = readAll(path);
         if (!named)
             QCOMPARE(bytes, old);
@@ -150,7 +141,7 @@ private slots:
             names << record.name;
         QCOMPARE(names, written);
         if (named)
-            QCOMPARE(m_session->fileDialogs.filtersAsked, QStringList { FileDialogService::textFilter() });
+            QCOMPARE(m->session.fileDialogs.filtersAsked, QStringList { FileDialogService::textFilter() });
     }
 
     void failedSave_data()
@@ -165,10 +156,10 @@ private slots:
         QFETCH(QString, how);
         fillListing();
         const QByteArray old = "\"old\"\r\n";
-        const QString path = m_dir->filePath(how == "folder" ? "folder" : "old.txt");
-        QVERIFY(QDir(m_dir->path()).mkdir("folder"));
-        writeFile(m_dir->filePath("old.txt"), old);
-        m_session->fileDialogs.saveAnswers << path;
+        const QString path = m->dir.filePath(how == "folder" ? "folder" : "old.txt");
+        QVERIFY(QDir(m->dir.path()).mkdir("folder"));
+        writeFile(m->dir.filePath("old.txt"), old);
+        m->session.fileDialogs.saveAnswers << path;
 
         rlimit saved {};
         getrlimit(RLIMIT_FSIZE, &saved);
@@ -179,15 +170,15 @@ private slots:
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         else if (how == "locked")
             QCOMPARE(::flock(lockFd, LOCK_EX | LOCK_NB), 0);
-        m_commands->savereport();
+        m->commands.savereport();
         setrlimit(RLIMIT_FSIZE, &saved);
         ::close(lockFd);
 
-        QVERIFY(!m_session->saved);
-        QCOMPARE(m_session->messages.shown.size(), 1);
-        const QString text = m_session->messages.shown[0].text;
+        QVERIFY(!m->session.saved);
+        QCOMPARE(m->session.messages.shown.size(), 1);
+        const QString text = m->session.messages.shown[0].text;
         if (how == "locked") {
-            QCOMPARE(m_session->messages.shown[0],
+            QCOMPARE(m->session.messages.shown[0],
                 (Message { QMessageBox::NoIcon, "Error Opening File For Save", "File In Use By This or another program",
                     QMessageBox::Ok }));
         } else {
@@ -198,8 +189,8 @@ private slots:
                     && text.count("\r\n") == 2 && !text.contains("\r\n\r\n"),
                 qPrintable(text));
         }
-        QCOMPARE(readAll(m_dir->filePath("old.txt")), old);
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList { "old.txt" });
+        QCOMPARE(readAll(m->dir.filePath("old.txt")), old);
+        QCOMPARE(QDir(m->dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "old.txt" });
     }
 
     void openKeepsOrReplaces_data()
@@ -236,30 +227,30 @@ private slots:
         QFETCH(QString, selection);
         QFETCH(QString, text);
         fillListing();
-        const std::vector<ListingEntry> before = m_session->table.entries();
-        const QString path = m_dir->filePath(chosen);
+        const std::vector<ListingEntry> before = m->session.table.entries();
+        const QString path = m->dir.filePath(chosen);
         const bool read = chosen == "in.txt";
         if (read)
             writeFile(path, bytes);
         if (chosen == "pipe")
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         if (!chosen.isEmpty())
-            m_session->fileDialogs.openAnswers << path;
-        m_commands->openreport();
-        QCOMPARE(m_session->table.listcount(), count);
-        QCOMPARE(m_session->listingChanges > 0, read);
+            m->session.fileDialogs.openAnswers << path;
+        m->commands.openreport();
+        QCOMPARE(m->session.table.listcount(), count);
+        QCOMPARE(m->session.listingChanges > 0, read);
         if (!read)
-            QCOMPARE(m_session->table.entries(), before);
-        QCOMPARE(m_session->selection, selection);
-        QCOMPARE(m_session->saved, read);
-        QCOMPARE(m_session->messages.shown.size(), text.isEmpty() ? 0 : 1);
+            QCOMPARE(m->session.table.entries(), before);
+        QCOMPARE(m->session.selection, selection);
+        QCOMPARE(m->session.saved, read);
+        QCOMPARE(m->session.messages.shown.size(), text.isEmpty() ? 0 : 1);
         if (!text.isEmpty())
-            QVERIFY2(m_session->messages.shown[0].text.startsWith(QString(text).replace("%1", path)),
-                qPrintable(m_session->messages.shown[0].text));
+            QVERIFY2(m->session.messages.shown[0].text.startsWith(QString(text).replace("%1", path)),
+                qPrintable(m->session.messages.shown[0].text));
         if (read && text.isEmpty()) {
-            m_session->fileDialogs.saveAnswers << m_dir->filePath("out.txt");
-            m_commands->savereport();
-            QCOMPARE(readAll(m_dir->filePath("out.txt")), bytes);
+            m->session.fileDialogs.saveAnswers << m->dir.filePath("out.txt");
+            m->commands.savereport();
+            QCOMPARE(readAll(m->dir.filePath("out.txt")), bytes);
         }
     }
 
@@ -267,16 +258,19 @@ private:
     void fillListing()
     {
         const ListingFileContent small = ListingFileReader::parse(readAll(VELLUMARK_TEST_DATA "/small.txt"));
-        m_session->selection = small.selectedPath;
+        m->session.selection = small.selectedPath;
         for (const ListingEntry& record : small.records)
-            m_session->table.updatetable(record.name, record.size, record.datecreated);
-        m_session->saved = false;
+            m->session.table.updatetable(record.name, record.size, record.datecreated);
+        m->session.saved = false;
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakeListingSession> m_session;
-    std::unique_ptr<ReportOptions> m_options;
-    std::unique_ptr<ListingFileCommands> m_commands;
+    struct Fixture {
+        QTemporaryDir dir;
+        FakeListingSession session;
+        ReportOptions options;
+        ListingFileCommands commands { session, options };
+    };
+    std::unique_ptr<Fixture> m;
 };
 
 QTEST_MAIN(TestListingFileCommands)
