@@ -96,6 +96,7 @@ private slots:
         QTest::newRow("target folder missing") << "--save DIR/none/out TREE" << 1 << false;
         QTest::newRow("pdf target folder missing") << "--pdf DIR/none/out TREE" << 1 << false;
         QTest::newRow("no such printer") << "--print --printer DIR/none TREE" << 1 << false;
+        QTest::newRow("default printer") << "--print -q TREE" << 0 << false; // a real spooler where there is one
         QTest::newRow("compare with a corrupt listing") << "--compare DIR/corrupt --pdf DIR/out TREE" << 2 << false;
         QTest::newRow("unreadable subfolder") << "--save DIR/out DIR/locked" << 3 << true;
         QTest::newRow("listing limit reached") << "--save DIR/out DIR/many" << 3 << true;
@@ -117,6 +118,11 @@ private slots:
                 QCOMPARE(
                     ::close(::creat(QFile::encodeName(dir + QStringLiteral("/many/%1").arg(i)).constData(), 0644)), 0);
         }
+        if (QTest::currentDataTag() == QByteArray("default printer")
+            && QProcess::execute(
+                   QStringLiteral("sh"), { QStringLiteral("-c"), QStringLiteral("lpstat -d | grep -q :") })
+                != 0)
+            QSKIP("no default printer");
         if (QTest::currentDataTag() == QByteArray("unreadable subfolder") && ::geteuid() == 0)
             QSKIP("root reads every folder");
         QVERIFY(QFile::setPermissions(dir + QStringLiteral("/locked/shut"), {}));
