@@ -51,22 +51,32 @@ void checkShows(const HelpWindow& window, QTextBrowser* page, const QUrl& target
 class TestAbout : public QObject {
     Q_OBJECT
 private slots:
-    void textFits_data()
+    void aboutBox_data()
     {
         QTest::addColumn<QString>("family");
         QTest::addColumn<int>("points");
-        QTest::newRow("DejaVu Sans 9") << "DejaVu Sans" << 9;
-        QTest::newRow("Noto Sans 14") << "Noto Sans" << 14;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("DejaVu Sans 9, OK button") << "DejaVu Sans" << 9 << "ok";
+        QTest::newRow("Noto Sans 14, Escape key") << "Noto Sans" << 14 << "escape";
+        QTest::newRow("DejaVu Sans 9, the main window goes") << "DejaVu Sans" << 9 << "main window";
     }
-    // Every line of every label shows in full, and nothing overlaps or runs out of the box.
-    void textFits()
+    // Every line of every label shows in full, and nothing overlaps or runs out of the box. The main window stays
+    // disabled until the box goes (the box is no child of it, or it could not be used).
+    void aboutBox()
     {
         QFETCH(QString, family);
         QFETCH(int, points);
+        QFETCH(QString, how);
         const QFont before = QApplication::font();
         QApplication::setFont(QFont(family, points));
-        QWidget mainWindow;
-        AboutBox* box = showAbout(&mainWindow);
+        auto mainWindow = std::make_unique<QWidget>();
+        mainWindow->show();
+        const QPointer<AboutBox> box = showAbout(mainWindow.get());
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+        QVERIFY(!mainWindow->isEnabled());
+        QCOMPARE(box->findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
+            QStringLiteral("Version " VELLUMARK_VERSION));
+        QVERIFY(!box->findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().isNull());
         QList<QRect> taken;
         for (const char* name : { "lblTitle", "lblVersion", "lblDescription", "cmdOK" }) {
             auto* widget = box->findChild<QWidget*>(QLatin1String(name));
@@ -79,40 +89,15 @@ private slots:
                 QVERIFY2(!other.intersects(widget->geometry()), name);
             taken.append(widget->geometry());
         }
-        box->close();
-        QApplication::setFont(before);
-    }
-
-    void aboutBoxCloses_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("OK button") << QStringLiteral("ok");
-        QTest::newRow("close box") << QStringLiteral("close box");
-        QTest::newRow("Escape key") << QStringLiteral("escape");
-        QTest::newRow("the main window goes") << QStringLiteral("main window");
-    }
-    void aboutBoxCloses()
-    {
-        QFETCH(QString, how);
-        auto mainWindow = std::make_unique<QWidget>();
-        mainWindow->show();
-        const QPointer<AboutBox> box = showAbout(mainWindow.get());
-        QVERIFY(QTest::qWaitForWindowExposed(box));
-        QCOMPARE(box->parentWidget(), nullptr);
-        QVERIFY(!mainWindow->isEnabled());
-        QCOMPARE(box->findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
-            QStringLiteral("Version " VELLUMARK_VERSION));
-        QVERIFY(!box->findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().isNull());
         if (how == QLatin1String("ok"))
             QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
-        else if (how == QLatin1String("close box"))
-            box->close();
         else if (how == QLatin1String("escape"))
             QTest::keyClick(box, Qt::Key_Escape);
         else
             mainWindow.reset();
         QTRY_VERIFY(box.isNull());
         QVERIFY(!mainWindow || mainWindow->isEnabled());
+        QApplication::setFont(before);
     }
 
     // The program finds its help from the folder it runs in: in the build tree, or in an installed tree wherever that
