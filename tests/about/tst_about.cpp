@@ -191,9 +191,8 @@ private slots:
             path = tree.filePath(QStringLiteral(VELLUMARK_HELP_DIR "/") + QFileInfo(builtHelp).fileName());
             QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         }
-        const QString source = kind == QLatin1String("garbage") ? desktopFile : builtHelp;
         if (kind != QLatin1String("built") && kind != QLatin1String("absent"))
-            QVERIFY(QFile::copy(source, path));
+            QVERIFY(QFile::copy(kind == QLatin1String("garbage") ? desktopFile : builtHelp, path));
         if (kind == QLatin1String("moved"))
             QVERIFY(QFile::copy(builtHelp.chopped(4) + ".qch", path.chopped(4) + ".qch"));
         QCOMPARE(Vellumark::helpFilePathFor(programDir), path);
@@ -213,8 +212,6 @@ private slots:
             QVERIFY(window->pageText().contains(QStringLiteral("Vellumark Help")));
             mainWindow->setEnabled(false); // by a window acting as modal; help stays usable
             walkEveryTopicKeywordAndLink(*window);
-            if (QTest::currentTestFailed())
-                return;
             // The user has read on and closes the window; Help Topics brings it back at the contents page.
             window->close();
             showHelpTopics(&help, mainWindow.get());

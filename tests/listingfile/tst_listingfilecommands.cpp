@@ -97,7 +97,6 @@ private slots:
         QTest::newRow("exclude, No") << exclude << QList { no } << QStringList { filtered } << all << 0;
         QTest::newRow("include, Yes") << FilterMode::IncludeTypes << QList { yes } << QStringList { filtered } << QStringList { all[0], all[4] } << 0;
         QTest::newRow("leaving, No") << includeAll << QList { no } << QStringList { asked } << QStringList() << 0;
-        QTest::newRow("leaving, Yes and saved") << includeAll << QList { yes } << QStringList { asked } << all << 0;
         QTest::newRow("leaving, Yes then cancelled") << includeAll << QList { yes } << QStringList { asked } << QStringList() << 1;
         QTest::newRow("leaving, filtered") << exclude << QList { yes, yes } << QStringList { asked, filtered } << QStringList { all[2] } << 0;
         // clang-format on

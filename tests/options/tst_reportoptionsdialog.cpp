@@ -32,7 +32,6 @@ private slots:
         QVERIFY(!m_main->isEnabled());
         QVERIFY((dialog->frameGeometry().center() - dialog->screen()->geometry().center()).manhattanLength() <= 2);
         QVERIFY(control<QRadioButton>("Optincludeall")->isChecked());
-        QVERIFY(!control<QGroupBox>("frame2")->isEnabled());
         // The window acts as modal while it has the focus. Which window the offscreen platform activates next
         // is not something a test should depend on, so the focus changes are sent by hand.
         QApplication::sendEvent(dialog, &m_deactivate);
