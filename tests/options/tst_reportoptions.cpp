@@ -35,7 +35,6 @@ private slots:
         QTest::newRow("exclude txt: notes.TXT") << exclude << QStringList { "+txt" } << "notes.TXT" << "12" << true;
         QTest::newRow("exclude txt: folder row") << exclude << QStringList { "+txt" } << "/a/docs" << " " << false;
         QTest::newRow("include unchecked doc") << include << QStringList { "-doc" } << "letter.doc" << "9" << false;
-        QTest::newRow("include doc: letter.doc") << include << QStringList { "+doc" } << "letter.doc" << "9" << true;
         QTest::newRow("include doc: letter.docx") << include << QStringList { "+doc" } << "letter.docx" << "9" << false;
         QTest::newRow("include doc: folder ending in doc") << include << QStringList { "+doc" } << "/home/doc" << " " << true;
         QTest::newRow("include htm: page.xhtm") << include << QStringList { "+htm" } << "page.xhtm" << "1" << true;

