@@ -81,7 +81,7 @@ private slots:
             { .printer = "none", .answers = { yes }, .file = "r.pdf", .shown = { offer }, .report = "r.pdf" });
         row("no printer, file dialog cancelled", { .printer = "none", .answers = { yes }, .shown = { offer } });
         row("no printer, no PDF", { .printer = "none", .answers = { no }, .file = "r.pdf", .shown = { offer } });
-        const QString failed = "Cannot write the report to DIR/gone/r.pdf:\r\n*";
+        const QString failed = "Cannot write the report to DIR/gone/r.pdf:\r\nNo such file or directory";
         row("no printer, PDF fails",
             { .printer = "none", .answers = { yes }, .file = "gone/r.pdf", .shown = { offer, failed } });
         // Export PDF: a bare name is completed, and the question about replacing comes for the completed name.
@@ -132,9 +132,8 @@ private slots:
                 shown.buttons == (shown.text.endsWith(u'?') ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok));
         }
         const bool fileAsked = use.printer == "export" || use.answers.value(0) == QMessageBox::Yes;
-        QCOMPARE(m_session->fileDialogs.filtersAsked, fileAsked ? QStringList { "PDF (*.pdf)" } : QStringList {});
-        QCOMPARE(m_session->fileDialogs.suggestionsOffered,
-            fileAsked ? QStringList { m_dir.filePath("list.pdf") } : QStringList {});
+        QCOMPARE(m_session->fileDialogs.filtersAsked + m_session->fileDialogs.suggestionsOffered,
+            (fileAsked ? QStringList { "PDF (*.pdf)", m_dir.filePath("list.pdf") } : QStringList {}));
         QCOMPARE(m_printer.dialogsShown, dialog && !use.empty ? 1 : 0);
         // Only the report is left in the folder, or the file it was not allowed to replace.
         const QStringList files = QDir(m_dir.path()).entryList(QDir::Files);
@@ -221,8 +220,7 @@ private slots:
         QTest::mouseClick(window->findChild<QPushButton*>(files ? "cmdprint" : "cmdclosepreview"), Qt::LeftButton);
         QVERIFY(m_session->mainWindow.isEnabled());
         QTRY_VERIFY(guard.isNull());
-        QTRY_COMPARE(m_printer.printersCreated, files ? 1 : 0);
-        QCOMPARE(pdfPages(m_printer.spoolPath) > 0, files > 0);
+        QTRY_COMPARE(pdfPages(m_printer.spoolPath) > 0, files > 0);
         QVERIFY(!m_session->running);
     }
 
