@@ -86,19 +86,17 @@ private slots:
         const QString replace = "\r\n\r\nDo you want to replace it with the report?";
         // Export PDF: a bare name is completed, and the question about replacing comes for the completed name.
         row("export, bare name", { .printer = "export", .file = "out", .report = "out.pdf" });
+        const QString pdfThere = "DIR/old.pdf already exists." + replace,
+                      textThere
+            = "DIR/list.txt already exists and is not a PDF file: it is a plain text document." + replace;
         row("export onto a PDF, kept",
-            { .printer = "export",
-                .answers = { no },
-                .file = "old",
-                .before = "%PDF-1.4",
-                .shown = { "DIR/old.pdf already exists." + replace } });
+            { .printer = "export", .answers = { no }, .file = "old", .before = "%PDF-1.4", .shown = { pdfThere } });
         row("export over a text file, replaced",
             { .printer = "export",
                 .answers = { yes },
                 .file = "list.txt",
                 .before = "\"/x\"\r\n",
-                .shown
-                = { "DIR/list.txt already exists and is not a PDF file: it is a plain text document." + replace },
+                .shown = { textThere },
                 .report = "list.txt" });
     }
 
