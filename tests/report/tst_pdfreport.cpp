@@ -23,6 +23,7 @@ QString comparable(const QString& text)
     folded.remove(QRegularExpression(QStringLiteral("[\\s\\p{Cf}]")));
     return folded;
 }
+}
 
 // The report as a PDF file through Qt's engine: names in every script come back as text, and a write that fails
 // leaves nothing behind. Then the comparison of two listings, as records, as a report and as an exit status.
@@ -196,8 +197,6 @@ private:
     ReportOptions m_options;
     QTemporaryDir m_dir;
 };
-
-}
 
 QTEST_MAIN(TestPdfReport)
 #include "tst_pdfreport.moc"
