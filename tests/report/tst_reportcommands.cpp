@@ -25,7 +25,7 @@ struct PrintCase {
     QList<QMessageBox::StandardButton> answers {}; // to the questions, in turn
     QString file {}; // chosen in the file dialog; empty: cancelled
     QByteArray before {}; // what the chosen file, completed to .pdf when bare, holds beforehand
-    QStringList shown {}; // the messages in turn, DIR for the test's folder; a trailing * stands for more text
+    QStringList shown {}; // the messages in turn, DIR for the test's folder
     QString report {}; // the file the report is in
 };
 
@@ -37,7 +37,6 @@ QWidget* previewWindow()
     return nullptr;
 }
 
-QString indicator(QWidget* window) { return window->findChild<QLabel*>("Label1")->text(); }
 }
 Q_DECLARE_METATYPE(PrintCase)
 
@@ -46,260 +45,224 @@ class TestReportCommands : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void printReport_data();
-    void printReport();
-    void pdfThroughThePrinterSurface();
-    void noSecondPrintWhilePrinting();
-    void previewPagingThenCloseOrPrint_data();
-    void previewPagingThenCloseOrPrint();
-    void previewPageViewAndZoom();
-    void previewClosedWhileDrawing();
-
-private:
-    void print() { ReportCommands(*m_session, m_options).printlisting(); }
-    // The preview of as many files, active so that the paging and zoom keys reach it.
-    QWidget* openPreview(int files)
+    void init()
     {
+        m_session = std::make_unique<FakeListingSession>();
+        m_session->services_.printer = &m_printer;
+        m_session->selection = "/sel";
+        m_session->fileDialogs.lastChosen = m_dir.filePath("list.txt");
+        m_session->mainWindow.show();
+        m_printer = FakePrinterService();
+        m_printer.spoolPath = m_dir.filePath("spooled.pdf");
+        for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files))
+            QFile::remove(m_dir.filePath(name));
+    }
+
+    void cleanup()
+    {
+        if (QWidget* window = previewWindow())
+            window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void printReport_data()
+    {
+        QTest::addColumn<PrintCase>("use");
+        const auto row = [](const char* name, const PrintCase& use) { QTest::newRow(name) << use; };
+        const QString offer
+            = "There is no default printer.\r\n\r\nDo you want to write the report to a PDF file instead?";
+        const auto yes = QMessageBox::Yes, no = QMessageBox::No;
+        row("printer chosen", { .printer = "dialog", .report = "spooled.pdf" });
+        row("dialog cancelled", { .printer = "dialog cancelled" });
+        row("empty listing", { .printer = "dialog", .empty = true, .shown = { "Cannot print report, List is empty" } });
+        row("printer fails", { .printer = "failing", .shown = { "Cannot print report on the printer Fake Printer." } });
+        row("no printer, PDF",
+            { .printer = "none", .answers = { yes }, .file = "r.pdf", .shown = { offer }, .report = "r.pdf" });
+        row("no printer, file dialog cancelled", { .printer = "none", .answers = { yes }, .shown = { offer } });
+        row("no printer, no PDF", { .printer = "none", .answers = { no }, .file = "r.pdf", .shown = { offer } });
+        const QString failed = "Cannot write the report to DIR/gone/r.pdf:\r\nNo such file or directory";
+        row("no printer, PDF fails",
+            { .printer = "none", .answers = { yes }, .file = "gone/r.pdf", .shown = { offer, failed } });
+        const QString replace = "\r\n\r\nDo you want to replace it with the report?";
+        // Export PDF: a bare name is completed, and the question about replacing comes for the completed name.
+        row("export, bare name", { .printer = "export", .file = "out", .report = "out.pdf" });
+        const QString pdfThere = "DIR/old.pdf already exists." + replace,
+                      textThere
+            = "DIR/list.txt already exists and is not a PDF file: it is a plain text document." + replace;
+        row("export onto a PDF, kept",
+            { .printer = "export", .answers = { no }, .file = "old", .before = "%PDF-1.4", .shown = { pdfThere } });
+        row("export over a text file, replaced",
+            { .printer = "export",
+                .answers = { yes },
+                .file = "list.txt",
+                .before = "\"/x\"\r\n",
+                .shown = { textThere },
+                .report = "list.txt" });
+    }
+
+    void printReport()
+    {
+        QFETCH(PrintCase, use);
+        m_printer.installed = use.printer != "none";
+        m_printer.dialogAccepts = use.printer != "dialog cancelled";
+        if (use.printer == "failing")
+            m_printer.spoolPath = "/no/such/folder/spool.pdf";
+        if (!use.empty)
+            fill(m_session->table, { folderRow("/sel/sub", "3"), fileRow("f.txt") });
+        m_session->messages.answers = use.answers;
+        if (!use.file.isEmpty())
+            m_session->fileDialogs.saveAnswers = { m_dir.filePath(use.file) };
+        const QString target = QFileInfo(use.file).suffix().isEmpty() ? use.file + ".pdf" : use.file;
+        if (!use.before.isEmpty())
+            QVERIFY(writeFile(m_dir.filePath(target), use.before));
+        ReportCommands commands(*m_session, m_options);
+        const bool dialog = use.printer.startsWith("dialog");
+        use.printer == "export" ? commands.exportPdf() : dialog ? commands.printWithDialog() : commands.printlisting();
+
+        QCOMPARE(m_session->messages.shown.size(), use.shown.size());
+        for (qsizetype i = 0; i < use.shown.size(); ++i) {
+            const Message& shown = m_session->messages.shown.at(i);
+            QCOMPARE(shown.text, QString(use.shown.at(i)).replace("DIR", m_dir.path()));
+            QCOMPARE(shown.icon, shown.text.startsWith("There is") ? QMessageBox::Question : QMessageBox::Warning);
+            QVERIFY(
+                shown.buttons == (shown.text.endsWith(u'?') ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok));
+        }
+        const bool fileAsked = use.printer == "export" || use.answers.value(0) == QMessageBox::Yes;
+        QCOMPARE(m_session->fileDialogs.filtersAsked + m_session->fileDialogs.suggestionsOffered,
+            (fileAsked ? QStringList { "PDF (*.pdf)", m_dir.filePath("list.pdf") } : QStringList {}));
+        QCOMPARE(m_printer.dialogsShown, dialog && !use.empty ? 1 : 0);
+        // Only the report is left in the folder, or the file it was not allowed to replace.
+        const QStringList files = QDir(m_dir.path()).entryList(QDir::Files);
+        const QString left = use.report.isEmpty() && !use.before.isEmpty() ? target : use.report;
+        QCOMPARE(files, left.isEmpty() ? QStringList {} : QStringList { left });
+        if (!files.isEmpty())
+            QCOMPARE(pdfPages(m_dir.filePath(files.first())), use.report.isEmpty() ? -1 : 1);
+        if (!use.report.isEmpty()) {
+            // Twips from the printable area's corner, which lies a quarter inch (18 points) in.
+            const QString words = runTool("pdftotext", { "-bbox", m_dir.filePath(use.report), "-" });
+            const auto corner = [&words](const QString& word) {
+                const QRegularExpressionMatch m = QRegularExpression(
+                    "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>" + QRegularExpression::escape(word) + "</word>")
+                                                      .match(words);
+                return m.hasMatch() ? QPointF(m.captured(1).toDouble() - 18, m.captured(2).toDouble() - 18) : QPointF();
+            };
+            for (const auto& [word, twips] : { std::pair { "Report", 0 }, { "Creation", 8400 }, { "/sel/sub", 750 },
+                     { "10", 6000 }, { "Page", 5900 } })
+                QVERIFY2(qAbs(corner(word).x() - twips / 20.0) < 1, word);
+            QVERIFY(corner("Page").y() > 14414 / 20.0);
+        }
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QVERIFY(!m_session->running);
+    }
+
+    void previewPagingZoomThenCloseOrPrint_data()
+    {
+        QTest::addColumn<int>("files"); // none: closed at the end; some: printed
+        QTest::addColumn<QString>("steps"); // a button or a key, and the page label it leaves
+        QTest::newRow("empty listing, closed") << 0 << ":Page 1 of 1,picpagedown:Page 1 of 1";
+        // 70 rows on page 1, 72 on page 2, the rest and the summary on page 3
+        QTest::newRow("three pages, printed")
+            << 200
+            << ":Page 1 of 3,picPageup:Page 1,picpagedown:Page 2 of 3,picpagedown:Page 3 of 3,picpagedown:Page 1 of 3,"
+               "End:Page 3 of 3,picPageup:Page 2 of 3,Home:Page 1 of 3,PgUp:Page 1,PgDown:Page 2 of 3";
+    }
+
+    void previewPagingZoomThenCloseOrPrint()
+    {
+        QFETCH(int, files);
+        QFETCH(QString, steps);
         fillFiles(m_session->table, files);
         showPrintPreview(*m_session, m_options);
         QWidget* window = previewWindow();
-        if (window)
-            window->activateWindow();
-        return window && QTest::qWaitForWindowActive(window) ? window : nullptr;
+        QVERIFY(window);
+        window->activateWindow(); // so that the paging and zoom keys reach it
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QVERIFY(!m_session->mainWindow.isEnabled());
+        auto* view = window->findChild<PreviewPageView*>("Picture1");
+        for (const QString& step : steps.split(u',')) {
+            const QString control = step.section(u':', 0, 0), label = step.section(u':', 1);
+            if (!control.isEmpty() && window->findChild<QAbstractButton*>(control))
+                QTest::mouseClick(window->findChild<QAbstractButton*>(control), Qt::LeftButton);
+            else if (!control.isEmpty())
+                QTest::keyClick(window->findChild<QWidget*>("scrPicture1"), QKeySequence(control)[0].key());
+            QCOMPARE(window->findChild<QLabel*>("Label1")->text(), label);
+            QCOMPARE(view->pageOnShow(), label.section(u' ', 1, 1).toInt() - 1);
+        }
+        // Fitted to the printer's letter page within its designed box, keeping its corner.
+        QCOMPARE(view->mapTo(window, QPoint()), Twips::rect(600, 360, 5055, 6615).topLeft());
+        QVERIFY(qAbs(double(view->height()) / view->width() - 11 / 8.5) < 0.02);
+        const QSize fitted = view->size();
+        const auto darkPixels = [view] {
+            const QImage image = view->grab(QRect(0, 0, view->width(), view->height() / 8)).toImage();
+            int dark = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    dark += qGray(image.pixel(x, y)) < 80 ? 1 : 0;
+            return dark;
+        };
+        for (const auto& [keys, zoom] : { std::pair { "Ctrl+-", 1.0 }, { "Ctrl++", 1.5 }, { "Ctrl+=", 2.0 },
+                 { "Ctrl++", 3.0 }, { "Ctrl++", 4.0 }, { "Ctrl+0", 1.0 } }) {
+            QTest::keySequence(window, QKeySequence(keys));
+            QCOMPARE(view->size(), fitted * zoom);
+        }
+        QWheelEvent wheel(QPointF(5, 5), view->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 120), Qt::NoButton,
+            Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view, &wheel);
+        QCOMPARE(view->size(), fitted * 1.5);
+        const int darkAtFit = darkPixels();
+        for (int i = 0; i < 3; ++i)
+            QTest::keySequence(window, QKeySequence::ZoomIn);
+        // Drawn from the texts at every zoom (an empty listing draws none): stems stay solid instead of blurring as a
+        // stretched picture would.
+        QVERIFY2(!files || darkPixels() > 8 * std::max(darkAtFit, 10), qPrintable(QString::number(darkAtFit)));
+
+        const QPointer<QWidget> guard(window);
+        QTest::mouseClick(window->findChild<QPushButton*>(files ? "cmdprint" : "cmdclosepreview"), Qt::LeftButton);
+        QVERIFY(m_session->mainWindow.isEnabled());
+        QTRY_VERIFY(guard.isNull());
+        QTRY_COMPARE(pdfPages(m_printer.spoolPath) > 0, files > 0);
+        QVERIFY(!m_session->running);
     }
 
+    // A long drawing: a second print is refused without a word, and the preview closes by its close box.
+    void duringLongDrawing_data()
+    {
+        QTest::addColumn<bool>("preview");
+        QTest::newRow("second print") << false;
+        QTest::newRow("preview closed") << true;
+    }
+    void duringLongDrawing()
+    {
+        QFETCH(bool, preview);
+        fillFiles(m_session->table, preview ? 20000 : 32000);
+        QPointer<QWidget> window;
+        bool drawing = false; // the commands wait, and the label shows the first page
+        QTimer::singleShot(0, this, [&] {
+            QVERIFY(m_session->running);
+            window = previewWindow();
+            QCOMPARE(window != nullptr, preview);
+            drawing = !preview
+                || (!window->findChild<QPushButton*>("cmdclosepreview")->isEnabled()
+                    && !window->findChild<QToolButton*>("picpagedown")->isEnabled()
+                    && window->findChild<QLabel*>("Label1")->text().startsWith("Page 1"));
+            preview ? void(window->close()) : ReportCommands(*m_session, m_options).printlisting();
+        });
+        preview ? showPrintPreview(*m_session, m_options) : ReportCommands(*m_session, m_options).printlisting();
+        QVERIFY(drawing);
+        QCOMPARE(m_printer.printersCreated, preview ? 0 : 1);
+        QVERIFY(m_session->messages.shown.isEmpty());
+        QCOMPARE(pdfPages(m_printer.spoolPath) > 100, !preview);
+        QVERIFY(m_session->mainWindow.isEnabled());
+        QVERIFY(!m_session->running);
+        QTRY_VERIFY(window.isNull());
+    }
+
+private:
     std::unique_ptr<FakeListingSession> m_session;
     FakePrinterService m_printer;
     ReportOptions m_options;
     QTemporaryDir m_dir;
 };
-
-void TestReportCommands::init()
-{
-    m_session = std::make_unique<FakeListingSession>();
-    m_session->services_.printer = &m_printer;
-    m_session->selection = "/sel";
-    m_session->fileDialogs.lastChosen = m_dir.filePath("list.txt");
-    m_session->mainWindow.show();
-    m_printer = FakePrinterService();
-    m_printer.spoolPath = m_dir.filePath("spooled.pdf");
-    for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files))
-        QFile::remove(m_dir.filePath(name));
-}
-
-void TestReportCommands::cleanup()
-{
-    if (QWidget* window = previewWindow())
-        window->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-void TestReportCommands::printReport_data()
-{
-    QTest::addColumn<PrintCase>("use");
-    const auto row = [](const char* name, const PrintCase& use) { QTest::newRow(name) << use; };
-    const QString offer = "There is no default printer.\r\n\r\nDo you want to write the report to a PDF file instead?";
-    const auto yes = QMessageBox::Yes, no = QMessageBox::No;
-    row("printer chosen", { .printer = "dialog", .report = "spooled.pdf" });
-    row("dialog cancelled", { .printer = "dialog cancelled" });
-    row("empty listing", { .printer = "dialog", .empty = true, .shown = { "Cannot print report, List is empty" } });
-    row("printer fails", { .printer = "failing", .shown = { "Cannot print report on the printer Fake Printer." } });
-    row("no printer, PDF",
-        { .printer = "none", .answers = { yes }, .file = "r.pdf", .shown = { offer }, .report = "r.pdf" });
-    row("no printer, file dialog cancelled", { .printer = "none", .answers = { yes }, .shown = { offer } });
-    row("no printer, no PDF", { .printer = "none", .answers = { no }, .file = "r.pdf", .shown = { offer } });
-    const QString failed = "Cannot write the report to DIR/gone/r.pdf:\r\n*";
-    row("no printer, PDF fails",
-        { .printer = "none", .answers = { yes }, .file = "gone/r.pdf", .shown = { offer, failed } });
-    // Export PDF: a bare name is completed, and the question about replacing comes for the completed name.
-    row("export, bare name", { .printer = "export", .file = "out", .report = "out.pdf" });
-    row("export onto a PDF, kept",
-        { .printer = "export",
-            .answers = { no },
-            .file = "old",
-            .before = "%PDF-1.4",
-            .shown = { "DIR/old.pdf already exists.*" } });
-    row("export over a text file, replaced",
-        { .printer = "export",
-            .answers = { yes },
-            .file = "list.txt",
-            .before = "\"/x\"\r\n",
-            .shown = { "DIR/list.txt already exists and is not a PDF file: it is a plain text document.*" },
-            .report = "list.txt" });
-}
-
-void TestReportCommands::printReport()
-{
-    QFETCH(PrintCase, use);
-    m_printer.installed = use.printer != "none";
-    m_printer.dialogAccepts = use.printer != "dialog cancelled";
-    if (use.printer == "failing")
-        m_printer.spoolPath = "/no/such/folder/spool.pdf";
-    if (!use.empty)
-        fill(m_session->table, { fileRow("a.txt") });
-    m_session->messages.answers = use.answers;
-    if (!use.file.isEmpty())
-        m_session->fileDialogs.saveAnswers = { m_dir.filePath(use.file) };
-    const QString target = QFileInfo(use.file).suffix().isEmpty() ? use.file + ".pdf" : use.file;
-    if (!use.before.isEmpty())
-        QVERIFY(writeFile(m_dir.filePath(target), use.before));
-    ReportCommands commands(*m_session, m_options);
-    const bool dialog = use.printer.startsWith("dialog");
-    use.printer == "export" ? commands.exportPdf() : dialog ? commands.printWithDialog() : commands.printlisting();
-
-    QCOMPARE(m_session->messages.shown.size(), use.shown.size());
-    for (qsizetype i = 0; i < use.shown.size(); ++i) {
-        const Message& shown = m_session->messages.shown.at(i);
-        const QString text = QString(use.shown.at(i)).replace("DIR", m_dir.path());
-        QVERIFY2(text.endsWith(u'*') ? shown.text.startsWith(text.chopped(1)) && shown.text.size() >= text.size()
-                                     : shown.text == text,
-            qPrintable(shown.text));
-        QCOMPARE(shown.icon, shown.text.startsWith("There is") ? QMessageBox::Question : QMessageBox::Warning);
-        QVERIFY(shown.buttons == (shown.text.endsWith(u'?') ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok));
-    }
-    const bool fileAsked = use.printer == "export" || use.answers.value(0) == QMessageBox::Yes;
-    QCOMPARE(m_session->fileDialogs.filtersAsked, fileAsked ? QStringList { "PDF (*.pdf)" } : QStringList {});
-    QCOMPARE(m_session->fileDialogs.suggestionsOffered,
-        fileAsked ? QStringList { m_dir.filePath("list.pdf") } : QStringList {});
-    QCOMPARE(m_printer.dialogsShown, dialog && !use.empty ? 1 : 0);
-    QCOMPARE(m_printer.printersCreated > 0, use.report == "spooled.pdf" || use.printer == "failing");
-    // Only the report is left in the folder, or the file it was not allowed to replace.
-    const QStringList files = QDir(m_dir.path()).entryList(QDir::Files);
-    const QString left = use.report.isEmpty() && !use.before.isEmpty() ? target : use.report;
-    QCOMPARE(files, left.isEmpty() ? QStringList {} : QStringList { left });
-    if (!files.isEmpty())
-        QCOMPARE(pdfPages(m_dir.filePath(files.first())), use.report.isEmpty() ? -1 : 1);
-    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-    QVERIFY(!m_session->running);
-}
-
-void TestReportCommands::pdfThroughThePrinterSurface()
-{
-    fill(m_session->table, { folderRow("/sel/sub", "3"), fileRow("f.txt") });
-    print();
-    // Twips from the printable area's corner, which lies a quarter inch (18 points) in.
-    const QString words = runTool("pdftotext", { "-bbox", m_printer.spoolPath, "-" });
-    const auto corner = [&words](const QString& word) {
-        const QRegularExpressionMatch m = QRegularExpression(
-            "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>" + QRegularExpression::escape(word) + "</word>")
-                                              .match(words);
-        return m.hasMatch() ? QPointF(m.captured(1).toDouble() - 18, m.captured(2).toDouble() - 18) : QPointF();
-    };
-    for (const auto& [word, twips] :
-        { std::pair { "Report", 0 }, { "Creation", 8400 }, { "/sel/sub", 750 }, { "10", 6000 }, { "Page", 5900 } })
-        QVERIFY2(qAbs(corner(word).x() - twips / 20.0) < 1, word);
-    QVERIFY(corner("Page").y() > 14414 / 20.0);
-    QVERIFY(words.contains("Summary"));
-}
-
-void TestReportCommands::noSecondPrintWhilePrinting()
-{
-    fillFiles(m_session->table, 32000);
-    bool secondTried = false;
-    QTimer::singleShot(0, this, [&] {
-        secondTried = true;
-        QVERIFY(m_session->running);
-        print();
-    });
-    print();
-    QVERIFY(secondTried);
-    QCOMPARE(m_printer.printersCreated, 1);
-    QVERIFY(m_session->messages.shown.isEmpty());
-    QVERIFY(pdfPages(m_printer.spoolPath) > 100);
-}
-
-void TestReportCommands::previewPagingThenCloseOrPrint_data()
-{
-    QTest::addColumn<int>("files"); // none: closed at the end; some: printed
-    QTest::addColumn<QString>("steps"); // a button or a key, and the page label it leaves
-    QTest::newRow("empty listing, closed") << 0 << ":Page 1 of 1,picpagedown:Page 1 of 1";
-    // 70 rows on page 1, 72 on page 2, the rest and the summary on page 3
-    QTest::newRow("three pages, printed")
-        << 200
-        << ":Page 1 of 3,picPageup:Page 1,picpagedown:Page 2 of 3,picpagedown:Page 3 of 3,picpagedown:Page 1 of 3,"
-           "End:Page 3 of 3,picPageup:Page 2 of 3,Home:Page 1 of 3,PgUp:Page 1,PgDown:Page 2 of 3";
-}
-
-void TestReportCommands::previewPagingThenCloseOrPrint()
-{
-    QFETCH(int, files);
-    QFETCH(QString, steps);
-    QWidget* window = openPreview(files);
-    QVERIFY(window);
-    QVERIFY(!m_session->mainWindow.isEnabled());
-    auto* view = window->findChild<PreviewPageView*>("Picture1");
-    for (const QString& step : steps.split(u',')) {
-        const QString control = step.section(u':', 0, 0), label = step.section(u':', 1);
-        if (!control.isEmpty() && window->findChild<QAbstractButton*>(control))
-            QTest::mouseClick(window->findChild<QAbstractButton*>(control), Qt::LeftButton);
-        else if (!control.isEmpty())
-            QTest::keyClick(window->findChild<QWidget*>("scrPicture1"), QKeySequence(control)[0].key());
-        QCOMPARE(indicator(window), label);
-        QCOMPARE(view->pageOnShow(), label.section(u' ', 1, 1).toInt() - 1);
-    }
-
-    const QPointer<QWidget> guard(window);
-    QTest::mouseClick(window->findChild<QPushButton*>(files ? "cmdprint" : "cmdclosepreview"), Qt::LeftButton);
-    QVERIFY(m_session->mainWindow.isEnabled());
-    QTRY_VERIFY(guard.isNull());
-    QTRY_COMPARE(m_printer.printersCreated, files ? 1 : 0);
-    QCOMPARE(pdfPages(m_printer.spoolPath) > 0, files > 0);
-    QVERIFY(!m_session->running);
-}
-
-void TestReportCommands::previewPageViewAndZoom()
-{
-    QWidget* window = openPreview(1);
-    QVERIFY(window);
-    auto* view = window->findChild<PreviewPageView*>("Picture1");
-    // Fitted to the printer's letter page within its designed box, keeping its corner.
-    QCOMPARE(view->mapTo(window, QPoint()), Twips::rect(600, 360, 5055, 6615).topLeft());
-    QVERIFY(qAbs(double(view->height()) / view->width() - 11 / 8.5) < 0.02);
-    const QSize fitted = view->size();
-    const auto darkPixels = [view] {
-        const QImage image = view->grab(QRect(0, 0, view->width(), view->height() / 8)).toImage();
-        int dark = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                dark += qGray(image.pixel(x, y)) < 80 ? 1 : 0;
-        return dark;
-    };
-    for (const auto& [keys, zoom] : { std::pair { "Ctrl+-", 1.0 }, { "Ctrl++", 1.5 }, { "Ctrl+=", 2.0 },
-             { "Ctrl++", 3.0 }, { "Ctrl++", 4.0 }, { "Ctrl+0", 1.0 } }) {
-        QTest::keySequence(window, QKeySequence(keys));
-        QCOMPARE(view->size(), fitted * zoom);
-    }
-    QWheelEvent wheel(QPointF(5, 5), view->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 120), Qt::NoButton,
-        Qt::ControlModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(view, &wheel);
-    QCOMPARE(view->size(), fitted * 1.5);
-    const int darkAtFit = darkPixels();
-    for (int i = 0; i < 3; ++i)
-        QTest::keySequence(window, QKeySequence::ZoomIn);
-    // Drawn from the texts at every zoom: stems stay solid instead of blurring as a stretched picture would.
-    QVERIFY2(darkPixels() > 8 * std::max(darkAtFit, 10), qPrintable(QString::number(darkAtFit)));
-}
-
-void TestReportCommands::previewClosedWhileDrawing()
-{
-    fillFiles(m_session->table, 20000);
-    QPointer<QWidget> window;
-    bool drawing = false; // the commands wait, and the label shows the first page
-    QTimer::singleShot(0, this, [&] {
-        window = previewWindow();
-        QVERIFY(window);
-        drawing = !window->findChild<QPushButton*>("cmdclosepreview")->isEnabled()
-            && !window->findChild<QToolButton*>("picpagedown")->isEnabled() && indicator(window).startsWith("Page 1");
-        window->close(); // the close box
-    });
-    showPrintPreview(*m_session, m_options);
-    QVERIFY(drawing);
-    QVERIFY(m_session->mainWindow.isEnabled());
-    QVERIFY(!m_session->running);
-    QTRY_VERIFY(window.isNull());
-}
 
 QTEST_MAIN(TestReportCommands)
 #include "tst_reportcommands.moc"
