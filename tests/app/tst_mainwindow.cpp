@@ -64,7 +64,8 @@ private slots:
         m->printer.spoolPath = m_root + "/printed.pdf";
         m->window = std::make_unique<MainWindow>(m->services);
         m->window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m->window.get()));
+        m->window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m->window.get()));
     }
     void cleanup()
     {
@@ -92,9 +93,7 @@ private slots:
     {
         QFETCH(QString, how);
         QFETCH(QString, effect);
-        QCOMPARE(child<QLineEdit>("txtSelection")->text(), QStringLiteral("/"));
         QVERIFY(!child<QTableView>("Grid2")->isVisibleTo(m->window.get()));
-        QVERIFY(m->window->listsaved());
         bool enabledDuringWalk = true;
         bool progressShown = false;
         m->fileSystem.beforeGetFolder = [&](const QByteArray&) {
@@ -106,26 +105,23 @@ private slots:
         if (effect != "listed")
             m->window->createlisting();
         trigger(how);
+        // Each command reaches its own effect and no other dialog.
+        QCOMPARE(m->dialogs.opened, int(effect == "open dialog"));
+        QCOMPARE(m->printer.dialogsShown, int(effect == "print dialog"));
+        QCOMPARE(m->help.contentsShownFor.size(), int(effect == "help"));
         if (effect == "listed") {
             QVERIFY(!enabledDuringWalk && progressShown && m->window->isEnabled());
             QCOMPARE(child<QTableView>("Grid1")->model()->rowCount(), 27);
-            QVERIFY(!m->window->listsaved());
             QCOMPARE(child<QLineEdit>("txtSelection")->text(), m_root + "/work"); // the report names what was listed
         } else if (effect == "printed") {
             QVERIFY(QFileInfo(m->printer.spoolPath).size() > 0);
         } else if (effect == "saved") {
-            QVERIFY(m->window->listsaved() && m->dialogs.opened == 0);
-        } else if (effect == "open dialog") {
-            QCOMPARE(m->dialogs.opened, 1);
+            QVERIFY(m->window->listsaved());
         } else if (effect == "pdf offered") {
             QCOMPARE(m->dialogs.suggestionsOffered, QStringList { "work.pdf" });
-        } else if (effect == "print dialog") {
-            QCOMPARE(m->printer.dialogsShown, 1);
         } else if (effect == "ended") {
             QVERIFY(!m->window->isVisible() && m->dialogs.saved == 1); // after the question, answered Yes
-        } else if (effect == "help") {
-            QCOMPARE(m->help.contentsShownFor.size(), 1);
-        } else {
+        } else if (effect.startsWith("frm")) {
             QTRY_VERIFY(findTopLevel(effect) && findTopLevel(effect)->isVisible());
             findTopLevel(effect)->close(); // a window left over would be found by the next test
         }
@@ -138,8 +134,8 @@ private slots:
         m->fileSystem.failures.insert(QFile::encodeName(m_root + "/work/sub"), "Permission denied");
         m->window->createlisting();
         QCOMPARE(m->window->listing().listcount(), 2);
-        QCOMPARE(m->messages.shown.size(), 1);
-        QVERIFY(m->messages.shown[0].text.contains(m_root + "/work/sub: Permission denied"));
+        QVERIFY(m->messages.shown.size() == 1
+            && m->messages.shown[0].text.contains(m_root + "/work/sub: Permission denied"));
         m->fileSystem.failures.clear();
         auto* tree = child<QTreeView>("DirChosenDirectory");
         tree->setCurrentIndex(qobject_cast<QFileSystemModel*>(tree->model())->index(m_root + "/work/sub"));
@@ -213,12 +209,9 @@ private slots:
     {
         m->window->createlisting();
         auto* grid = child<QTableView>("Grid1");
-        m->window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m->window.get()));
         grid->setFocus();
         grid->setCurrentIndex(grid->model()->index(0, 3));
         QTest::keyClick(grid, Qt::Key_Tab);
-        QVERIFY(grid->hasFocus());
         QCOMPARE(grid->currentIndex(), grid->model()->index(1, 0));
         QCOMPARE(grid->model()->index(1, 1).data(Qt::ToolTipRole).toString(), m_root + "/work/sub");
 
@@ -235,24 +228,16 @@ private slots:
     }
 
 private:
-    template <typename T> T* child(const QString& name)
-    {
-        T* found = m->window->findChild<T*>(name);
-        if (!found)
-            qFatal("no child %s", qPrintable(name));
-        return found;
-    }
+    template <typename T> T* child(const QString& name) { return m->window->findChild<T*>(name); }
     QString treePath() { return child<FolderList>("DirChosenDirectory")->path(); }
     void trigger(const QString& how)
     {
         const QStringList words = how.split(u' ');
-        if (words[0] == "button" || words[0] == "toolbar") {
-            QWidget* target = words[0] == "button"
-                ? child<QPushButton>(words[1])
-                : child<QToolBar>("Toolbar1")->widgetForAction(child<QAction>(words[1]));
-            QTest::mouseClick(target, Qt::LeftButton);
-            return;
-        }
+        if (words[0] == "button")
+            return QTest::mouseClick(child<QPushButton>(words[1]), Qt::LeftButton);
+        if (words[0] == "toolbar")
+            return QTest::mouseClick(
+                child<QToolBar>("Toolbar1")->widgetForAction(child<QAction>(words[1])), Qt::LeftButton);
         m->window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m->window.get()));
         QTest::keySequence(child<QTreeView>("DirChosenDirectory"), QKeySequence(words[0]));
