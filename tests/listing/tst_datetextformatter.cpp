@@ -3,15 +3,6 @@
 #include <QDateTime>
 #include <QTest>
 
-namespace {
-QString expectedText(qint64 utc, const QTimeZone& zone)
-{
-    const QDateTime local = QDateTime::fromSecsSinceEpoch(utc, zone);
-    return QLocale::c().toString(local.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + local.time().toString(QStringLiteral("HH:mm:ss"));
-}
-}
-
 // The cached offsets must give what a full conversion in the zone gives, also at and around every transition,
 // in zones whose offsets and transitions are not whole hours.
 class TestDateTextFormatter : public QObject {
@@ -38,8 +29,12 @@ private slots:
                 instants << transition.atUtc.toSecsSinceEpoch() + delta;
         DateTextFormatter formatter(QLocale::c(), timeZone);
         for (int pass = 0; pass < 2; ++pass) {
-            for (const qint64 utc : instants)
-                QCOMPARE(formatter.format(utc), expectedText(utc, timeZone));
+            for (const qint64 utc : instants) {
+                const QDateTime local = QDateTime::fromSecsSinceEpoch(utc, timeZone);
+                QCOMPARE(formatter.format(utc),
+                    QLocale::c().toString(local.date(), QLocale::ShortFormat) + ' '
+                        + local.time().toString("HH:mm:ss"));
+            }
             std::reverse(instants.begin(), instants.end());
         }
     }
