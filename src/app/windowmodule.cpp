@@ -130,6 +130,15 @@ private:
 
 int runWindow(int argc, char* argv[], const CommandLine& commandLine)
 {
+    // Qt aborts, dumping core, when it finds no display; a user who ran this from a terminal without one is
+    // told what to do instead.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fputs("vellumark: there is no display to show the window on; --save, --pdf, --print and --compare "
+                   "work without one (see vellumark --help)\n",
+            stderr);
+        return ExitFailed;
+    }
     QApplication app(argc, argv);
     Vellumark::applyDesktopIdentity();
 

@@ -138,6 +138,20 @@ private slots:
         QCOMPARE(QDir(dir).entryList({ QStringLiteral(".*") }, QDir::Files | QDir::Hidden), QStringList());
     }
 
+    // Without a display the window is refused with a message, not by Qt's abort.
+    void windowWithoutDisplay()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+            environment.remove(QLatin1String(name));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(VELLUMARK_PROGRAM), { m_tree });
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+    }
+
     void saveWritesWhatTheWindowSaves()
     {
         FakeListingSession session;
