@@ -2,29 +2,16 @@
 
 #include "buildconfig.h"
 #include "helpservice.h"
+#include "programfile.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-
-namespace {
-
-QString helpFileIn(const QString& programDir, const char* relativeDir)
-{
-    return QDir::cleanPath(
-        programDir + u'/' + QString::fromUtf8(relativeDir) + u'/' + QString::fromUtf8(Vellumark::Build::helpFileName));
-}
-
-}
 
 namespace Vellumark {
 
 QString helpFilePathFor(const QString& programDir)
 {
-    const QString installed = helpFileIn(programDir, Build::installedHelpDir);
-    const QString built = helpFileIn(programDir, Build::builtHelpDir);
-    // Without either, the installed path is the one worth naming in the help window's message.
-    return QFileInfo::exists(installed) || !QFileInfo::exists(built) ? installed : built;
+    return programFile(programDir, QString::fromUtf8(Build::installedHelpDir), QString::fromUtf8(Build::builtHelpDir),
+        QString::fromUtf8(Build::helpFileName));
 }
 
 QString helpFilePath() { return helpFilePathFor(QCoreApplication::applicationDirPath()); }

@@ -1,10 +1,10 @@
 #include "batchrun.h"
 #include "bytename.h"
 #include "commandline.h"
+#include "programfile.h"
 #include "windowmodule.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -12,15 +12,12 @@
 
 namespace {
 
-// Next to the program in the build tree; where `cmake --install` puts it, relative to the program, otherwise.
 QString windowModulePath()
 {
     // Asked before any application object exists, so from the kernel rather than from Qt.
     const QString programDir = QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).path();
-    const QString installed
-        = QDir::cleanPath(programDir + u'/' + QStringLiteral(VELLUMARK_MODULE_DIR) + u'/' + VELLUMARK_MODULE_FILE);
-    const QString built = programDir + u'/' + VELLUMARK_MODULE_FILE;
-    return QFileInfo::exists(installed) || !QFileInfo::exists(built) ? installed : built;
+    return Vellumark::programFile(
+        programDir, QStringLiteral(VELLUMARK_MODULE_DIR), QStringLiteral("."), QStringLiteral(VELLUMARK_MODULE_FILE));
 }
 
 int runWindowModule(int argc, char* argv[], const CommandLine& commandLine)
