@@ -87,7 +87,7 @@ bool readListing(const CommandLine& commandLine, BatchSource& source)
                          .arg(read.content.fault.kind == ReadFault::Kind::ReadError
                                  ? read.content.fault.reason
                                  : QStringLiteral("not a listing file"));
-        else if (read.content.records.empty())
+        else if (read.content.records.size() == 0)
             reason = QStringLiteral("the listing is empty");
     }
     if (!reason.isEmpty()) {
@@ -95,8 +95,7 @@ bool readListing(const CommandLine& commandLine, BatchSource& source)
         return false;
     }
     source.selectedPath = read.content.selectedPath;
-    for (const ListingEntry& record : read.content.records)
-        source.table.updatetable(record.name, record.size, record.datecreated);
+    source.table.replaceWith(std::move(read.content.records));
     return true;
 }
 

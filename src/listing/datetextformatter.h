@@ -8,7 +8,8 @@
 #include <optional>
 #include <vector>
 
-// Turns a UTC time into "short date, blank, time with seconds" in a zone's time. An offset from UTC is looked up
+// Turns a UTC time into "short date, blank, time with seconds" in a zone's time, and such a text back into the
+// time it was made from. An offset from UTC is looked up
 // once for the whole span between two of the zone's transitions and date texts once per day, so a walk does not
 // consult the time zone per file.
 class DateTextFormatter {
@@ -16,6 +17,8 @@ public:
     explicit DateTextFormatter(const QLocale& locale = QLocale(), const QTimeZone& zone = QTimeZone::systemTimeZone());
 
     [[nodiscard]] QString format(qint64 utcSeconds);
+    // The UTC time whose text this is: none unless format() gives back exactly this text.
+    [[nodiscard]] std::optional<qint64> parse(QStringView text);
 
 private:
     [[nodiscard]] QString textAt(qint64 utcSeconds);
@@ -29,6 +32,8 @@ private:
     [[nodiscard]] std::optional<OffsetSpan> spanAt(qint64 utcSeconds, int offset) const;
     [[nodiscard]] const QString& dateText(qint64 localDay);
     [[nodiscard]] QString timeText(int secondsOfDay) const;
+    [[nodiscard]] std::optional<qint64> dayOfText(QStringView date);
+    [[nodiscard]] std::optional<int> secondsOfTimeText(QStringView time) const;
 
     QLocale m_locale;
     QTimeZone m_zone;
@@ -38,6 +43,7 @@ private:
     std::vector<OffsetSpan> m_spans; // in time order, none overlapping
     size_t m_lastSpan = 0;
     QHash<qint64, QString> m_dateByDay;
+    QHash<QString, std::optional<qint64>> m_dayByDate;
     // Files made together share a creation second, so they share one text; a few seconds are kept at once
     // because a walk visits files in name order, not in the order they were made.
     struct RecentText {

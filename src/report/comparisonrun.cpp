@@ -78,10 +78,9 @@ std::optional<LoadedListing> ComparisonRun::readListing(const QString& path)
         return std::nullopt;
     }
     const QFileInfo info(path);
-    LoadedListing listing { { ComparisonSource::Kind::ListingFile, info.absoluteFilePath(), read.content.selectedPath,
-                                info.lastModified() },
+    return LoadedListing { { ComparisonSource::Kind::ListingFile, info.absoluteFilePath(), read.content.selectedPath,
+                               info.lastModified() },
         read.content.selectedPath, std::move(read.content.records) };
-    return listing;
 }
 
 std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder)
@@ -105,7 +104,7 @@ std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder)
                      .arg(path)
                      .arg(ListingTable::listLimit));
     return LoadedListing { { ComparisonSource::Kind::Folder, path, path, QDateTime::currentDateTime() }, path,
-        table.entries() };
+        std::move(table) };
 }
 
 bool ComparisonRun::writeReport(const ComparisonRequest& request, const ComparisonReportContent& content)
@@ -141,10 +140,10 @@ ListingComparison filteredComparison(const ListingComparison& comparison, const 
         return comparison;
     ListingComparison kept;
     for (const Difference& d : comparison.differences) {
-        const bool removed = d.change == Change::Removed;
-        if (!checkforprint(d.path, removed ? d.oldSize : d.newSize, removed ? d.oldDate : d.newDate, filter))
+        if (!checkforprint(d.path, d.kind, filter))
             continue;
         kept.differences.push_back(d);
+        const bool removed = d.change == Change::Removed;
         ++(d.change == Change::Added ? kept.counts.added : removed ? kept.counts.removed : kept.counts.changed);
     }
     return kept;

@@ -16,7 +16,7 @@ class ReportOptions;
 struct LoadedListing {
     ComparisonSource source;
     QString selectedPath;
-    std::vector<ListingEntry> entries;
+    ListingTable entries;
 };
 
 // The command line's comparison: an older listing file against a folder walked now or a newer listing file.
