@@ -88,6 +88,7 @@ void ListingTable::updatetable(const QString& name, const QString& size, const Q
 
 void ListingTable::empty()
 {
+    m_lastDate.reset();
     m_blocks.clear();
     m_bytes.clear();
     m_count = 0;
@@ -172,9 +173,16 @@ QByteArray ListingTable::sizeBytes(qsizetype i) const
 QByteArray ListingTable::dateBytes(qsizetype i) const
 {
     const quint32 f = flags(i);
+    const qint64 value = blockOf(i).created[static_cast<size_t>(slotOf(i))];
     if (f & dateTextFlag)
-        return storedText(blockOf(i).created[static_cast<size_t>(slotOf(i))]).toByteArray();
-    return dateText(i).toUtf8();
+        return storedText(value).toByteArray();
+    if ((f & (folderFlag | createdFlag)) != createdFlag)
+        return dateText(i).toUtf8();
+    if (m_lastDate != value) {
+        m_lastDateBytes = dates().format(value).toUtf8();
+        m_lastDate = value;
+    }
+    return m_lastDateBytes;
 }
 
 ListingEntry ListingTable::entry(qsizetype i) const { return { name(i), sizeText(i), dateText(i) }; }

@@ -114,4 +114,7 @@ private:
     qsizetype m_count = 0;
     int m_generation = 0;
     mutable std::unique_ptr<DateTextFormatter> m_dates;
+    // The last date written as bytes: files made together share it, and a save writes every one.
+    mutable std::optional<qint64> m_lastDate;
+    mutable QByteArray m_lastDateBytes;
 };

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -82,7 +84,14 @@ ListingFileWriter::ListingFileWriter(const QString& selectedPath, int expectedRe
 void ListingFileWriter::addRecord(const ListingTable& table, qsizetype entry)
 {
     m_writer.addField(table.nameBytes(entry));
-    m_writer.addField(table.sizeBytes(entry));
+    if (const std::optional<qint64> size = table.fileSize(entry)) {
+        // Most cells are a file's size: written without a string of its own.
+        char digits[24];
+        const auto written = std::to_chars(std::begin(digits), std::end(digits), *size);
+        m_writer.addField(QByteArrayView(std::begin(digits), written.ptr));
+    } else {
+        m_writer.addField(table.sizeBytes(entry));
+    }
     m_writer.addField(table.dateBytes(entry));
     m_writer.endRecord();
     ++m_records;

@@ -205,7 +205,10 @@ private slots:
         row("a folder marker with a leading zero", "\"/t/s\",\" \",\"04\"", RowKind::Folder, 0, false, false);
         row("a folder with a date", "\"/t/s\",\" \",\"" + made + "\"", RowKind::Folder, 0, false, false);
         row("a name holding the byte E9", "\"caf\xE9.txt\",\"1\",\"d\"", RowKind::File, 0, true, false);
-        row("a name opening with a byte-order mark", "\"\xEF\xBB\xBFa\",\"1\",\"d\"", RowKind::File, 0, true, false);
+        row("a name opening with a byte-order mark",
+            "\"\xEF\xBB\xBF"
+            "a\",\"1\",\"d\"",
+            RowKind::File, 0, true, false);
         row("a date that is not UTF-8", "\"a\",\"1\",\"\xFF\"", RowKind::File, 0, true, false);
         row("quotes and a line break", "\"say \"\"hi\"\"\r\nthere\",\"1\",\"\"\"\"", RowKind::File, 0, true, false);
     }
