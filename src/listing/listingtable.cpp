@@ -17,15 +17,15 @@ constexpr quint32 levelLimit = (1U << (32 - levelShift)) - 1;
 QString textOf(QByteArrayView bytes)
 {
     if (bytes.size() == 1 && static_cast<unsigned char>(bytes.front()) < 0x80)
-        return QString(QLatin1Char(bytes.front()));
+        return { QLatin1Char(bytes.front()) };
     return fromNativeBytes(bytes);
 }
 }
 
 ListingTable::ListingTable() = default;
 ListingTable::~ListingTable() = default;
-ListingTable::ListingTable(ListingTable&&) noexcept = default;
-ListingTable& ListingTable::operator=(ListingTable&&) noexcept = default;
+ListingTable::ListingTable(ListingTable&& other) noexcept = default;
+ListingTable& ListingTable::operator=(ListingTable&& other) noexcept = default;
 
 void ListingTable::append(quint32 bits, qint64 size, qint64 created, QByteArrayView name)
 {

@@ -40,8 +40,8 @@ public:
 
     ListingTable();
     ~ListingTable();
-    ListingTable(ListingTable&&) noexcept;
-    ListingTable& operator=(ListingTable&&) noexcept;
+    ListingTable(ListingTable&& other) noexcept;
+    ListingTable& operator=(ListingTable&& other) noexcept;
     ListingTable(const ListingTable&) = delete;
     ListingTable& operator=(const ListingTable&) = delete;
 

@@ -136,9 +136,10 @@ QString listingRoot(const QString& selectedPath, const ListingTable& entries)
         ++firstFolder;
     if (firstFolder == entries.size())
         return selectedPath;
-    QString root = entries.name(firstFolder);
-    if (liesUnder(root, selectedPath))
+    const QString folderPath = entries.name(firstFolder);
+    if (liesUnder(folderPath, selectedPath))
         return selectedPath;
+    QString root = folderPath;
     const int firstLevel = entries.level(firstFolder);
     for (int level = firstLevel; level > 0; --level) {
         const qsizetype cut = std::max(root.lastIndexOf(u'/'), root.lastIndexOf(u'\\'));
