@@ -124,7 +124,10 @@ public:
     }
     QString getOpenFileName(QWidget* parent, const QString& filter) override
     {
-        return m_path.isEmpty() ? m_dialogs.getOpenFileName(parent, filter) : std::exchange(m_path, QString());
+        if (m_path.isEmpty())
+            return m_dialogs.getOpenFileName(parent, filter);
+        m_answered = std::exchange(m_path, QString());
+        return m_answered;
     }
     QString getSaveFileName(QWidget* parent, const QString& filter) override
     {
@@ -135,11 +138,15 @@ public:
     {
         return m_dialogs.getSaveFileName(parent, filter, suggestedName);
     }
-    QString lastChosenPath() const override { return m_dialogs.lastChosenPath(); }
+    QString lastChosenPath() const override
+    {
+        return m_dialogs.lastChosenPath().isEmpty() ? m_answered : m_dialogs.lastChosenPath();
+    }
 
 private:
     FileDialogService& m_dialogs;
     QString m_path;
+    QString m_answered;
 };
 
 // The display the window would go to, as the user named it.
