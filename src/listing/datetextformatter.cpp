@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace {
@@ -142,31 +143,30 @@ QString DateTextFormatter::timeText(int secondsOfDay) const
 std::optional<qint64> instantOfDateText(QStringView text)
 {
     // yyyy-MM-dd HH:mm:ss+hh:mm, with T for the blank and Z for a zero offset also read.
-    if (text.size() != 25 && !(text.size() == 20 && text.back() == u'Z'))
+    static constexpr char16_t pattern[] = u"0000-00-00 00:00:00+00:00";
+    const bool zulu = text.size() == 20 && text.back() == u'Z';
+    if (text.size() != 25 && !zulu)
         return std::nullopt;
-    const auto number = [&text](qsizetype from, qsizetype length, int& value) {
-        value = 0;
-        for (qsizetype i = from; i < from + length; ++i) {
-            if (!text[i].isDigit() || text[i].unicode() > '9')
-                return false;
-            value = value * 10 + (text[i].unicode() - '0');
+    std::array<qint64, 8> numbers {}; // year, month, day, hour, minute, second, offset hours and minutes
+    size_t number = 0;
+    for (qsizetype i = 0; i < (zulu ? 19 : 25); ++i) {
+        const char16_t expected = pattern[i];
+        const char16_t c = text[i].unicode();
+        if (expected == u'0') {
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+            numbers[number] = numbers[number] * 10 + (c - u'0');
+            if (pattern[i + 1] != u'0')
+                ++number;
+        } else if (!(c == expected || (i == 10 && c == u'T') || (i == 19 && c == u'-'))) {
+            return std::nullopt;
         }
-        return true;
-    };
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, offsetHours = 0, offsetMinutes = 0;
-    const bool zulu = text.size() == 20;
-    if (!number(0, 4, year) || text[4] != u'-' || !number(5, 2, month) || text[7] != u'-' || !number(8, 2, day)
-        || (text[10] != u' ' && text[10] != u'T') || !number(11, 2, hour) || text[13] != u':' || !number(14, 2, minute)
-        || text[16] != u':' || !number(17, 2, second))
+    }
+    const auto [year, month, day, hour, minute, second, offsetHours, offsetMinutes] = numbers;
+    const QDate date(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day));
+    if (!date.isValid() || hour > 23 || minute > 59 || second > 59 || offsetHours > 23 || offsetMinutes > 59)
         return std::nullopt;
-    if (!zulu
-        && ((text[19] != u'+' && text[19] != u'-') || !number(20, 2, offsetHours) || text[22] != u':'
-            || !number(23, 2, offsetMinutes) || offsetHours > 23 || offsetMinutes > 59))
-        return std::nullopt;
-    const QDate date(year, month, day);
-    if (!date.isValid() || hour > 23 || minute > 59 || second > 59)
-        return std::nullopt;
-    const qint64 offset = (zulu ? 0 : (text[19] == u'-' ? -1 : 1)) * (offsetHours * 3600 + offsetMinutes * 60);
+    const qint64 offset = (!zulu && text[19] == u'-' ? -1 : 1) * (offsetHours * 3600 + offsetMinutes * 60);
     return (date.toJulianDay() - QDate(1970, 1, 1).toJulianDay()) * secondsPerDay + hour * 3600 + minute * 60 + second
         - offset;
 }

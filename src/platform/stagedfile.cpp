@@ -72,7 +72,7 @@ void StagedFile::discardAllNow()
 
 void StagedFile::forget()
 {
-    const auto found = std::find(openTemporaries.begin(), openTemporaries.end(), m_temporary.constData());
+    auto* const found = std::find(openTemporaries.begin(), openTemporaries.end(), m_temporary.constData());
     if (found != openTemporaries.end())
         *found = nullptr;
     m_temporary.clear();
@@ -110,9 +110,9 @@ bool StagedFile::open()
         m_temporary.clear();
         return fail(errno);
     }
-    if (const auto free = std::find(openTemporaries.begin(), openTemporaries.end(), nullptr);
-        free != openTemporaries.end())
-        *free = m_temporary.constData();
+    if (auto* const slot = std::find(openTemporaries.begin(), openTemporaries.end(), nullptr);
+        slot != openTemporaries.end())
+        *slot = m_temporary.constData();
     if (S_ISREG(existing.st_mode))
         (void)::fchown(m_fd, existing.st_uid, existing.st_gid); // only root may, and only root needs to
     if (::fchmod(m_fd, mode) != 0) {
