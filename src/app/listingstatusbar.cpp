@@ -11,12 +11,12 @@ ListingStatusBar::ListingStatusBar(QWidget* parent)
         auto* label = new QLabel(this);
         label->setObjectName(QLatin1String(name));
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setMinimumWidth(1); // a long text is cut, never widens the window
         addWidget(label, stretch);
         return label;
     };
     m_counts = addLabel("lblStatusCounts", 0);
     m_source = addLabel("lblStatusSource", 1);
-    m_source->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // a long path must not widen the window
     m_completeness = addLabel("lblStatusComplete", 0);
 }
 

@@ -234,6 +234,7 @@ private slots:
     // The status bar counts what is listed and names its source; the caption names the listing's file.
     void statusBarAndCaption()
     {
+        const QSize startSize = m->window->size();
         QCOMPARE(statusText("lblStatusCounts"), QStringLiteral("0 entries: 0 files, 0 folders, 0 bytes"));
         QVERIFY(!child<QTableView>("Grid1")->selectionModel()->hasSelection()); // no chosen empty cell at start
         m->window->createlisting();
@@ -251,6 +252,8 @@ private slots:
         m->window->createlisting();
         QCOMPARE(statusText("lblStatusComplete"), QStringLiteral("1 folder unreadable"));
         QCOMPARE(m->window->windowTitle(), QStringLiteral("Vellumark"));
+        QCOMPARE(m->window->size(), startSize); // long texts are cut, not given room
+        QVERIFY(!child<QLabel>("lblStatusSource")->toolTip().isEmpty());
     }
 
     // Esc in the progress window stops the walk; the rows listed so far stay and a message says so.
