@@ -52,7 +52,7 @@ bool walkFolder(const CommandLine& commandLine, BatchSource& source)
     ReadAheadFileSystem fileSystem;
     BatchProgress progress(commandLine.quiet);
     FolderWalk walk(fileSystem, source.table,
-        { [&] { progress.show(QStringLiteral("entries listed:"), source.table.listcount(), 500); }, {} });
+        { [&] { progress.show(QStringLiteral("entries listed:"), source.table.listcount(), 500); }, {}, {}, {} });
     const WalkOutcome outcome = walk.ShowFileList(source.selectedPath);
     progress.finish();
     if (source.table.listcount() == 0) {

@@ -4,6 +4,7 @@
 #include "batchrun.h"
 #include "commandline.h"
 #include "comparisonrun.h"
+#include "desktopservice.h"
 #include "dialogprinterservice.h"
 #include "filedialogservice.h"
 #include "helpservice.h"
@@ -219,6 +220,7 @@ int runWindow(int argc, char* argv[], const CommandLine& commandLine)
     QtFileDialogService qtDialogs;
     FirstOpenAnswered fileDialogs(qtDialogs, listing);
     QtDialogPrinterService printer;
+    QtDesktopService desktop;
     const std::unique_ptr<HelpService> help = Vellumark::createHelpService();
     PlatformServices services;
     services.fileSystem = &fileSystem;
@@ -227,6 +229,7 @@ int runWindow(int argc, char* argv[], const CommandLine& commandLine)
     services.fileDialogs = &fileDialogs;
     services.printer = &printer;
     services.help = help.get();
+    services.desktop = &desktop;
 
     MainWindow window(services);
     QObject::connect(&window, &MainWindow::programEnded, &app, &QApplication::quit, Qt::QueuedConnection);

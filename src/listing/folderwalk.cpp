@@ -33,6 +33,8 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
     m_outcome = {};
     const QByteArray nativePath = toNativeBytes(folderspec);
     m_fileSystem.startWalk();
+    if (m_hooks.folderEntered)
+        m_hooks.folderEntered(folderspec);
     FolderResult top = m_fileSystem.GetFolder(nativePath);
     if (!top.folder) {
         m_outcome.unreadable.push_back({ folderspec, top.error });
@@ -46,9 +48,8 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
     if (!appendFiles(folder))
         return m_outcome;
     for (const SubFolderItem& sub : folder.SubFolders) {
-        if (!walkSubFolder(sub.Path, sub.nativePath, 1))
+        if (!walkSubFolder(sub.Path, sub.nativePath, 1) || !yield())
             return m_outcome;
-        yield();
         bar = std::min(bar + step, double(barMaximum));
         if (m_hooks.setProgress)
             m_hooks.setProgress(static_cast<int>(std::lround(bar)));
@@ -72,6 +73,8 @@ bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath
 {
     if (!append(path, QStringLiteral(" "), levelMarker(level)))
         return false;
+    if (m_hooks.folderEntered)
+        m_hooks.folderEntered(path);
     FolderResult opened = m_fileSystem.GetFolder(nativePath);
     if (!opened.folder) {
         m_outcome.unreadable.push_back({ path, opened.error });
@@ -79,6 +82,8 @@ bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath
     }
     if (level < maxLevel)
         m_fileSystem.willRead(opened.folder->SubFolders);
+    else if (!opened.folder->SubFolders.empty())
+        m_outcome.depthReached = true;
     if (!appendFiles(*opened.folder))
         return false;
     if (level < maxLevel) {
@@ -86,14 +91,14 @@ bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath
             if (!walkSubFolder(sub.Path, sub.nativePath, level + 1))
                 return false;
     }
-    yield();
-    return true;
+    return yield();
 }
 
 bool FolderWalk::append(const QString& name, const QString& size, const QString& datecreated)
 {
     m_table.updatetable(name, size, datecreated);
-    yield();
+    if (!yield())
+        return false;
     if (m_table.isFull()) {
         m_outcome.limitReached = true;
         return false;
@@ -101,8 +106,11 @@ bool FolderWalk::append(const QString& name, const QString& size, const QString&
     return true;
 }
 
-void FolderWalk::yield() const
+bool FolderWalk::yield()
 {
     if (m_hooks.yieldPoint)
         m_hooks.yieldPoint();
+    if (m_hooks.cancelRequested && m_hooks.cancelRequested())
+        m_outcome.cancelled = true;
+    return !m_outcome.cancelled;
 }

@@ -80,6 +80,7 @@ void ListingFileCommands::savereport()
         return;
     }
     m_session.setListsaved(true);
+    m_session.listingFileChanged(path, false);
 }
 
 bool ListingFileCommands::listingIsEmpty() const
@@ -150,6 +151,7 @@ void ListingFileCommands::openreport()
     }
     placeRecords(read);
     m_session.setListsaved(true);
+    m_session.listingFileChanged(path, true);
     reportReadOutcome(path, read);
 }
 
