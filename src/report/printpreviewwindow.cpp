@@ -1,5 +1,6 @@
 #include "printpreviewwindow.h"
 
+#include "growinglayout.h"
 #include "windowplacement.h"
 
 #include "listingsession.h"
@@ -92,7 +93,7 @@ PrintPreviewWindow::~PrintPreviewWindow()
 
 void PrintPreviewWindow::layoutControls()
 {
-    setFixedSize(Twips::size(clientWidth, clientHeight));
+    resize(Twips::size(clientWidth, clientHeight));
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("Label1"));
     m_label->setGeometry(Twips::rect(600, 30, 1815, 255));
@@ -129,6 +130,23 @@ void PrintPreviewWindow::layoutControls()
     m_close = new QPushButton(tr("Close"), this);
     m_close->setObjectName(QStringLiteral("cmdclosepreview"));
     m_close->setGeometry(Twips::rect(4320, 7200, 1215, 495));
+
+    // The design's size is the least; the page takes what the window gains, the buttons keep to the bottom.
+    auto* layout = new GrowingLayout(this);
+    layout->add(m_scroll, { 0, 0, 1, 1 });
+    for (QWidget* paging : { static_cast<QWidget*>(m_pageUpFrame), static_cast<QWidget*>(m_pageDownFrame),
+             static_cast<QWidget*>(m_pageUp), static_cast<QWidget*>(m_pageDown) })
+        layout->add(paging, { 0.5, 1, 0, 0 });
+    layout->add(m_print, { 0, 1, 0, 0 });
+    layout->add(m_close, { 1, 1, 0, 0 });
+    layout->fixDesign();
+}
+
+void PrintPreviewWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_pages->fittedSize().isValid())
+        m_pages->fitInto(m_scroll->size());
 }
 
 void PrintPreviewWindow::connectCommands()
@@ -191,8 +209,9 @@ void PrintPreviewWindow::setCommandsEnabled(bool enabled)
 {
     for (QShortcut* key : std::as_const(m_pagingKeys))
         key->setEnabled(enabled);
-    for (QWidget* command : { static_cast<QWidget*>(m_pageUp), static_cast<QWidget*>(m_pageDown),
-             static_cast<QWidget*>(m_print), static_cast<QWidget*>(m_close) })
+    // Close stays usable while the pages are drawn: it stops the drawing.
+    for (QWidget* command :
+        { static_cast<QWidget*>(m_pageUp), static_cast<QWidget*>(m_pageDown), static_cast<QWidget*>(m_print) })
         command->setEnabled(enabled);
 }
 

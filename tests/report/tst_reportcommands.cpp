@@ -4,6 +4,7 @@
 #include "printpreviewwindow.h"
 #include "reportcommands.h"
 #include "reportfixture.h"
+#include "runprogress.h"
 #include "twips.h"
 
 #include <QApplication>
@@ -159,6 +160,45 @@ private slots:
         QVERIFY(!m_session->running);
     }
 
+    // A long print or export shows its progress and stops on Cancel or Esc: no half file, no message.
+    void cancelledRun_data()
+    {
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("export, Cancel") << "export" << false;
+        QTest::newRow("export, Esc") << "export" << true;
+        QTest::newRow("printer, Cancel") << "default" << false;
+    }
+    void cancelledRun()
+    {
+        QFETCH(QString, printer);
+        QFETCH(bool, byKey);
+        fillFiles(m_session->table, 3000);
+        m_session->fileDialogs.saveAnswers = { m_dir.filePath("r.pdf") };
+        RunProgress::showAfterMs = 0;
+        QString caption;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->objectName() != "frmrunprogress" || !widget->isVisible() || !caption.isEmpty())
+                    continue;
+                caption = widget->windowTitle();
+                QVERIFY(!m_session->mainWindow.isEnabled());
+                byKey ? QTest::keyClick(widget, Qt::Key_Escape)
+                      : QTest::mouseClick(widget->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+            }
+        });
+        poll.start(0);
+        ReportCommands commands(*m_session, m_options);
+        printer == "export" ? commands.exportPdf() : commands.printlisting();
+        RunProgress::showAfterMs = 400;
+        QCOMPARE(caption, printer == "export" ? "Writing PDF" : "Printing Report");
+        QVERIFY(m_session->messages.shown.isEmpty());
+        QVERIFY(!QFile::exists(m_dir.filePath("r.pdf")));
+        QVERIFY(m_session->mainWindow.isEnabled() && !m_session->running);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
     void previewPagingZoomThenCloseOrPrint_data()
     {
         QTest::addColumn<int>("files"); // none: closed at the end; some: printed
@@ -218,6 +258,20 @@ private slots:
             Qt::ControlModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(view, &wheel);
         QCOMPARE(view->size(), fitted * 1.5);
+        // The window grows from its design size; the page fills the room it gains, keeping its zoom, and Close
+        // keeps to the corner.
+        auto* close = window->findChild<QPushButton*>("cmdclosepreview");
+        const QSize design = window->size();
+        const QPoint closeFromCorner = window->rect().bottomRight() - close->geometry().bottomRight();
+        window->resize(design * 2);
+        const QWidget* room = window->findChild<QWidget*>("scrPicture1");
+        QTRY_VERIFY(room->width() > design.width());
+        const double filled = std::max(double(view->width()) / room->width(), double(view->height()) / room->height());
+        QVERIFY2(qAbs(filled - 1.5) < 0.01, qPrintable(QString::number(filled)));
+        QCOMPARE(window->rect().bottomRight() - close->geometry().bottomRight(), closeFromCorner);
+        window->resize(design / 2);
+        QTRY_COMPARE(window->size(), design);
+        QCOMPARE(view->size(), fitted * 1.5);
         const int darkAtFit = darkPixels();
         for (int i = 0; i < 3; ++i)
             QTest::keySequence(window, QKeySequence::ZoomIn);
@@ -250,11 +304,12 @@ private slots:
             QVERIFY(m_session->running);
             window = previewWindow();
             QCOMPARE(window != nullptr, preview);
+            // Close stays usable while drawing, and stops it.
+            auto* close = preview ? window->findChild<QPushButton*>("cmdclosepreview") : nullptr;
             drawing = !preview
-                || (!window->findChild<QPushButton*>("cmdclosepreview")->isEnabled()
-                    && !window->findChild<QToolButton*>("picpagedown")->isEnabled()
+                || (close->isEnabled() && !window->findChild<QToolButton*>("picpagedown")->isEnabled()
                     && window->findChild<QLabel*>("Label1")->text().startsWith("Page 1"));
-            preview ? void(window->close()) : ReportCommands(*m_session, m_options).printlisting();
+            preview ? QTest::mouseClick(close, Qt::LeftButton) : ReportCommands(*m_session, m_options).printlisting();
         });
         preview ? showPrintPreview(*m_session, m_options) : ReportCommands(*m_session, m_options).printlisting();
         QVERIFY(drawing);
