@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTableView>
+#include <cmath>
 
 namespace {
 constexpr int grabDistance = 3; // pixels either side of an edge
@@ -16,6 +17,46 @@ GridColumnResizer::GridColumnResizer(QTableView* grid)
     grid->viewport()->installEventFilter(this);
     grid->viewport()->setMouseTracking(true);
     grid->installEventFilter(this);
+}
+
+void GridColumnResizer::fixDesign()
+{
+    m_designGridWidth = m_grid->width();
+    const int columns = m_grid->model() ? m_grid->model()->columnCount() : 0;
+    m_designWidths.assign(columns, 0.0);
+    m_minimumWidths.resize(columns, 0);
+    for (int column = 0; column < columns; ++column)
+        m_designWidths[column] = m_grid->columnWidth(column);
+}
+
+void GridColumnResizer::setMinimumWidth(int column, int width)
+{
+    if (column < 0 || column >= static_cast<int>(m_minimumWidths.size()) || m_minimumWidths[column] == width)
+        return;
+    m_minimumWidths[column] = width;
+    applyWidths();
+}
+
+double GridColumnResizer::growth() const
+{
+    return m_designGridWidth > 0 ? std::max(1.0, double(m_grid->width()) / m_designGridWidth) : 1.0;
+}
+
+void GridColumnResizer::applyWidths()
+{
+    const double factor = growth();
+    for (size_t column = 0; column < m_designWidths.size(); ++column) {
+        // The thin first column stays as drawn: it only holds the row's mark.
+        const double scaled = column == 0 ? m_designWidths[column] : m_designWidths[column] * factor;
+        m_grid->setColumnWidth(int(column), std::max(int(std::lround(scaled)), m_minimumWidths[column]));
+    }
+}
+
+void GridColumnResizer::setWidth(int column, int width)
+{
+    m_grid->setColumnWidth(column, width);
+    if (column < static_cast<int>(m_designWidths.size()))
+        m_designWidths[column] = column == 0 ? width : width / growth();
 }
 
 int GridColumnResizer::edgeNear(int x) const
@@ -46,15 +87,18 @@ bool GridColumnResizer::leaveOnCtrlTab(QEvent* event)
 
 bool GridColumnResizer::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_grid)
+    if (watched == m_grid) {
+        if (event->type() == QEvent::Resize && m_designGridWidth > 0)
+            applyWidths();
         return leaveOnCtrlTab(event);
+    }
     auto* viewport = static_cast<QWidget*>(watched); // the grid may be part destroyed: ask it nothing here
     switch (event->type()) {
     case QEvent::MouseMove: {
         const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x();
         if (m_column >= 0) {
             const int left = m_grid->horizontalHeader()->sectionViewportPosition(m_column);
-            m_grid->setColumnWidth(m_column, std::max(grabDistance + 1, x - left + m_grabOffset));
+            setWidth(m_column, std::max(grabDistance + 1, x - left + m_grabOffset));
             return true;
         }
         if (edgeNear(x) >= 0)

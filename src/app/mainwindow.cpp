@@ -9,7 +9,10 @@
 #include "folderlist.h"
 #include "gridcolumnresizer.h"
 #include "gridmodel.h"
+#include "growinglayout.h"
 #include "helptopics.h"
+#include "listingactions.h"
+#include "listingstatusbar.h"
 #include "messageservice.h"
 #include "printpreviewwindow.h"
 #include "reportcommands.h"
@@ -20,6 +23,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,7 +43,7 @@ const QString notReadyText = QStringLiteral("selected drive not ready\r\nplease 
 MainWindow::MainWindow(const PlatformServices& services, QWidget* parent)
     : QMainWindow(parent,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+            | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
     , m_services(services)
 {
     setObjectName(QStringLiteral("frmVellumark"));
@@ -48,7 +52,11 @@ MainWindow::MainWindow(const PlatformServices& services, QWidget* parent)
     layoutControls();
     createToolbar();
     layoutGrids();
+    m_statusBar = new ListingStatusBar(this);
+    setStatusBar(m_statusBar);
+    createListingActions();
     startUp();
+    showListingState();
 }
 
 MainWindow::~MainWindow() { unloadSecondaryWindows(); }
@@ -66,6 +74,8 @@ QAction* MainWindow::addCommand(
 void MainWindow::createMenus()
 {
     createFileMenu();
+    m_editMenu = menuBar()->addMenu(tr("&Edit"));
+    m_editMenu->setObjectName(QStringLiteral("mnuedit"));
     createReportMenu();
     createHelpMenu();
 }
@@ -98,6 +108,15 @@ void MainWindow::createReportMenu()
         &MainWindow::printlisting);
     addCommand(report, QStringLiteral("mnuprintdialog"), tr("Pr&int..."), QKeySequence(tr("Ctrl+Shift+P")),
         &MainWindow::printWithDialog);
+}
+
+void MainWindow::createListingActions()
+{
+    auto* findBar = new QToolBar(tr("Find"), this);
+    addToolBar(Qt::BottomToolBarArea, findBar);
+    m_listingActions = new ListingActions(
+        { m_Grid1, &m_listing, m_services.desktop, m_statusBar, findBar, [this] { return selectedPath(); } }, this);
+    m_listingActions->addToMenu(m_editMenu);
 }
 
 void MainWindow::createHelpMenu()
@@ -169,7 +188,7 @@ void MainWindow::Toolbar1_ButtonClick(int index)
 void MainWindow::layoutControls()
 {
     auto* client = new QWidget(this);
-    client->setFixedSize(Twips::size(clientWidth, clientHeight));
+    client->resize(Twips::size(clientWidth, clientHeight));
     setCentralWidget(client);
     const auto place = [client](QWidget* widget, const char* name, QRect twips) {
         widget->setParent(client);
@@ -214,7 +233,28 @@ void MainWindow::layoutControls()
     connect(m_DirChosenDirectory, &FolderList::pathChanged, this, &MainWindow::DirChosenDirectory_Change);
     connect(m_DrvChosenDrive, &QComboBox::activated, this, &MainWindow::DrvChosenDrive_Change);
     growToFitTexts(client);
-    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+    client->setMaximumSize(
+        QWIDGETSIZE_MAX, QWIDGETSIZE_MAX); // the texts' room is the design; the window grows from there
+    growWithWindow(client);
+}
+
+// The design's size is where the window starts and the least it takes; the room it gains goes to the folder
+// tree, the file list and the listing, the listing taking two parts of the height for the tree's one.
+void MainWindow::growWithWindow(QWidget* client)
+{
+    auto* layout = new GrowingLayout(client);
+    const double treeShare = 4215.0 / (4215.0 + 2655.0);
+    const double upper = 1.0 / 3.0;
+    layout->add(m_toolbar, { 0, 0, 1, 0 });
+    layout->add(m_DirChosenDirectory, { 0, 0, treeShare, upper });
+    layout->add(m_FilSelectedFiles, { treeShare, 0, 1 - treeShare, upper });
+    layout->add(m_DrvChosenDrive, { 0, upper, treeShare, 0 });
+    layout->add(m_lblSelection, { 0, upper, 0, 0 });
+    layout->add(m_txtSelection, { 0, upper, 1, 0 });
+    layout->add(m_Label1, { 0, upper, 0, 0 });
+    layout->add(m_Grid1, { 0, upper, 1, 1 - upper });
+    layout->add(m_Grid2, { 0, upper, 1, 1 - upper });
+    layout->fixDesign();
 }
 
 void MainWindow::layoutGrids()
@@ -234,9 +274,11 @@ void MainWindow::layoutGrids()
     const int widths[] = { 1, 3500, 1000, 1875 };
     for (int column = 0; column < 4; ++column)
         m_Grid1->setColumnWidth(column, std::max(1, Twips::toPixels(widths[column])));
-    m_Grid1->setCurrentIndex(m_grid1Model->index(0, 1));
+    // The keyboard starts at row 1, column 1, but a cell that holds nothing is not shown as chosen.
+    m_Grid1->selectionModel()->setCurrentIndex(m_grid1Model->index(0, 1), QItemSelectionModel::NoUpdate);
     m_Grid1->setTabKeyNavigation(true); // one tab stop; Tab then walks the cells
-    new GridColumnResizer(m_Grid1);
+    m_columns = new GridColumnResizer(m_Grid1);
+    m_columns->fixDesign();
     m_Grid2->setVisible(false);
 }
 
@@ -257,8 +299,10 @@ void MainWindow::startUp()
 
     setSelectedPath(drive.rootPath);
     m_DirChosenDirectory->setDrive(drive.rootPath, workingFolder);
-    setSelectedPath(drive.rootPath); // the box shows the drive's root, the tree its current folder
+    // The box names the folder the tree highlights, the one Create List would list.
+    setSelectedPath(m_DirChosenDirectory->highlightedPath());
     m_FilSelectedFiles->setPath(m_DirChosenDirectory->path());
+    resize(minimumSizeHint().expandedTo(sizeHint()));
     centreOnScreen(this);
 }
 
@@ -281,7 +325,7 @@ void MainWindow::DrvChosenDrive_Change(int index)
         m_currentFolderByDrive.insert(m_shownDrive, m_DirChosenDirectory->path());
     m_shownDrive = root;
     m_DirChosenDirectory->setDrive(root, m_currentFolderByDrive.value(root, root));
-    setSelectedPath(root);
+    setSelectedPath(m_DirChosenDirectory->highlightedPath());
     m_FilSelectedFiles->setPath(m_DirChosenDirectory->path());
 }
 
@@ -296,6 +340,34 @@ void MainWindow::listingChanged()
 {
     m_grid1Model->sync();
     m_grid2Model->sync();
+    showListingState();
+}
+
+void MainWindow::showListingState()
+{
+    const ListingCounts& counts = m_tally.update(m_listing);
+    m_statusBar->showListing(counts, m_origin, m_options.filteractive());
+    const int sizeWidth = m_Grid1->fontMetrics().horizontalAdvance(counts.widestSize + QStringLiteral("00"));
+    m_columns->setMinimumWidth(2, sizeWidth);
+    const QString title = Vellumark::applicationTitle();
+    setWindowTitle(
+        m_listingFile.isEmpty() ? title : QFileInfo(m_listingFile).fileName() + QStringLiteral(" - ") + title);
+}
+
+void MainWindow::listingFileChanged(const QString& path, bool opened)
+{
+    m_listingFile = path;
+    if (opened)
+        m_origin = ListingOrigin::from(ListingOrigin::Source::Opened, path);
+    showListingState();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    // The report filter may have changed while the options window had the focus.
+    if (event->type() == QEvent::ActivationChange || event->type() == QEvent::EnabledChange)
+        showListingState();
+    QMainWindow::changeEvent(event);
 }
 
 QString MainWindow::selectedPath() const { return m_txtSelection->text(); }
@@ -311,7 +383,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     if (!m_listsaved) {
         m_closing = true;
-        checkforsave();
+        if (!checkforsave()) {
+            m_closing = false;
+            event->ignore();
+            return;
+        }
     }
     event->accept();
     endProgram();
@@ -331,18 +407,30 @@ void MainWindow::endProgram()
 
 void MainWindow::createlisting()
 {
-    CreateListCommand(*this).createlisting(m_DirChosenDirectory->highlightedPath(), [this](const QString& folder) {
-        m_DirChosenDirectory->setPath(folder);
-        DirChosenDirectory_Change(m_DirChosenDirectory->path());
-        return m_DirChosenDirectory->path();
-    });
+    if (commandRunning())
+        return;
+    m_listingFile.clear();
+    m_origin = {};
+    const CreatedListing created = CreateListCommand(*this).createlisting(
+        m_DirChosenDirectory->highlightedPath(), [this](const QString& folder) {
+            m_DirChosenDirectory->setPath(folder);
+            DirChosenDirectory_Change(m_DirChosenDirectory->path());
+            m_origin = ListingOrigin::from(ListingOrigin::Source::Walked, m_DirChosenDirectory->path());
+            return m_DirChosenDirectory->path();
+        });
+    const WalkOutcome& outcome = created.outcome;
+    m_origin.limitReached = outcome.limitReached;
+    m_origin.depthReached = outcome.depthReached;
+    m_origin.cancelled = outcome.cancelled;
+    m_origin.unreadableFolders = static_cast<int>(outcome.unreadable.size());
+    showListingState();
 }
 
 void MainWindow::savereport() { m_listingFiles.savereport(); }
 
 void MainWindow::openreport() { m_listingFiles.openreport(); }
 
-void MainWindow::checkforsave() { m_listingFiles.checkforsave(); }
+bool MainWindow::checkforsave() { return m_listingFiles.checkforsave(); }
 
 void MainWindow::printlisting() { ReportCommands(*this, m_options).printlisting(); }
 

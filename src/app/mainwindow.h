@@ -3,6 +3,7 @@
 #include "listingfilecommands.h"
 #include "listingsession.h"
 #include "listingtable.h"
+#include "listingtally.h"
 #include "platformservices.h"
 #include "reportoptions.h"
 #include "reportoptionswindow.h"
@@ -12,7 +13,10 @@
 
 class FileList;
 class FolderList;
+class GridColumnResizer;
 class GridModel;
+class ListingActions;
+class ListingStatusBar;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -42,6 +46,7 @@ public:
     void setListsaved(bool saved) override { m_listsaved = saved; }
     bool closing() const override { return m_closing; }
     void endProgram() override;
+    void listingFileChanged(const QString& path, bool opened) override;
     bool commandRunning() const override { return m_commandRunning; }
     void setCommandRunning(bool running) override { m_commandRunning = running; }
 
@@ -63,22 +68,26 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void createMenus();
     void createFileMenu();
     void createReportMenu();
+    void createListingActions();
     void createHelpMenu();
     void createToolbar();
     void layoutControls();
     void layoutGrids();
+    void growWithWindow(QWidget* client);
+    void showListingState();
     void startUp();
     QAction* addCommand(QMenu* menu, const QString& name, const QString& text, const QKeySequence& shortcut,
         void (MainWindow::*command)());
 
     void DrvChosenDrive_Change(int index);
     void DirChosenDirectory_Change(const QString& path);
-    void checkforsave();
+    [[nodiscard]] bool checkforsave();
     void unloadSecondaryWindows();
 
     PlatformServices m_services;
@@ -91,6 +100,9 @@ private:
     bool m_commandRunning = false;
     bool m_ended = false;
     QHash<QString, QString> m_currentFolderByDrive;
+    ListingTally m_tally;
+    ListingOrigin m_origin;
+    QString m_listingFile; // the file the listing was last saved to or opened from
     QString m_shownDrive;
 
     QToolBar* m_toolbar = nullptr;
@@ -106,4 +118,8 @@ private:
     QTableView* m_Grid2 = nullptr;
     GridModel* m_grid1Model = nullptr;
     GridModel* m_grid2Model = nullptr;
+    GridColumnResizer* m_columns = nullptr;
+    ListingStatusBar* m_statusBar = nullptr;
+    QMenu* m_editMenu = nullptr;
+    ListingActions* m_listingActions = nullptr;
 };

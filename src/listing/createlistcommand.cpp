@@ -17,6 +17,11 @@ QString limitText()
     return CreateListCommand::tr("Maximum List size of 32000 reached\r\nList stopped at 32000 records");
 }
 
+QString cancelText(int listcount)
+{
+    return CreateListCommand::tr("Create List cancelled\r\nList stopped at %1 records").arg(listcount);
+}
+
 QString unreadableText(const std::vector<UnreadableFolder>& folders)
 {
     QString text = folders.size() == 1
@@ -35,38 +40,48 @@ CreateListCommand::CreateListCommand(ListingSession& session)
 {
 }
 
-void CreateListCommand::createlisting(const QString& highlightedFolder, const MakeCurrent& makeCurrent)
+CreatedListing CreateListCommand::createlisting(const QString& highlightedFolder, const MakeCurrent& makeCurrent)
 {
     const CommandScope command(m_session);
     if (!command.acquired())
-        return;
+        return {};
     m_session.setListsaved(false);
     m_session.listing().empty();
     m_session.listingChanged();
 
-    WalkOutcome outcome;
+    CreatedListing created;
     {
-        ProgressWindow progress(m_session.window());
+        ProgressWindow progress(m_session.window(), tr("Creating List"));
         progress.show();
+        progress.activateWindow();
         // The box names the folder being listed, also when it was current already; the report and the saved
         // file take their folder from it.
-        const QString folder = makeCurrent(highlightedFolder);
+        created.folder = makeCurrent(highlightedFolder);
 
-        TimeSlicer slicer([this] {
+        ListingTable& table = m_session.listing();
+        QString reading;
+        TimeSlicer slicer([&] {
             m_session.listingChanged();
+            progress.setCountText(tr("%1 entries listed").arg(table.listcount()));
+            progress.setDetailText(displayText(reading));
             QCoreApplication::processEvents();
         });
-        FolderWalk walk(*m_session.services().fileSystem, m_session.listing(),
-            { [&slicer] { slicer.maybeTurn(); }, [&progress](int value) { progress.setValue(value); } });
-        outcome = walk.ShowFileList(folder);
+        WalkHooks hooks { [&slicer] { slicer.maybeTurn(); }, [&progress](int value) { progress.setValue(value); },
+            [&reading](const QString& folder) { reading = folder; },
+            [&progress] { return progress.cancelRequested(); } };
+        created.outcome
+            = FolderWalk(*m_session.services().fileSystem, table, std::move(hooks)).ShowFileList(created.folder);
         m_session.listingChanged();
-        if (outcome.limitReached) {
-            m_session.services().messages->show(
-                m_session.window(), { QMessageBox::Critical, {}, limitText(), QMessageBox::Ok });
+        if (created.outcome.limitReached || created.outcome.cancelled) {
+            const bool limit = created.outcome.limitReached;
+            m_session.services().messages->show(m_session.window(),
+                { limit ? QMessageBox::Critical : QMessageBox::Information, {},
+                    limit ? limitText() : cancelText(table.listcount()), QMessageBox::Ok });
             progress.setValue(FolderWalk::barMaximum);
         }
     }
-    reportWalkOutcome(outcome);
+    reportWalkOutcome(created.outcome);
+    return created;
 }
 
 void CreateListCommand::reportWalkOutcome(const WalkOutcome& outcome)

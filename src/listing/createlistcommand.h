@@ -4,11 +4,18 @@
 #include <QString>
 #include <functional>
 
-class ListingSession;
-struct WalkOutcome;
+#include "folderwalk.h"
 
-// Create List: walks a folder into the listing behind the "Creating List" window, then names the folders it
-// could not read. The event loop turns during the walk, but no other command starts meanwhile.
+class ListingSession;
+
+struct CreatedListing {
+    QString folder; // the folder listed, empty when no walk ran
+    WalkOutcome outcome;
+};
+
+// Create List: walks a folder into the listing behind the "Creating List" window, which the user may cancel,
+// then names the folders it could not read. The event loop turns during the walk, but no other command starts
+// meanwhile.
 class CreateListCommand {
     Q_DECLARE_TR_FUNCTIONS(CreateListCommand)
 
@@ -18,7 +25,7 @@ public:
 
     explicit CreateListCommand(ListingSession& session);
 
-    void createlisting(const QString& highlightedFolder, const MakeCurrent& makeCurrent);
+    CreatedListing createlisting(const QString& highlightedFolder, const MakeCurrent& makeCurrent);
 
 private:
     void reportWalkOutcome(const WalkOutcome& outcome);

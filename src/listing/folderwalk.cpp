@@ -20,6 +20,8 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
     m_outcome = {};
     const QByteArray nativePath = toNativeBytes(folderspec);
     m_fileSystem.startWalk();
+    if (m_hooks.folderEntered)
+        m_hooks.folderEntered(folderspec);
     FolderResult top = m_fileSystem.GetFolder(nativePath);
     if (!top.folder) {
         m_outcome.unreadable.push_back({ folderspec, top.error });
@@ -33,9 +35,8 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
     if (!appendFiles(folder))
         return m_outcome;
     for (const SubFolderItem& sub : folder.SubFolders) {
-        if (!walkSubFolder(sub.Path, sub.nativePath, 1))
+        if (!walkSubFolder(sub.Path, sub.nativePath, 1) || !yield())
             return m_outcome;
-        yield();
         bar = std::min(bar + step, double(barMaximum));
         if (m_hooks.setProgress)
             m_hooks.setProgress(static_cast<int>(std::lround(bar)));
@@ -60,6 +61,8 @@ bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath
     m_table.appendFolder(toNativeBytes(path), level);
     if (!appended())
         return false;
+    if (m_hooks.folderEntered)
+        m_hooks.folderEntered(path);
     FolderResult opened = m_fileSystem.GetFolder(nativePath);
     if (!opened.folder) {
         m_outcome.unreadable.push_back({ path, opened.error });
@@ -67,6 +70,8 @@ bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath
     }
     if (level < maxLevel)
         m_fileSystem.willRead(opened.folder->SubFolders);
+    else if (!opened.folder->SubFolders.empty())
+        m_outcome.depthReached = true;
     if (!appendFiles(*opened.folder))
         return false;
     if (level < maxLevel) {
@@ -74,13 +79,13 @@ bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath
             if (!walkSubFolder(sub.Path, sub.nativePath, level + 1))
                 return false;
     }
-    yield();
-    return true;
+    return yield();
 }
 
 bool FolderWalk::appended()
 {
-    yield();
+    if (!yield())
+        return false;
     if (m_table.isFull()) {
         m_outcome.limitReached = true;
         return false;
@@ -88,8 +93,11 @@ bool FolderWalk::appended()
     return true;
 }
 
-void FolderWalk::yield() const
+bool FolderWalk::yield()
 {
     if (m_hooks.yieldPoint)
         m_hooks.yieldPoint();
+    if (m_hooks.cancelRequested && m_hooks.cancelRequested())
+        m_outcome.cancelled = true;
+    return !m_outcome.cancelled;
 }

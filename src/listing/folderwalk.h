@@ -12,6 +12,8 @@ struct Folder;
 struct WalkHooks {
     std::function<void()> yieldPoint; // after each entry and each finished folder
     std::function<void(int)> setProgress; // the bar, 0 to 1000
+    std::function<void(const QString&)> folderEntered; // the folder about to be read
+    std::function<bool()> cancelRequested; // asked after each yield; true stops the walk
 };
 
 struct UnreadableFolder {
@@ -22,12 +24,14 @@ struct UnreadableFolder {
 
 struct WalkOutcome {
     bool limitReached = false;
+    bool depthReached = false; // a folder at the deepest level has subfolders that are not listed
+    bool cancelled = false;
     std::vector<UnreadableFolder> unreadable;
 };
 
 // Walks a folder five levels deep into the listing: the folder's own files, then each subfolder's row, its
-// files and its subtree, depth first. Stops at the listing limit. A folder that cannot be read keeps its row,
-// loses its contents, and is reported in the outcome.
+// files and its subtree, depth first. Stops at the listing limit or when the user cancels, keeping what it listed. A
+// folder that cannot be read keeps its row, loses its contents, and is reported in the outcome.
 class FolderWalk {
 public:
     static constexpr int maxLevel = 5;
@@ -41,7 +45,7 @@ private:
     [[nodiscard]] bool appendFiles(const Folder& folder);
     [[nodiscard]] bool walkSubFolder(const QString& path, const QByteArray& nativePath, int level);
     [[nodiscard]] bool appended();
-    void yield() const;
+    [[nodiscard]] bool yield();
 
     FileSystemService& m_fileSystem;
     ListingTable& m_table;

@@ -25,6 +25,13 @@ public:
     [[nodiscard]] virtual bool closing() const = 0;
     virtual void endProgram() = 0; // close the main window and every other window
 
+    // The listing was saved to, or opened from, the file at path: the window names it.
+    virtual void listingFileChanged(const QString& path, bool opened)
+    {
+        (void)path;
+        (void)opened;
+    }
+
     // A command that turns the event loop marks itself running, so that no other command starts meanwhile.
     [[nodiscard]] virtual bool commandRunning() const = 0;
     virtual void setCommandRunning(bool running) = 0;

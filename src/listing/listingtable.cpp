@@ -81,6 +81,17 @@ void ListingTable::appendRecord(QByteArrayView name, QByteArrayView size, QByteA
     append(bits, sizeValue, createdValue, name);
 }
 
+void ListingTable::appendEntry(const ListingTable& other, qsizetype i)
+{
+    const Block& block = other.blockOf(i);
+    const auto at = static_cast<size_t>(other.slotOf(i));
+    const quint32 bits = block.flags[at];
+    const auto carried = [&](quint32 textFlag, qint64 value) {
+        return bits & textFlag ? static_cast<qint64>(m_bytes.add(other.storedText(value))) : value;
+    };
+    append(bits, carried(sizeTextFlag, block.size[at]), carried(dateTextFlag, block.created[at]), other.nameBytes(i));
+}
+
 void ListingTable::updatetable(const QString& name, const QString& size, const QString& datecreated)
 {
     appendRecord(toNativeBytes(name), toNativeBytes(size), toNativeBytes(datecreated));
@@ -196,16 +207,6 @@ bool ListingTable::sameSize(qsizetype i, const ListingTable& other, qsizetype j)
     return sizeBytes(i) == other.sizeBytes(j);
 }
 
-bool ListingTable::sameDate(qsizetype i, const ListingTable& other, qsizetype j) const
-{
-    // One instant is one text; two instants may still read the same (an hour that the clocks repeat).
-    const std::optional<qint64> mine = created(i);
-    const std::optional<qint64> theirs = other.created(j);
-    if (mine && theirs && *mine == *theirs)
-        return true;
-    return dateBytes(i) == other.dateBytes(j);
-}
-
 int ListingTable::rowCount(GridId grid) const
 {
     const int n = listcount();
@@ -272,6 +273,6 @@ bool ListingTable::operator==(const ListingTable& other) const
 DateTextFormatter& ListingTable::dates() const
 {
     if (!m_dates)
-        m_dates = std::make_unique<DateTextFormatter>();
+        m_dates = std::make_unique<DateTextFormatter>(DateTextFormatter::instants());
     return *m_dates;
 }

@@ -49,6 +49,8 @@ public:
     void appendFolder(QByteArrayView path, int level);
     // A row given by its three cell texts, as a listing file holds them.
     void appendRecord(QByteArrayView name, QByteArrayView size, QByteArrayView datecreated);
+    // Entry i of another listing, as it stands there.
+    void appendEntry(const ListingTable& other, qsizetype i);
     // Appends entry listcount + 1 from its cell texts: the first gridCapacity entries fill Grid1, the rest Grid2.
     // The caller keeps within listLimit.
     void updatetable(const QString& name, const QString& size, const QString& datecreated);
@@ -75,9 +77,8 @@ public:
     [[nodiscard]] QByteArray sizeBytes(qsizetype i) const;
     [[nodiscard]] QByteArray dateBytes(qsizetype i) const;
     [[nodiscard]] ListingEntry entry(qsizetype i) const;
-    // Whether two entries' size cells, or date cells, read the same.
+    // Whether two entries' size cells read the same.
     [[nodiscard]] bool sameSize(qsizetype i, const ListingTable& other, qsizetype j) const;
-    [[nodiscard]] bool sameDate(qsizetype i, const ListingTable& other, qsizetype j) const;
 
     // The grids.
     [[nodiscard]] int rowCount(GridId grid) const;

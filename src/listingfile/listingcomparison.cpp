@@ -1,6 +1,8 @@
 #include "listingcomparison.h"
 
+#include "datetextformatter.h"
 #include "quotedrecordwriter.h"
+#include "reportoptions.h"
 
 #include <QHash>
 #include <algorithm>
@@ -45,11 +47,14 @@ struct IndexedListing {
     QChar separator;
     std::vector<EntryKey> keys;
     std::vector<int> folderRow; // the folder row above a file, -1 for the root's own files
+    const std::vector<QString>* paths;
+    std::vector<QString> unreadKeys; // the relative paths of the folders not read, each ended by a slash
 
     IndexedListing(const ComparedListing& listing, QHash<QString, int>& folderNumbers)
         : entries(listing.entries)
         , root(listingRoot(listing.selectedPath, listing.entries))
         , separator(separatorOf(root))
+        , paths(listing.paths)
     {
         keys.reserve(static_cast<size_t>(entries.size()));
         folderRow.reserve(static_cast<size_t>(entries.size()));
@@ -69,6 +74,18 @@ struct IndexedListing {
                 keys.push_back({ folderNumber, entries.nameBytes(i) });
             }
         }
+        for (const QString& folderPath : listing.unreadFolders)
+            unreadKeys.push_back(relativeKey(folderPath) + u'/');
+    }
+
+    // Whether an entry of this listing lies in a folder that the other one could not read.
+    [[nodiscard]] bool inUnread(size_t i, const IndexedListing& other) const
+    {
+        if (other.unreadKeys.empty())
+            return false;
+        const QString key = relativeKey(fullPath(i));
+        return std::any_of(other.unreadKeys.begin(), other.unreadKeys.end(),
+            [&key](const QString& unread) { return key.startsWith(unread); });
     }
 
     [[nodiscard]] QString relativeKey(const QString& folderPath) const
@@ -85,6 +102,8 @@ struct IndexedListing {
 
     [[nodiscard]] QString fullPath(size_t i) const
     {
+        if (paths)
+            return (*paths)[i];
         const auto at = static_cast<qsizetype>(i);
         if (entries.kind(at) == EntryKind::Folder)
             return entries.name(at);
@@ -109,6 +128,16 @@ Difference added(const IndexedListing& newer, size_t i)
 Difference removed(const IndexedListing& older, size_t i)
 {
     return { Change::Removed, older.fullPath(i), older.rowKind(i), older.sizeText(i), {}, older.dateText(i), {} };
+}
+
+// Two creation dates are the same when they are the same instant, or when their texts name it alike.
+bool sameDate(const IndexedListing& older, size_t j, const IndexedListing& newer, size_t i, DateTextComparison& dates)
+{
+    const std::optional<qint64> before = older.entries.created(static_cast<qsizetype>(j));
+    const std::optional<qint64> after = newer.entries.created(static_cast<qsizetype>(i));
+    if (before && after)
+        return *before == *after;
+    return dates.same(older.dateText(j), newer.dateText(i));
 }
 
 void append(ListingComparison& result, Difference difference)
@@ -181,30 +210,51 @@ ListingComparison compareListings(const ComparedListing& older, const ComparedLi
         found.value() = nextWithKey[static_cast<size_t>(j)] + 1;
     }
 
+    // Past the last entry that both sides hold, a side stopped at its limit did not look.
+    const int lastOldMatched = match.empty() ? -1 : *std::max_element(match.begin(), match.end());
+    int lastNewMatched = -1;
+    for (size_t i = 0; i < match.size(); ++i)
+        if (match[i] >= 0)
+            lastNewMatched = static_cast<int>(i);
+    const auto oldLooked = [&](size_t j) {
+        return !(newer.stoppedAtLimit && static_cast<int>(j) > lastOldMatched) && !oldSide.inUnread(j, newSide);
+    };
+    const auto newLooked = [&](size_t i) {
+        return !(older.stoppedAtLimit && static_cast<int>(i) > lastNewMatched) && !newSide.inUnread(i, oldSide);
+    };
+
     ListingComparison result;
+    const auto remove = [&](size_t j) {
+        if (oldLooked(j))
+            append(result, removed(oldSide, j));
+        else
+            ++result.notCompared;
+    };
     size_t nextOld = 0;
     const auto removeUpTo = [&](size_t end) {
         for (; nextOld < end; ++nextOld)
             if (!oldMatched[nextOld])
-                append(result, removed(oldSide, nextOld));
+                remove(nextOld);
     };
     // Removed entries go where they stood: right after the older entry that the newer listing last matched.
     const auto removeFollowing = [&] {
         for (; nextOld < oldCount && !oldMatched[nextOld]; ++nextOld)
-            append(result, removed(oldSide, nextOld));
+            remove(nextOld);
     };
+    DateTextComparison dates;
     removeFollowing();
     for (size_t i = 0; i < match.size(); ++i) {
         if (match[i] < 0) {
-            append(result, added(newSide, i));
+            if (newLooked(i))
+                append(result, added(newSide, i));
+            else
+                ++result.notCompared;
             continue;
         }
         const auto j = static_cast<size_t>(match[i]);
-        const auto before = static_cast<qsizetype>(j);
-        const auto after = static_cast<qsizetype>(i);
         if (!newSide.isFolder(i)
-            && !(oldSide.entries.sameSize(before, newSide.entries, after)
-                && oldSide.entries.sameDate(before, newSide.entries, after)))
+            && !(oldSide.entries.sameSize(static_cast<qsizetype>(j), newSide.entries, static_cast<qsizetype>(i))
+                && sameDate(oldSide, j, newSide, i, dates)))
             append(result,
                 { Change::Changed, newSide.fullPath(i), newSide.rowKind(i), oldSide.sizeText(j), newSide.sizeText(i),
                     oldSide.dateText(j), newSide.dateText(i) });
@@ -216,6 +266,65 @@ ListingComparison compareListings(const ComparedListing& older, const ComparedLi
     }
     removeUpTo(oldCount);
     return result;
+}
+
+namespace {
+
+bool hasFolderRows(const ListingTable& entries)
+{
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        if (entries.kind(i) == EntryKind::Folder)
+            return true;
+    return false;
+}
+
+// The differences that the filter passes, with the counts made again.
+ListingComparison filtered(const ListingComparison& comparison, const ReportOptions& filter)
+{
+    ListingComparison kept;
+    kept.notCompared = comparison.notCompared;
+    for (const Difference& d : comparison.differences) {
+        if (checkforprint(d.path, d.kind, filter))
+            append(kept, d);
+    }
+    return kept;
+}
+
+// A side's files that the filter passes, without folder rows, each with its full path.
+struct FlatListing {
+    ListingTable entries;
+    std::vector<QString> paths;
+};
+
+FlatListing flattened(const ComparedListing& listing, const ReportOptions& filter)
+{
+    QHash<QString, int> folderNumbers;
+    const IndexedListing indexed(listing, folderNumbers);
+    FlatListing flat;
+    for (qsizetype i = 0; i < listing.entries.size(); ++i) {
+        const RowKind kind = listing.entries.rowKind(i);
+        if (kind != RowKind::Folder && checkforprint(listing.entries.name(i), kind, filter)) {
+            flat.entries.appendEntry(listing.entries, i);
+            flat.paths.push_back(indexed.fullPath(static_cast<size_t>(i)));
+        }
+    }
+    return flat;
+}
+
+} // namespace
+
+ListingComparison compareListings(
+    const ComparedListing& older, const ComparedListing& newer, const ReportOptions& filter)
+{
+    if (!filter.filteractive())
+        return compareListings(older, newer);
+    if (hasFolderRows(older.entries) && hasFolderRows(newer.entries))
+        return filtered(compareListings(older, newer), filter);
+    const FlatListing oldFlat = flattened(older, filter);
+    const FlatListing newFlat = flattened(newer, filter);
+    return compareListings(
+        { older.selectedPath, oldFlat.entries, older.unreadFolders, older.stoppedAtLimit, &oldFlat.paths },
+        { newer.selectedPath, newFlat.entries, newer.unreadFolders, newer.stoppedAtLimit, &newFlat.paths });
 }
 
 QString changeName(Change change)

@@ -6,6 +6,7 @@ class MessageService;
 class FileDialogService;
 class PrinterService;
 class HelpService;
+class DesktopService;
 
 // The seams to the outside world that the windows use; main() binds the real ones, tests the doubles.
 struct PlatformServices {
@@ -15,4 +16,5 @@ struct PlatformServices {
     FileDialogService* fileDialogs = nullptr;
     PrinterService* printer = nullptr;
     HelpService* help = nullptr;
+    DesktopService* desktop = nullptr;
 };

@@ -16,12 +16,17 @@ void PreviewPageView::scalepreviewpage(QSizeF pageInches)
     if (pageInches.isEmpty())
         return;
     m_pageInches = pageInches;
-    const double heightRatio = height() / pageInches.height();
-    const double widthRatio = width() / pageInches.width();
+    fitInto(size());
+}
+
+void PreviewPageView::fitInto(QSize room)
+{
+    const double heightRatio = room.height() / m_pageInches.height();
+    const double widthRatio = room.width() / m_pageInches.width();
     if (heightRatio < widthRatio)
-        m_fitted = QSize(static_cast<int>(std::lround(pageInches.width() * heightRatio)), height());
+        m_fitted = QSize(static_cast<int>(std::lround(m_pageInches.width() * heightRatio)), room.height());
     else
-        m_fitted = QSize(width(), static_cast<int>(std::lround(pageInches.height() * widthRatio)));
+        m_fitted = QSize(room.width(), static_cast<int>(std::lround(m_pageInches.height() * widthRatio)));
     setZoom(m_zoom);
 }
 

@@ -17,6 +17,8 @@ public:
 
     // Fits the widget to the page's proportions within its present size, keeping its top-left corner.
     void scalepreviewpage(QSizeF pageInches);
+    // Fits the page into room, keeping the zoom: the room grows with the window.
+    void fitInto(QSize room);
 
     void setPage(int index, const PreviewPage& page);
     [[nodiscard]] int pageCount() const { return static_cast<int>(m_pages.size()); }

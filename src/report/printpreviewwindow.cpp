@@ -1,8 +1,10 @@
 #include "printpreviewwindow.h"
 
+#include "growinglayout.h"
 #include "windowplacement.h"
 
 #include "listingsession.h"
+#include "messageservice.h"
 #include "platformservices.h"
 #include "previewpagesurface.h"
 #include "previewpageview.h"
@@ -57,6 +59,13 @@ void showPrintPreview(ListingSession& session, const ReportOptions& options)
     const CommandScope scope(session);
     if (!scope.acquired())
         return;
+    // A blank page would say the report is empty, not why: the command says it, as Print does.
+    if (listingIsEmpty(session.listing())) {
+        session.services().messages->show(session.window(),
+            { QMessageBox::Warning, {}, PrintPreviewWindow::tr("Cannot preview report, List is empty"),
+                QMessageBox::Ok });
+        return;
+    }
     // Parentless, so that disabling the main window leaves it usable; it deletes itself once closed.
     auto* window = new PrintPreviewWindow(session, options);
     window->open();
@@ -84,7 +93,7 @@ PrintPreviewWindow::~PrintPreviewWindow()
 
 void PrintPreviewWindow::layoutControls()
 {
-    setFixedSize(Twips::size(clientWidth, clientHeight));
+    resize(Twips::size(clientWidth, clientHeight));
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("Label1"));
     m_label->setGeometry(Twips::rect(600, 30, 1815, 255));
@@ -121,6 +130,23 @@ void PrintPreviewWindow::layoutControls()
     m_close = new QPushButton(tr("Close"), this);
     m_close->setObjectName(QStringLiteral("cmdclosepreview"));
     m_close->setGeometry(Twips::rect(4320, 7200, 1215, 495));
+
+    // The design's size is the least; the page takes what the window gains, the buttons keep to the bottom.
+    auto* layout = new GrowingLayout(this);
+    layout->add(m_scroll, { 0, 0, 1, 1 });
+    for (QWidget* paging : { static_cast<QWidget*>(m_pageUpFrame), static_cast<QWidget*>(m_pageDownFrame),
+             static_cast<QWidget*>(m_pageUp), static_cast<QWidget*>(m_pageDown) })
+        layout->add(paging, { 0.5, 1, 0, 0 });
+    layout->add(m_print, { 0, 1, 0, 0 });
+    layout->add(m_close, { 1, 1, 0, 0 });
+    layout->fixDesign();
+}
+
+void PrintPreviewWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_pages->fittedSize().isValid())
+        m_pages->fitInto(m_scroll->size());
 }
 
 void PrintPreviewWindow::connectCommands()
@@ -183,8 +209,9 @@ void PrintPreviewWindow::setCommandsEnabled(bool enabled)
 {
     for (QShortcut* key : std::as_const(m_pagingKeys))
         key->setEnabled(enabled);
-    for (QWidget* command : { static_cast<QWidget*>(m_pageUp), static_cast<QWidget*>(m_pageDown),
-             static_cast<QWidget*>(m_print), static_cast<QWidget*>(m_close) })
+    // Close stays usable while the pages are drawn: it stops the drawing.
+    for (QWidget* command :
+        { static_cast<QWidget*>(m_pageUp), static_cast<QWidget*>(m_pageDown), static_cast<QWidget*>(m_print) })
         command->setEnabled(enabled);
 }
 

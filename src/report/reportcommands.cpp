@@ -8,7 +8,7 @@
 #include "printerservice.h"
 #include "reportlayout.h"
 #include "reportrender.h"
-#include "timeslicer.h"
+#include "runprogress.h"
 #include "waitcursor.h"
 
 #include <QDateTime>
@@ -40,7 +40,10 @@ void ReportCommands::print(TargetChoice choose)
     MessageService& messages = *m_session.services().messages;
     if (listingIsEmpty(m_session.listing())) {
         wait.reset();
-        messages.show(m_session.window(), { QMessageBox::Warning, {}, emptyListingText(), QMessageBox::Ok });
+        // Export PDF writes no print: its refusal says what it would have done.
+        const QString text
+            = choose == &ReportCommands::choosePdfFile ? tr("Cannot export report, List is empty") : emptyListingText();
+        messages.show(m_session.window(), { QMessageBox::Warning, {}, text, QMessageBox::Ok });
         return;
     }
 
@@ -50,16 +53,23 @@ void ReportCommands::print(TargetChoice choose)
         return;
     wait.emplace();
 
-    TimeSlicer slicer([] { QCoreApplication::processEvents(); });
+    const bool toPdf = !target.pdfPath.isEmpty();
+    RunProgress progress(m_session.window(), toPdf ? tr("Writing PDF") : tr("Printing Report"));
     const auto selectedPath = [this] { return m_session.selectedPath(); };
-    const auto afterRow = [&](int) {
-        slicer.maybeTurn();
-        return true;
+    const int rows = m_session.listing().listcount();
+    int rowsDrawn = 0;
+    const auto afterRow = [&](int pages) {
+        if (progress.step(++rowsDrawn, rows, tr("%n page(s)", nullptr, pages)))
+            return true;
+        // A cancelled print job is withdrawn, not sent half drawn.
+        if (!toPdf)
+            target.printer->abort();
+        return false;
     };
     if (!target.pdfPath.isEmpty()) {
         const PdfWriteOutcome written = writeReportPdf(target.pdfPath, target.printer->pageLayout(),
             m_session.listing(), m_options, selectedPath, QDateTime::currentDateTime(), afterRow);
-        if (!written.ok) {
+        if (!written.ok && !progress.cancelled()) {
             wait.reset();
             reportFailure(target, written.reason);
         }
@@ -67,7 +77,7 @@ void ReportCommands::print(TargetChoice choose)
     }
     const ReportRenderOutcome outcome = renderReport(
         *target.printer, m_session.listing(), m_options, selectedPath, QDateTime::currentDateTime(), afterRow);
-    if (!outcome.finished) {
+    if (!outcome.finished && !progress.cancelled()) {
         wait.reset();
         reportFailure(target, {});
     }
@@ -150,7 +160,7 @@ bool ReportCommands::mayReplace(const QString& path, bool nameCompleted)
              "report?")
               .arg(native, QMimeDatabase().mimeTypeForFile(info).comment());
     const auto answer = m_session.services().messages->show(
-        m_session.window(), { QMessageBox::Warning, {}, text, QMessageBox::Yes | QMessageBox::No });
+        m_session.window(), { QMessageBox::Warning, {}, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No });
     return answer == QMessageBox::Yes;
 }
 

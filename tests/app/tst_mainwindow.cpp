@@ -1,3 +1,4 @@
+#include "fakedesktopservice.h"
 #include "fakefiledialogservice.h"
 #include "fakehelpservice.h"
 #include "fakemessageservice.h"
@@ -9,11 +10,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -34,7 +37,8 @@ struct Fixture {
     FakeFileDialogService dialogs;
     FakeHelpService help;
     FakePrinterService printer;
-    PlatformServices services { &fileSystem, &volumes, &messages, &dialogs, &printer, &help };
+    FakeDesktopService desktop;
+    PlatformServices services { &fileSystem, &volumes, &messages, &dialogs, &printer, &help, &desktop };
     std::unique_ptr<MainWindow> window;
 };
 
@@ -170,7 +174,7 @@ private slots:
         QCOMPARE(m->messages.shown[0].buttons, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
         QCOMPARE(m->dialogs.opened, dialogs);
         QCOMPARE(treePath(), switched ? m_root + "/other" : m_root + "/work");
-        QCOMPARE(child<QLineEdit>("txtSelection")->text(), switched ? m_root + "/other" : QStringLiteral("/"));
+        QCOMPARE(child<QLineEdit>("txtSelection")->text(), treePath()); // the box names the folder the tree shows
     }
 
     // Leaving asks once, and only for a listing not yet saved; the options window, a top-level window of its own,
@@ -227,7 +231,98 @@ private slots:
         QCOMPARE(grid->columnWidth(1), width + 40);
     }
 
+    // The status bar counts what is listed and names its source; the caption names the listing's file.
+    void statusBarAndCaption()
+    {
+        const QSize startSize = m->window->size();
+        QCOMPARE(statusText("lblStatusCounts"), QStringLiteral("0 entries: 0 files, 0 folders, 0 bytes"));
+        QVERIFY(!child<QTableView>("Grid1")->selectionModel()->hasSelection()); // no chosen empty cell at start
+        m->window->createlisting();
+        QCOMPARE(statusText("lblStatusCounts"), QStringLiteral("3 entries: 2 files, 1 folder, 2 bytes"));
+        QVERIFY(statusText("lblStatusSource").startsWith("listed " + m_root + "/work at "));
+        QCOMPARE(statusText("lblStatusComplete"), QStringLiteral("complete"));
+        QCOMPARE(m->window->windowTitle(), QStringLiteral("Vellumark"));
+        m->dialogs.saveAnswers = { m_root + "/inv.txt" };
+        m->window->savereport();
+        QCOMPARE(m->window->windowTitle(), QStringLiteral("inv.txt - Vellumark"));
+        m->dialogs.openAnswers = { m_root + "/inv.txt" };
+        m->window->openreport();
+        QCOMPARE(statusText("lblStatusSource"), QStringLiteral("opened inv.txt"));
+        m->fileSystem.failures.insert(QFile::encodeName(m_root + "/work/sub"), "Permission denied");
+        m->window->createlisting();
+        QCOMPARE(statusText("lblStatusComplete"), QStringLiteral("1 folder unreadable"));
+        QCOMPARE(m->window->windowTitle(), QStringLiteral("Vellumark"));
+        QCOMPARE(m->window->size(), startSize); // long texts are cut, not given room
+        QVERIFY(!child<QLabel>("lblStatusSource")->toolTip().isEmpty());
+    }
+
+    // Esc in the progress window stops the walk; the rows listed so far stay and a message says so.
+    void createListCancelled()
+    {
+        m->fileSystem.beforeGetFolder = [&](const QByteArray& path) {
+            if (!path.endsWith("/sub"))
+                return;
+            QWidget* progress = findTopLevel("frmprogress");
+            QVERIFY(progress && progress->isVisible());
+            QTest::keyClick(progress, Qt::Key_Escape);
+        };
+        m->window->createlisting();
+        QCOMPARE(m->window->listing().listcount(), 3); // a.txt, the folder row and the file read with it
+        QCOMPARE(m->messages.shown.size(), 1);
+        QCOMPARE(m->messages.shown[0].text, QStringLiteral("Create List cancelled\r\nList stopped at 3 records"));
+        QCOMPARE(statusText("lblStatusComplete"), QStringLiteral("cancelled"));
+        QVERIFY(m->window->isEnabled() && !findTopLevel("frmprogress"));
+    }
+
+    // The window grows from its design size, never below it; the listing takes the room and its columns keep
+    // their proportions.
+    void growsFromItsDesignSize()
+    {
+        auto* grid = child<QTableView>("Grid1");
+        const QSize design = m->window->size();
+        const int nameWidth = grid->columnWidth(1);
+        const QSize gridSize = grid->size();
+        m->window->resize(design.width() * 2, design.height() + 300);
+        QTRY_VERIFY(grid->width() == gridSize.width() + design.width() && grid->height() == gridSize.height() + 200);
+        QCOMPARE(grid->columnWidth(1), qRound(nameWidth * double(grid->width()) / gridSize.width()));
+        QVERIFY(child<QTreeView>("DirChosenDirectory")->height() > 100);
+        m->window->resize(100, 100);
+        QTRY_COMPARE(m->window->size(), design);
+    }
+
+    // Ctrl+F, F3 and Shift+F3 find names and paths; copying and opening act on the row found.
+    void findCopyAndOpen()
+    {
+        m->window->createlisting();
+        auto* grid = child<QTableView>("Grid1");
+        grid->setFocus();
+        QTest::keySequence(grid, QKeySequence::Find);
+        auto* findText = child<QLineEdit>("txtFind");
+        QTRY_VERIFY(findText->hasFocus());
+        QTest::keyClicks(findText, "TXT");
+        QTest::keyClick(findText, Qt::Key_Return);
+        QCOMPARE(grid->currentIndex().row(), 0); // a.txt
+        QTest::keyClick(findText, Qt::Key_F3);
+        QCOMPARE(grid->currentIndex().row(), 2); // b.txt, past the folder row
+        QTest::keySequence(findText, QKeySequence(Qt::SHIFT | Qt::Key_F3));
+        QCOMPARE(grid->currentIndex().row(), 0);
+        QTest::keyClick(findText, Qt::Key_Escape);
+        QVERIFY(!child<QToolBar>("findBar")->isVisible() && grid->hasFocus());
+
+        grid->setCurrentIndex(grid->model()->index(2, 1));
+        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QApplication::clipboard()->text(),
+            QStringLiteral("b.txt\t1\t") + grid->model()->index(2, 3).data().toString() + "\n");
+        child<QAction>("mnucopypath")->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), m_root + "/work/sub/b.txt");
+        child<QAction>("mnuopenfolder")->trigger();
+        child<QAction>("mnuopenentry")->trigger();
+        QCOMPARE(m->desktop.opened, QStringList({ m_root + "/work/sub", m_root + "/work/sub/b.txt" }));
+        QCOMPARE(m->window->listing().listcount(), 3); // Ctrl+Shift+C did not start Create List
+    }
+
 private:
+    QString statusText(const QString& name) { return child<QLabel>(name)->text(); }
     template <typename T> T* child(const QString& name) { return m->window->findChild<T*>(name); }
     QString treePath() { return child<FolderList>("DirChosenDirectory")->path(); }
     void trigger(const QString& how)

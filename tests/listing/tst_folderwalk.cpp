@@ -28,6 +28,7 @@ struct Walked {
     ListingTable table;
     WalkOutcome outcome;
     QList<int> progress;
+    QStringList entered;
     // Folder rows as [level marker]path, file rows as their name.
     QStringList names() const
     {
@@ -40,12 +41,14 @@ struct Walked {
     }
 };
 
-std::unique_ptr<Walked> walk(const QString& folder, FileSystemService* fileSystem = nullptr)
+std::unique_ptr<Walked> walk(
+    const QString& folder, FileSystemService* fileSystem = nullptr, const std::function<bool()>& cancel = {})
 {
     auto result = std::make_unique<Walked>();
     PosixFileSystemService posix;
-    FolderWalk walker(
-        fileSystem ? *fileSystem : posix, result->table, { {}, [&](int value) { result->progress.append(value); } });
+    FolderWalk walker(fileSystem ? *fileSystem : posix, result->table,
+        { {}, [&](int value) { result->progress.append(value); },
+            [&](const QString& path) { result->entered.append(path); }, cancel });
     result->outcome = walker.ShowFileList(folder);
     return result;
 }
@@ -78,14 +81,45 @@ private slots:
         QCOMPARE(result->table.sizeText(8), QStringLiteral("3"));
     }
 
-    // Level-5 folders are listed with their files; nothing of level 6 or below.
+    // Level-5 folders are listed with their files; nothing of level 6 or below, and the outcome says so.
+    void depthLimit_data()
+    {
+        QTest::addColumn<int>("levels");
+        QTest::newRow("5 levels") << 5;
+        QTest::newRow("6 levels") << 6;
+    }
     void depthLimit()
     {
+        QFETCH(int, levels);
         QString path = m_root;
-        for (int level = 1; level <= 6; ++level)
+        for (int level = 1; level <= levels; ++level)
             makeTree(path += QStringLiteral("/L%1").arg(level), { QStringLiteral("f%1.txt").arg(level) });
         const auto result = walk(m_root);
-        QCOMPARE(result->names().mid(8), QStringList({ "[4]" + path.left(path.indexOf("/L6")), "f5.txt" }));
+        const QString level5 = m_root + "/L1/L2/L3/L4/L5";
+        QCOMPARE(result->names().mid(8), QStringList({ "[4]" + level5, "f5.txt" }));
+        QCOMPARE(result->outcome.depthReached, levels > 5);
+        QCOMPARE(result->entered.last(), level5);
+    }
+
+    // Cancelled at the n-th yield, the walk stops there and keeps what it listed.
+    void cancel_data()
+    {
+        QTest::addColumn<int>("yields");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("first file") << 1 << QStringList { "a.txt" };
+        QTest::newRow("folder row") << 2 << QStringList { "a.txt", "[ ]" };
+        QTest::newRow("folder's file") << 3 << QStringList { "a.txt", "[ ]", "b.txt" };
+    }
+    void cancel()
+    {
+        QFETCH(int, yields);
+        QFETCH(QStringList, kept);
+        makeTree(m_root, { "a.txt", "sub/b.txt", "sub/c.txt", "z/" });
+        int asked = 0;
+        const auto result = walk(m_root, nullptr, [&] { return ++asked >= yields; });
+        QVERIFY(result->outcome.cancelled && !result->outcome.limitReached);
+        QCOMPARE(asked, yields);
+        QCOMPARE(result->names().replaceInStrings(m_root + "/sub", ""), kept);
     }
 
     void listingLimit_data()

@@ -4,6 +4,7 @@
 #include "printpreviewwindow.h"
 #include "reportcommands.h"
 #include "reportfixture.h"
+#include "runprogress.h"
 #include "twips.h"
 
 #include <QApplication>
@@ -86,6 +87,8 @@ private slots:
         const QString replace = "\r\n\r\nDo you want to replace it with the report?";
         // Export PDF: a bare name is completed, and the question about replacing comes for the completed name.
         row("export, bare name", { .printer = "export", .file = "out", .report = "out.pdf" });
+        row("export, empty listing",
+            { .printer = "export", .empty = true, .shown = { "Cannot export report, List is empty" } });
         const QString pdfThere = "DIR/old.pdf already exists." + replace,
                       textThere
             = "DIR/list.txt already exists and is not a PDF file: it is a plain text document." + replace;
@@ -126,8 +129,10 @@ private slots:
             QCOMPARE(shown.icon, shown.text.startsWith("There is") ? QMessageBox::Question : QMessageBox::Warning);
             QVERIFY(
                 shown.buttons == (shown.text.endsWith(u'?') ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok));
+            // A question about replacing a file defaults to keeping it.
+            QCOMPARE(shown.defaultButton, shown.text.contains("replace") ? QMessageBox::No : QMessageBox::NoButton);
         }
-        const bool fileAsked = use.printer == "export" || use.answers.value(0) == QMessageBox::Yes;
+        const bool fileAsked = (use.printer == "export" && !use.empty) || use.answers.value(0) == QMessageBox::Yes;
         QCOMPARE(m_session->fileDialogs.filtersAsked + m_session->fileDialogs.suggestionsOffered,
             (fileAsked ? QStringList { "PDF (*.pdf)", m_dir.filePath("list.pdf") } : QStringList {}));
         QCOMPARE(m_printer.dialogsShown, dialog && !use.empty ? 1 : 0);
@@ -155,11 +160,50 @@ private slots:
         QVERIFY(!m_session->running);
     }
 
+    // A long print or export shows its progress and stops on Cancel or Esc: no half file, no message.
+    void cancelledRun_data()
+    {
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("export, Cancel") << "export" << false;
+        QTest::newRow("export, Esc") << "export" << true;
+        QTest::newRow("printer, Cancel") << "default" << false;
+    }
+    void cancelledRun()
+    {
+        QFETCH(QString, printer);
+        QFETCH(bool, byKey);
+        fillFiles(m_session->table, 3000);
+        m_session->fileDialogs.saveAnswers = { m_dir.filePath("r.pdf") };
+        RunProgress::showAfterMs = 0;
+        QString caption;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->objectName() != "frmrunprogress" || !widget->isVisible() || !caption.isEmpty())
+                    continue;
+                caption = widget->windowTitle();
+                QVERIFY(!m_session->mainWindow.isEnabled());
+                byKey ? QTest::keyClick(widget, Qt::Key_Escape)
+                      : QTest::mouseClick(widget->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+            }
+        });
+        poll.start(0);
+        ReportCommands commands(*m_session, m_options);
+        printer == "export" ? commands.exportPdf() : commands.printlisting();
+        RunProgress::showAfterMs = 400;
+        QCOMPARE(caption, printer == "export" ? "Writing PDF" : "Printing Report");
+        QVERIFY(m_session->messages.shown.isEmpty());
+        QVERIFY(!QFile::exists(m_dir.filePath("r.pdf")));
+        QVERIFY(m_session->mainWindow.isEnabled() && !m_session->running);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
     void previewPagingZoomThenCloseOrPrint_data()
     {
         QTest::addColumn<int>("files"); // none: closed at the end; some: printed
         QTest::addColumn<QString>("steps"); // a button or a key, and the page label it leaves
-        QTest::newRow("empty listing, closed") << 0 << ":Page 1 of 1,picpagedown:Page 1 of 1";
+        QTest::newRow("empty listing, refused") << 0 << "";
         // 70 rows on page 1, 72 on page 2, the rest and the summary on page 3
         QTest::newRow("three pages, printed")
             << 200
@@ -174,6 +218,11 @@ private slots:
         fillFiles(m_session->table, files);
         showPrintPreview(*m_session, m_options);
         QWidget* window = previewWindow();
+        if (files == 0) {
+            QVERIFY(!window);
+            QCOMPARE(m_session->messages.shown.value(0).text, QString("Cannot preview report, List is empty"));
+            return;
+        }
         QVERIFY(window);
         window->activateWindow(); // so that the paging and zoom keys reach it
         QVERIFY(QTest::qWaitForWindowActive(window));
@@ -209,6 +258,20 @@ private slots:
             Qt::ControlModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(view, &wheel);
         QCOMPARE(view->size(), fitted * 1.5);
+        // The window grows from its design size; the page fills the room it gains, keeping its zoom, and Close
+        // keeps to the corner.
+        auto* close = window->findChild<QPushButton*>("cmdclosepreview");
+        const QSize design = window->size();
+        const QPoint closeFromCorner = window->rect().bottomRight() - close->geometry().bottomRight();
+        window->resize(design * 2);
+        const QWidget* room = window->findChild<QWidget*>("scrPicture1");
+        QTRY_VERIFY(room->width() > design.width());
+        const double filled = std::max(double(view->width()) / room->width(), double(view->height()) / room->height());
+        QVERIFY2(qAbs(filled - 1.5) < 0.01, qPrintable(QString::number(filled)));
+        QCOMPARE(window->rect().bottomRight() - close->geometry().bottomRight(), closeFromCorner);
+        window->resize(design / 2);
+        QTRY_COMPARE(window->size(), design);
+        QCOMPARE(view->size(), fitted * 1.5);
         const int darkAtFit = darkPixels();
         for (int i = 0; i < 3; ++i)
             QTest::keySequence(window, QKeySequence::ZoomIn);
@@ -241,11 +304,12 @@ private slots:
             QVERIFY(m_session->running);
             window = previewWindow();
             QCOMPARE(window != nullptr, preview);
+            // Close stays usable while drawing, and stops it.
+            auto* close = preview ? window->findChild<QPushButton*>("cmdclosepreview") : nullptr;
             drawing = !preview
-                || (!window->findChild<QPushButton*>("cmdclosepreview")->isEnabled()
-                    && !window->findChild<QToolButton*>("picpagedown")->isEnabled()
+                || (close->isEnabled() && !window->findChild<QToolButton*>("picpagedown")->isEnabled()
                     && window->findChild<QLabel*>("Label1")->text().startsWith("Page 1"));
-            preview ? void(window->close()) : ReportCommands(*m_session, m_options).printlisting();
+            preview ? QTest::mouseClick(close, Qt::LeftButton) : ReportCommands(*m_session, m_options).printlisting();
         });
         preview ? showPrintPreview(*m_session, m_options) : ReportCommands(*m_session, m_options).printlisting();
         QVERIFY(drawing);

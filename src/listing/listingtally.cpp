@@ -1,0 +1,95 @@
+#include "listingtally.h"
+
+#include "bytename.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStringList>
+
+namespace {
+// The status bar reads the same in every locale, as the listing file and the report do.
+const QLocale& numberLocale()
+{
+    static const QLocale locale(QLocale::English, QLocale::UnitedStates);
+    return locale;
+}
+
+QString tr(const char* text) { return QCoreApplication::translate("StatusText", text); }
+}
+
+const ListingCounts& ListingTally::update(const ListingTable& table)
+{
+    if (m_generation != table.generation()) {
+        m_counts = {};
+        m_generation = table.generation();
+    }
+    const int total = table.listcount();
+    for (int entry = m_counts.entries + 1; entry <= total; ++entry) {
+        const GridId grid = entry <= ListingTable::gridCapacity ? GridId::Grid1 : GridId::Grid2;
+        const int row = grid == GridId::Grid1 ? entry : entry - ListingTable::gridCapacity;
+        const QString size = table.cell(grid, row, 2);
+        if (size == QLatin1String(" ")) {
+            ++m_counts.folders;
+            continue;
+        }
+        ++m_counts.files;
+        m_counts.totalBytes += size.toLongLong();
+        if (size.size() > m_counts.widestSize.size())
+            m_counts.widestSize = size;
+    }
+    m_counts.entries = std::max(m_counts.entries, total);
+    return m_counts;
+}
+
+QString StatusText::bytes(qint64 bytes)
+{
+    const QLocale& locale = numberLocale();
+    QString exact = tr("%1 bytes").arg(locale.toString(bytes));
+    if (bytes < 1000)
+        return exact;
+    return QStringLiteral("%1 (%2)").arg(exact, locale.formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat));
+}
+
+QString StatusText::counts(const ListingCounts& counts)
+{
+    const QLocale& locale = numberLocale();
+    const QString entries = counts.entries == 1 ? tr("1 entry") : tr("%1 entries").arg(locale.toString(counts.entries));
+    const QString files = counts.files == 1 ? tr("1 file") : tr("%1 files").arg(locale.toString(counts.files));
+    const QString folders
+        = counts.folders == 1 ? tr("1 folder") : tr("%1 folders").arg(locale.toString(counts.folders));
+    return QStringLiteral("%1: %2, %3, %4").arg(entries, files, folders, bytes(counts.totalBytes));
+}
+
+QString StatusText::source(const ListingOrigin& origin)
+{
+    switch (origin.source) {
+    case ListingOrigin::Source::Walked:
+        return tr("listed %1 at %2").arg(displayText(origin.place), origin.when.toString(QStringLiteral("HH:mm")));
+    case ListingOrigin::Source::Opened:
+        return tr("opened %1").arg(displayText(QFileInfo(origin.place).fileName()));
+    case ListingOrigin::Source::None:
+        break;
+    }
+    return {};
+}
+
+QString StatusText::completeness(const ListingOrigin& origin, bool filterActive)
+{
+    QStringList gaps;
+    if (origin.cancelled)
+        gaps << tr("cancelled");
+    if (origin.limitReached)
+        gaps << tr("stopped at %1 entries").arg(numberLocale().toString(ListingTable::listLimit));
+    if (origin.depthReached)
+        gaps << tr("stopped at five levels");
+    if (origin.unreadableFolders == 1)
+        gaps << tr("1 folder unreadable");
+    else if (origin.unreadableFolders > 1)
+        gaps << tr("%1 folders unreadable").arg(origin.unreadableFolders);
+    if (filterActive)
+        gaps << tr("report filtered");
+    if (origin.source == ListingOrigin::Source::None && gaps.isEmpty())
+        return {};
+    return gaps.isEmpty() ? tr("complete") : gaps.join(QStringLiteral(", "));
+}

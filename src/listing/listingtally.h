@@ -1,0 +1,61 @@
+#pragma once
+
+#include "listingtable.h"
+
+#include <QDateTime>
+#include <QString>
+
+// What the listing on screen holds, counted as it grows: a walk adds rows between two looks, so only the new
+// rows are counted at each look, and an emptied listing starts the count again.
+struct ListingCounts {
+    int entries = 0;
+    int files = 0;
+    int folders = 0;
+    qint64 totalBytes = 0;
+    QString widestSize; // the longest size text, which the size column must show whole
+
+    bool operator==(const ListingCounts&) const = default;
+};
+
+class ListingTally {
+public:
+    const ListingCounts& update(const ListingTable& table);
+    [[nodiscard]] const ListingCounts& counts() const { return m_counts; }
+
+private:
+    ListingCounts m_counts;
+    int m_generation = -1;
+};
+
+// Where the listing on screen came from and whether it holds all that its source holds.
+struct ListingOrigin {
+    enum class Source { None, Walked, Opened };
+    Source source = Source::None;
+    QString place; // the folder walked or the file opened
+    QDateTime when;
+    bool limitReached = false;
+    bool depthReached = false;
+    bool cancelled = false;
+    int unreadableFolders = 0;
+
+    [[nodiscard]] static ListingOrigin from(Source source, const QString& place)
+    {
+        ListingOrigin origin;
+        origin.source = source;
+        origin.place = place;
+        origin.when = QDateTime::currentDateTime();
+        return origin;
+    }
+    bool operator==(const ListingOrigin&) const = default;
+};
+
+namespace StatusText {
+// "1,234,567 bytes (1.2 MB)"; below a kilobyte only the bytes.
+[[nodiscard]] QString bytes(qint64 bytes);
+// "12 entries: 9 files, 3 folders, 1,234 bytes (1.2 kB)"
+[[nodiscard]] QString counts(const ListingCounts& counts);
+// "listed /srv/share at 14:02", "opened inv.txt", or empty before any listing.
+[[nodiscard]] QString source(const ListingOrigin& origin);
+// "complete", or what keeps the listing from being whole, the report filter included.
+[[nodiscard]] QString completeness(const ListingOrigin& origin, bool filterActive);
+}
