@@ -9,6 +9,7 @@
 #include "listingtable.h"
 #include "readaheadfilesystem.h"
 #include "reportoptions.h"
+#include "stagedfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,14 +80,11 @@ bool readListing(const CommandLine& commandLine, BatchSource& source)
             reason = read.error;
         else if (read.content.limitReached)
             reason = QStringLiteral("it holds more than %1 records").arg(ListingTable::listLimit);
-        else if (read.content.fault.kind == ReadFault::Kind::NoListing)
-            reason = QStringLiteral("it holds no listing");
+        else if (read.content.fault.kind == ReadFault::Kind::NoListing
+            || read.content.fault.kind == ReadFault::Kind::NotText)
+            reason = faultText(read.content.fault);
         else if (read.content.fault.kind != ReadFault::Kind::None)
-            reason = QStringLiteral("line %1: %2")
-                         .arg(read.content.fault.line)
-                         .arg(read.content.fault.kind == ReadFault::Kind::ReadError
-                                 ? read.content.fault.reason
-                                 : QStringLiteral("not a listing file"));
+            reason = QStringLiteral("line %1: %2").arg(read.content.fault.line).arg(faultText(read.content.fault));
         else if (read.content.records.empty())
             reason = QStringLiteral("the listing is empty");
     }
@@ -100,15 +98,26 @@ bool readListing(const CommandLine& commandLine, BatchSource& source)
     return true;
 }
 
-bool saveListing(const CommandLine& commandLine, const BatchSource& source, const ReportOptions& options)
+bool saveListing(StagedFile& file, const BatchSource& source, const ReportOptions& options)
 {
     const QByteArray bytes
         = listingFileBytes(source.table, source.selectedPath, options.filteractive() ? &options : nullptr);
-    const SaveOutcome outcome = saveListingFile(commandLine.saveFile, bytes);
+    const SaveOutcome outcome = writeListingFile(file, bytes);
     if (outcome.status == SaveOutcome::Status::Saved)
         return true;
-    say(QStringLiteral("cannot save %1: %2").arg(native(commandLine.saveFile), outcome.reason));
+    say(QStringLiteral("cannot save %1: %2").arg(native(file.path()), outcome.reason));
     return false;
+}
+
+bool commitAll(StagedFile& listingFile, StagedFile& pdfFile)
+{
+    for (StagedFile* file : { &listingFile, &pdfFile }) {
+        if (file->isOpen() && !file->commit()) {
+            say(QStringLiteral("cannot save %1: %2").arg(native(file->path()), file->reason()));
+            return false;
+        }
+    }
+    return true;
 }
 
 void dropQtNotes(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message)
@@ -154,11 +163,15 @@ int runBatch(const CommandLine& commandLine, BatchReports* reports)
         return ExitFailed;
     ReportOptions options;
     applyFilter(commandLine, options);
-    if (!commandLine.saveFile.isEmpty() && !saveListing(commandLine, source, options))
+    StagedFile listingFile(commandLine.saveFile);
+    StagedFile pdfFile(commandLine.pdfFile);
+    if (!commandLine.saveFile.isEmpty() && !saveListing(listingFile, source, options))
         return ExitFailed;
-    if (!commandLine.pdfFile.isEmpty() && !reports->writePdf(commandLine, source, options))
+    if (!commandLine.pdfFile.isEmpty() && !reports->writePdf(pdfFile, commandLine, source, options))
         return ExitFailed;
     if (commandLine.print && !reports->print(commandLine, source, options))
+        return ExitFailed;
+    if (!commitAll(listingFile, pdfFile))
         return ExitFailed;
     return source.warned ? ExitWarnings : ExitDone;
 }

@@ -6,6 +6,7 @@
 
 struct CommandLine;
 class ReportOptions;
+class StagedFile;
 
 enum ExitStatus { ExitDone = 0, ExitFailed = 1, ExitUsage = 2, ExitWarnings = 3 };
 
@@ -21,8 +22,9 @@ struct BatchSource {
 class BatchReports {
 public:
     virtual ~BatchReports() = default;
+    // Writes the PDF into the staged file, which the run commits with its other outputs.
     [[nodiscard]] virtual bool writePdf(
-        const CommandLine& commandLine, const BatchSource& source, const ReportOptions& options)
+        StagedFile& file, const CommandLine& commandLine, const BatchSource& source, const ReportOptions& options)
         = 0;
     [[nodiscard]] virtual bool print(
         const CommandLine& commandLine, const BatchSource& source, const ReportOptions& options)
@@ -32,7 +34,8 @@ public:
 };
 
 // The work of a command line that opens no window: one walk of the folder (or one read of the listing file)
-// serves every output asked for. Returns the exit status: 0 done, 1 failed, 3 done with warnings. `reports`
+// serves every output asked for. Every file is written before any takes its target's place, so a failure
+// leaves all old files as they were. Returns the exit status: 0 done, 1 failed, 3 done with warnings. `reports`
 // may be null when nothing is drawn or compared; it needs a QGuiApplication, the rest a QCoreApplication.
 [[nodiscard]] int runBatch(const CommandLine& commandLine, BatchReports* reports);
 

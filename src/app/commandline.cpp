@@ -1,7 +1,14 @@
 #include "commandline.h"
 
+#include "bytename.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <utility>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -64,6 +71,36 @@ QString typeProblem(const QString& type)
     return {};
 }
 
+// Two names for one file: the same path once resolved, or the same device and inode (a hard link, a link).
+bool sameFile(const QString& first, const QString& second)
+{
+    if (QDir::cleanPath(QFileInfo(first).absoluteFilePath()) == QDir::cleanPath(QFileInfo(second).absoluteFilePath()))
+        return true;
+    struct stat a { };
+    struct stat b { };
+    return ::stat(toNativeBytes(first).constData(), &a) == 0 && ::stat(toNativeBytes(second).constData(), &b) == 0
+        && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// An output that would replace an input, or another output, is found before anything runs.
+QString outputClash(const CommandLine& commandLine)
+{
+    const std::pair<QLatin1StringView, QString> outputs[]
+        = { { QLatin1StringView("save"), commandLine.saveFile }, { QLatin1StringView("pdf"), commandLine.pdfFile } };
+    const std::pair<QLatin1StringView, QString> inputs[] = { { QLatin1StringView("open"), commandLine.listing },
+        { QLatin1StringView("compare"), commandLine.compareListing },
+        { QLatin1StringView("pdf"), commandLine.pdfFile } };
+    for (const auto& [output, outputPath] : outputs) {
+        for (const auto& [input, inputPath] : inputs) {
+            if (output == input || outputPath.isEmpty() || inputPath.isEmpty() || !sameFile(outputPath, inputPath))
+                continue;
+            return QStringLiteral("--%1 and --%2 name the same file %3; give them different files.")
+                .arg(output, input, displayText(QDir::toNativeSeparators(outputPath)));
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 QString commandLineHelp()
@@ -103,6 +140,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     result.compareListing = parser.value(options.compare);
     if (parser.isSet(options.compare) && parser.isSet(options.save))
         return usageError(QStringLiteral("Give either --compare or --save, not both."));
+    if (parser.isSet(options.compare) && result.print && !result.pdfFile.isEmpty())
+        return usageError(QStringLiteral("With --compare give either --print or --pdf, not both."));
     for (const QCommandLineOption* option :
         { &options.save, &options.pdf, &options.open, &options.printer, &options.compare })
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
@@ -121,6 +160,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             if (const QString problem = typeProblem(type); !problem.isEmpty())
                 return usageError(QStringLiteral("--%1: %2.").arg(typesOption.names().constFirst(), problem));
     }
+    if (const QString clash = outputClash(result); !clash.isEmpty())
+        return usageError(clash);
     result.mode = result.runsWithoutWindow() ? CommandLine::Mode::Batch : CommandLine::Mode::Window;
     return result;
 }

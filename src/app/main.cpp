@@ -2,13 +2,19 @@
 #include "bytename.h"
 #include "commandline.h"
 #include "programfile.h"
+#include "stagedfile.h"
 #include "windowmodule.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibrary>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <malloc.h>
+#include <new>
 
 namespace {
 
@@ -31,9 +37,20 @@ int runWindowModule(int argc, char* argv[], const CommandLine& commandLine)
     return entry(argc, argv, &commandLine);
 }
 
-} // namespace
+// Help and version go to standard output, which may be a full disk or a closed pipe.
+int printed(const QString& text)
+{
+    if (std::fputs(text.toLocal8Bit().constData(), stdout) >= 0 && std::fflush(stdout) == 0)
+        return ExitDone;
+    std::fprintf(stderr, "vellumark: cannot write to standard output: %s\n", std::strerror(errno));
+    return ExitFailed;
+}
 
-int main(int argc, char* argv[])
+// Address space, not memory, runs out first under a ulimit -v: each thread that allocates would reserve an
+// arena of 64 MB, and one short of a limit aborts a run that needs a few megabytes.
+void keepAddressSpaceModest() { ::mallopt(M_ARENA_MAX, 2); }
+
+int run(int argc, char* argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("vellumark"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELLUMARK_VERSION));
@@ -45,11 +62,9 @@ int main(int argc, char* argv[])
 
     switch (commandLine.mode) {
     case CommandLine::Mode::Help:
-        std::fputs(commandLineHelp().toLocal8Bit().constData(), stdout);
-        return ExitDone;
+        return printed(commandLineHelp());
     case CommandLine::Mode::Version:
-        std::printf("vellumark %s\n", VELLUMARK_VERSION);
-        return ExitDone;
+        return printed(QStringLiteral("vellumark %1\n").arg(QStringLiteral(VELLUMARK_VERSION)));
     case CommandLine::Mode::UsageError:
         std::fprintf(stderr, "vellumark: %s\nTry 'vellumark --help' for more information.\n",
             commandLine.error.toLocal8Bit().constData());
@@ -65,4 +80,22 @@ int main(int argc, char* argv[])
         break;
     }
     return runWindowModule(argc, argv, commandLine);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // Past a file size limit a write then fails with "File too large", which the run reports, instead of the
+    // signal killing it silently with the old file already gone.
+    std::signal(SIGXFSZ, SIG_IGN);
+    keepAddressSpaceModest();
+    endRunsWithoutFilesOnTerminate();
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // Outputs not yet committed are removed as the stack unwinds: the old files stay.
+        std::fprintf(stderr, "vellumark: stopped: %s; no file was changed\n", std::strerror(ENOMEM));
+        return ExitFailed;
+    }
 }

@@ -383,7 +383,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     if (!m_listsaved) {
         m_closing = true;
-        checkforsave();
+        if (!checkforsave()) {
+            m_closing = false;
+            event->ignore();
+            return;
+        }
     }
     event->accept();
     endProgram();
@@ -426,7 +430,7 @@ void MainWindow::savereport() { m_listingFiles.savereport(); }
 
 void MainWindow::openreport() { m_listingFiles.openreport(); }
 
-void MainWindow::checkforsave() { m_listingFiles.checkforsave(); }
+bool MainWindow::checkforsave() { return m_listingFiles.checkforsave(); }
 
 void MainWindow::printlisting() { ReportCommands(*this, m_options).printlisting(); }
 

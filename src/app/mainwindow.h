@@ -87,7 +87,7 @@ private:
 
     void DrvChosenDrive_Change(int index);
     void DirChosenDirectory_Change(const QString& path);
-    void checkforsave();
+    [[nodiscard]] bool checkforsave();
     void unloadSecondaryWindows();
 
     PlatformServices m_services;

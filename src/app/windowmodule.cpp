@@ -15,6 +15,7 @@
 #include "readaheadfilesystem.h"
 #include "reportoptions.h"
 #include "reportrender.h"
+#include "stagedfile.h"
 #include "volumeservice.h"
 
 #include "apptitle.h"
@@ -29,6 +30,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
@@ -45,20 +48,22 @@ std::function<bool(int)> pageProgress(BatchProgress& progress)
 
 class DrawnReports final : public BatchReports {
 public:
-    bool writePdf(const CommandLine& commandLine, const BatchSource& source, const ReportOptions& options) override;
+    bool writePdf(StagedFile& file, const CommandLine& commandLine, const BatchSource& source,
+        const ReportOptions& options) override;
     bool print(const CommandLine& commandLine, const BatchSource& source, const ReportOptions& options) override;
     int compare(const CommandLine& commandLine) override;
 };
 
-bool DrawnReports::writePdf(const CommandLine& commandLine, const BatchSource& source, const ReportOptions& options)
+bool DrawnReports::writePdf(
+    StagedFile& file, const CommandLine& commandLine, const BatchSource& source, const ReportOptions& options)
 {
     // The pages the window's PDF gets, so both write the same document.
     QtPrinterService printers;
     const QPageLayout pages = printers.createPdfPrinter(commandLine.pdfFile)->pageLayout();
     BatchProgress progress(commandLine.quiet);
     const PdfWriteOutcome written = writeReportPdf(
-        commandLine.pdfFile, pages, source.table, options, [&] { return source.selectedPath; },
-        QDateTime::currentDateTime(), pageProgress(progress));
+        file, pages, source.table, options, [&] { return source.selectedPath; }, QDateTime::currentDateTime(),
+        pageProgress(progress));
     if (written.ok)
         return true;
     say(QStringLiteral("cannot write %1: %2").arg(native(commandLine.pdfFile), written.reason));
@@ -96,9 +101,12 @@ int DrawnReports::compare(const CommandLine& commandLine)
 {
     ReportOptions filter;
     applyFilter(commandLine, filter);
+    // Unbuffered, so that a full disk or a closed pipe shows in the write that meets it, not in a flush at exit
+    // that nobody checks.
     QFile out;
     QFile err;
-    if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly))
+    if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered)
+        || !err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return ComparisonRun::trouble;
     ReadAheadFileSystem fileSystem;
     QtPrinterService printers;
@@ -117,17 +125,63 @@ public:
     }
     QString getOpenFileName(QWidget* parent, const QString& filter) override
     {
-        return m_path.isEmpty() ? m_dialogs.getOpenFileName(parent, filter) : std::exchange(m_path, QString());
+        if (m_path.isEmpty())
+            return m_dialogs.getOpenFileName(parent, filter);
+        m_answered = std::exchange(m_path, QString());
+        return m_answered;
     }
     QString getSaveFileName(QWidget* parent, const QString& filter) override
     {
         return m_dialogs.getSaveFileName(parent, filter);
     }
+    // Every other call goes through whole: a name offered, a type added, the name last chosen.
+    QString getSaveFileName(QWidget* parent, const QString& filter, const QString& suggestedName) override
+    {
+        return m_dialogs.getSaveFileName(parent, filter, suggestedName);
+    }
+    QString lastChosenPath() const override
+    {
+        return m_dialogs.lastChosenPath().isEmpty() ? m_answered : m_dialogs.lastChosenPath();
+    }
 
 private:
     FileDialogService& m_dialogs;
     QString m_path;
+    QString m_answered;
 };
+
+// The display the window would go to, as the user named it.
+QString displayName()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool wayland
+        = platform.startsWith("wayland") || (platform.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY"));
+    return qEnvironmentVariable(wayland ? "WAYLAND_DISPLAY" : "DISPLAY");
+}
+
+QtMessageHandler qtHandler = nullptr;
+struct HeldNote {
+    QtMsgType type;
+    const char* file;
+    int line;
+    const char* function;
+    const char* category;
+    QString message;
+};
+QList<HeldNote> heldNotes;
+
+// While the application starts, Qt's notes are held back: when no display answers, Qt aborts, dumping core,
+// after asking the user to reinstall it. The user is told instead which display failed, and the run ends.
+void displayFailure(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        heldNotes.append({ type, context.file, context.line, context.function, context.category, message });
+        return;
+    }
+    std::fprintf(stderr, "vellumark: cannot open the display %s\n", displayName().toLocal8Bit().constData());
+    std::fflush(stderr);
+    std::_Exit(ExitFailed);
+}
 
 int runWindow(int argc, char* argv[], const CommandLine& commandLine)
 {
@@ -140,7 +194,15 @@ int runWindow(int argc, char* argv[], const CommandLine& commandLine)
             stderr);
         return ExitFailed;
     }
+    qtHandler = qInstallMessageHandler(displayFailure);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtHandler);
+    for (const HeldNote& note : std::as_const(heldNotes)) {
+        const QMessageLogContext context(note.file, note.line, note.function, note.category);
+        if (qtHandler)
+            qtHandler(note.type, context, note.message);
+    }
+    heldNotes.clear();
     Vellumark::applyDesktopIdentity();
 
     // The window starts in the folder it is given, as if the program had been started there.
@@ -197,6 +259,7 @@ int runWithoutWindow(int argc, char* argv[], const CommandLine& commandLine)
 
 extern "C" Q_DECL_EXPORT int vellumarkRunDrawing(int argc, char* argv[], const CommandLine* commandLine)
 {
+    endRunsWithoutFilesOnTerminate();
     return commandLine->mode == CommandLine::Mode::Batch ? runWithoutWindow(argc, argv, *commandLine)
                                                          : runWindow(argc, argv, *commandLine);
 }

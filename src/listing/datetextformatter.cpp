@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace {
@@ -29,6 +30,14 @@ DateTextFormatter::DateTextFormatter(const QLocale& locale, const QTimeZone& zon
 {
 }
 
+DateTextFormatter DateTextFormatter::instants(const QTimeZone& zone)
+{
+    DateTextFormatter formatter(QLocale::c(), zone);
+    formatter.m_instants = true;
+    formatter.m_dateFormat = QStringLiteral("yyyy-MM-dd");
+    return formatter;
+}
+
 QString DateTextFormatter::format(qint64 utcSeconds)
 {
     RecentText& recent = m_recent[static_cast<size_t>(utcSeconds) % m_recent.size()];
@@ -45,19 +54,30 @@ QString DateTextFormatter::textAt(qint64 utcSeconds)
     const qint64 day = floorDiv(local, secondsPerDay);
     const int secondsOfDay = static_cast<int>(local - day * secondsPerDay);
     const QString& date = dateText(day);
-    if (!m_plainTime)
+    if (!m_plainTime && !m_instants)
         return date + QLatin1Char(' ') + timeText(secondsOfDay);
     // One allocation per file: the walk formats tens of thousands of these.
     QString text;
-    text.reserve(date.size() + 9);
+    text.reserve(date.size() + 15);
     text.append(date);
     text.append(QLatin1Char(' '));
+    const auto twoDigits = [&text](int value) {
+        text.append(QLatin1Char(static_cast<char>('0' + value / 10)));
+        text.append(QLatin1Char(static_cast<char>('0' + value % 10)));
+    };
     const int parts[] = { secondsOfDay / 3600, secondsOfDay / 60 % 60, secondsOfDay % 60 };
     for (int i = 0; i < 3; ++i) {
         if (i > 0)
             text.append(QLatin1Char(':'));
-        text.append(QLatin1Char(static_cast<char>('0' + parts[i] / 10)));
-        text.append(QLatin1Char(static_cast<char>('0' + parts[i] % 10)));
+        twoDigits(parts[i]);
+    }
+    if (m_instants) {
+        const int offset = static_cast<int>(local - utcSeconds);
+        const int minutes = (offset < 0 ? -offset : offset) / 60;
+        text.append(QLatin1Char(offset < 0 ? '-' : '+'));
+        twoDigits(minutes / 60);
+        text.append(QLatin1Char(':'));
+        twoDigits(minutes % 60);
     }
     return text;
 }
@@ -118,4 +138,54 @@ const QString& DateTextFormatter::dateText(qint64 localDay)
 QString DateTextFormatter::timeText(int secondsOfDay) const
 {
     return m_locale.toString(QTime(0, 0).addSecs(secondsOfDay), m_timeFormat);
+}
+
+std::optional<qint64> instantOfDateText(QStringView text)
+{
+    // yyyy-MM-dd HH:mm:ss+hh:mm, with T for the blank and Z for a zero offset also read.
+    static constexpr char16_t pattern[] = u"0000-00-00 00:00:00+00:00";
+    const bool zulu = text.size() == 20 && text.back() == u'Z';
+    if (text.size() != 25 && !zulu)
+        return std::nullopt;
+    std::array<qint64, 8> numbers {}; // year, month, day, hour, minute, second, offset hours and minutes
+    size_t number = 0;
+    for (qsizetype i = 0; i < (zulu ? 19 : 25); ++i) {
+        const char16_t expected = pattern[i];
+        const char16_t c = text[i].unicode();
+        if (expected == u'0') {
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+            numbers[number] = numbers[number] * 10 + (c - u'0');
+            if (pattern[i + 1] != u'0')
+                ++number;
+        } else if (!(c == expected || (i == 10 && c == u'T') || (i == 19 && c == u'-'))) {
+            return std::nullopt;
+        }
+    }
+    const auto [year, month, day, hour, minute, second, offsetHours, offsetMinutes] = numbers;
+    const QDate date(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day));
+    if (!date.isValid() || hour > 23 || minute > 59 || second > 59 || offsetHours > 23 || offsetMinutes > 59)
+        return std::nullopt;
+    const qint64 offset = (!zulu && text[19] == u'-' ? -1 : 1) * (offsetHours * 3600 + offsetMinutes * 60);
+    return (date.toJulianDay() - QDate(1970, 1, 1).toJulianDay()) * secondsPerDay + hour * 3600 + minute * 60 + second
+        - offset;
+}
+
+DateTextComparison::DateTextComparison(const QLocale& locale, const QTimeZone& zone)
+    : m_earlierForm(locale, zone)
+{
+}
+
+bool DateTextComparison::same(const QString& first, const QString& second)
+{
+    if (first == second)
+        return true;
+    const std::optional<qint64> a = instantOfDateText(first);
+    const std::optional<qint64> b = instantOfDateText(second);
+    if (a && b)
+        return *a == *b;
+    if (!a && !b)
+        return false;
+    // Written in the earlier form the text of the other date would be this one.
+    return m_earlierForm.format(a ? *a : *b) == (a ? second : first);
 }

@@ -8,12 +8,16 @@
 #include <optional>
 #include <vector>
 
-// Turns a UTC time into "short date, blank, time with seconds" in a zone's time. An offset from UTC is looked up
-// once for the whole span between two of the zone's transitions and date texts once per day, so a walk does not
-// consult the time zone per file.
+// Turns a UTC time into a text in a zone's time: "short date, blank, time with seconds" in a locale's form, or,
+// for the dates a listing holds, "2024-02-01 03:04:05+01:00": a four-digit year and the offset from UTC, so the
+// text names one instant wherever and whenever it is read. An offset from UTC is looked up once for the whole
+// span between two of the zone's transitions and date texts once per day, so a walk does not consult the time
+// zone per file.
 class DateTextFormatter {
 public:
     explicit DateTextFormatter(const QLocale& locale = QLocale(), const QTimeZone& zone = QTimeZone::systemTimeZone());
+    // The form a listing's creation dates take.
+    [[nodiscard]] static DateTextFormatter instants(const QTimeZone& zone = QTimeZone::systemTimeZone());
 
     [[nodiscard]] QString format(qint64 utcSeconds);
 
@@ -35,6 +39,7 @@ private:
     QString m_dateFormat;
     QString m_timeFormat;
     bool m_plainTime = false; // HH:mm:ss, written without the locale machinery
+    bool m_instants = false; // the ISO form with the offset
     std::vector<OffsetSpan> m_spans; // in time order, none overlapping
     size_t m_lastSpan = 0;
     QHash<qint64, QString> m_dateByDay;
@@ -45,4 +50,19 @@ private:
         QString text;
     };
     std::array<RecentText, 64> m_recent;
+};
+
+// The instant a date text of the instant form names, in UTC seconds; nothing for any other text.
+[[nodiscard]] std::optional<qint64> instantOfDateText(QStringView text);
+
+// Whether two creation-date texts name the same instant. Texts of the instant form are compared as instants;
+// one of the locale form (as the program wrote it before, in this locale and the local zone) is compared with
+// the other date written in that form; two texts that neither form reads are compared as texts.
+class DateTextComparison {
+public:
+    DateTextComparison(const QLocale& locale = QLocale(), const QTimeZone& zone = QTimeZone::systemTimeZone());
+    [[nodiscard]] bool same(const QString& first, const QString& second);
+
+private:
+    DateTextFormatter m_earlierForm;
 };

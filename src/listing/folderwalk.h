@@ -52,7 +52,7 @@ private:
     FileSystemService& m_fileSystem;
     ListingTable& m_table;
     WalkHooks m_hooks;
-    DateTextFormatter m_dates;
+    DateTextFormatter m_dates = DateTextFormatter::instants();
     WalkOutcome m_outcome;
 };
 

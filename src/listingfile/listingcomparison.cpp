@@ -1,5 +1,8 @@
 #include "listingcomparison.h"
 
+#include "datetextformatter.h"
+#include "reportoptions.h"
+
 #include <QHash>
 #include <QStringEncoder>
 #include <algorithm>
@@ -56,11 +59,14 @@ struct IndexedListing {
     QChar separator;
     std::vector<EntryKey> keys;
     std::vector<int> folderRow; // the folder row above a file, -1 for the root's own files
+    const std::vector<QString>* paths;
+    std::vector<QString> unreadKeys; // the relative paths of the folders not read, each ended by a slash
 
     IndexedListing(const ComparedListing& listing, QHash<QString, int>& folderNumbers)
         : entries(listing.entries)
         , root(listingRoot(listing.selectedPath, listing.entries))
         , separator(separatorOf(root))
+        , paths(listing.paths)
     {
         keys.reserve(entries.size());
         folderRow.reserve(entries.size());
@@ -81,6 +87,18 @@ struct IndexedListing {
                 keys.push_back({ folderNumber, entry.name });
             }
         }
+        for (const QString& folderPath : listing.unreadFolders)
+            unreadKeys.push_back(relativeKey(folderPath) + u'/');
+    }
+
+    // Whether an entry of this listing lies in a folder that the other one could not read.
+    [[nodiscard]] bool inUnread(size_t i, const IndexedListing& other) const
+    {
+        if (other.unreadKeys.empty())
+            return false;
+        const QString key = relativeKey(fullPath(i));
+        return std::any_of(other.unreadKeys.begin(), other.unreadKeys.end(),
+            [&key](const QString& unread) { return key.startsWith(unread); });
     }
 
     [[nodiscard]] QString relativeKey(const QString& folderPath) const
@@ -97,6 +115,8 @@ struct IndexedListing {
 
     [[nodiscard]] QString fullPath(size_t i) const
     {
+        if (paths)
+            return (*paths)[i];
         const ListingEntry& entry = entries[i];
         if (entry.size == folderSize)
             return entry.name;
@@ -191,28 +211,52 @@ ListingComparison compareListings(const ComparedListing& older, const ComparedLi
         found.value() = nextWithKey[static_cast<size_t>(j)] + 1;
     }
 
+    // Past the last entry that both sides hold, a side stopped at its limit did not look.
+    const int lastOldMatched = match.empty() ? -1 : *std::max_element(match.begin(), match.end());
+    int lastNewMatched = -1;
+    for (size_t i = 0; i < match.size(); ++i)
+        if (match[i] >= 0)
+            lastNewMatched = static_cast<int>(i);
+    const auto oldLooked = [&](size_t j) {
+        return !(newer.stoppedAtLimit && static_cast<int>(j) > lastOldMatched) && !oldSide.inUnread(j, newSide);
+    };
+    const auto newLooked = [&](size_t i) {
+        return !(older.stoppedAtLimit && static_cast<int>(i) > lastNewMatched) && !newSide.inUnread(i, oldSide);
+    };
+
     ListingComparison result;
+    const auto remove = [&](size_t j) {
+        if (oldLooked(j))
+            append(result, removed(oldSide, j));
+        else
+            ++result.notCompared;
+    };
     size_t nextOld = 0;
     const auto removeUpTo = [&](size_t end) {
         for (; nextOld < end; ++nextOld)
             if (!oldMatched[nextOld])
-                append(result, removed(oldSide, nextOld));
+                remove(nextOld);
     };
     // Removed entries go where they stood: right after the older entry that the newer listing last matched.
     const auto removeFollowing = [&] {
         for (; nextOld < oldCount && !oldMatched[nextOld]; ++nextOld)
-            append(result, removed(oldSide, nextOld));
+            remove(nextOld);
     };
+    DateTextComparison dates;
     removeFollowing();
     for (size_t i = 0; i < match.size(); ++i) {
         if (match[i] < 0) {
-            append(result, added(newSide, i));
+            if (newLooked(i))
+                append(result, added(newSide, i));
+            else
+                ++result.notCompared;
             continue;
         }
         const auto j = static_cast<size_t>(match[i]);
         const ListingEntry& before = oldSide.entries[j];
         const ListingEntry& after = newSide.entries[i];
-        if (after.size != folderSize && (before.size != after.size || before.datecreated != after.datecreated))
+        if (after.size != folderSize
+            && (before.size != after.size || !dates.same(before.datecreated, after.datecreated)))
             append(result,
                 { Change::Changed, newSide.fullPath(i), false, before.size, after.size, before.datecreated,
                     after.datecreated });
@@ -224,6 +268,64 @@ ListingComparison compareListings(const ComparedListing& older, const ComparedLi
     }
     removeUpTo(oldCount);
     return result;
+}
+
+namespace {
+
+bool hasFolderRows(const std::vector<ListingEntry>& entries)
+{
+    return std::any_of(
+        entries.begin(), entries.end(), [](const ListingEntry& entry) { return entry.size == folderSize; });
+}
+
+// The differences that the filter passes, with the counts made again.
+ListingComparison filtered(const ListingComparison& comparison, const ReportOptions& filter)
+{
+    ListingComparison kept;
+    kept.notCompared = comparison.notCompared;
+    for (const Difference& d : comparison.differences) {
+        const bool isRemoved = d.change == Change::Removed;
+        if (checkforprint(d.path, isRemoved ? d.oldSize : d.newSize, isRemoved ? d.oldDate : d.newDate, filter))
+            append(kept, d);
+    }
+    return kept;
+}
+
+// A side's files that the filter passes, without folder rows, each with its full path.
+struct FlatListing {
+    std::vector<ListingEntry> entries;
+    std::vector<QString> paths;
+};
+
+FlatListing flattened(const ComparedListing& listing, const ReportOptions& filter)
+{
+    QHash<QString, int> folderNumbers;
+    const IndexedListing indexed(listing, folderNumbers);
+    FlatListing flat;
+    for (size_t i = 0; i < listing.entries.size(); ++i) {
+        const ListingEntry& entry = listing.entries[i];
+        if (entry.size != folderSize && checkforprint(entry.name, entry.size, entry.datecreated, filter)) {
+            flat.entries.push_back(entry);
+            flat.paths.push_back(indexed.fullPath(i));
+        }
+    }
+    return flat;
+}
+
+} // namespace
+
+ListingComparison compareListings(
+    const ComparedListing& older, const ComparedListing& newer, const ReportOptions& filter)
+{
+    if (!filter.filteractive())
+        return compareListings(older, newer);
+    if (hasFolderRows(older.entries) && hasFolderRows(newer.entries))
+        return filtered(compareListings(older, newer), filter);
+    const FlatListing oldFlat = flattened(older, filter);
+    const FlatListing newFlat = flattened(newer, filter);
+    return compareListings(
+        { older.selectedPath, oldFlat.entries, older.unreadFolders, older.stoppedAtLimit, &oldFlat.paths },
+        { newer.selectedPath, newFlat.entries, newer.unreadFolders, newer.stoppedAtLimit, &newFlat.paths });
 }
 
 QString changeName(Change change)

@@ -33,20 +33,34 @@ struct ComparisonCounts {
 struct ListingComparison {
     std::vector<Difference> differences; // the newer listing's order, removed entries where they stood
     ComparisonCounts counts;
+    // Entries of one side that the other did not look at (under a folder it could not read, or past its
+    // limit): no difference, but the comparison is partial.
+    int notCompared = 0;
 
     bool operator==(const ListingComparison&) const = default;
 };
 
-// One listing as compared: its chosen folder (line 1 of a file, or the selected path) and its rows.
+// One listing as compared: its chosen folder (line 1 of a file, or the selected path) and its rows, and what
+// it did not look at.
 struct ComparedListing {
     QString selectedPath;
     const std::vector<ListingEntry>& entries;
+    std::vector<QString> unreadFolders = {}; // listed, but their contents could not be read
+    bool stoppedAtLimit = false; // entries past the listing's limit were not listed
+    const std::vector<QString>* paths = nullptr; // each entry's full path, when the rows cannot tell it
 };
 
 // Matches entries by their path relative to each listing's folder, so the same tree under another root
 // compares clean. A file and a folder of the same path are different entries. Folders never count as
 // changed: their only cells are the blank size and the level, both fixed by the path.
 [[nodiscard]] ListingComparison compareListings(const ComparedListing& older, const ComparedListing& newer);
+
+class ReportOptions;
+
+// The comparison of the entries that the file-type filter passes, applied to both sides alike. A listing saved
+// filtered holds no folder rows; against one, files are matched by name in listing order.
+[[nodiscard]] ListingComparison compareListings(
+    const ComparedListing& older, const ComparedListing& newer, const ReportOptions& filter);
 
 // The folder that a listing's paths are relative to: its selected path when its folder rows lie under it,
 // otherwise the folder above its first folder row by that row's level (the selected-path box may have been
@@ -57,4 +71,5 @@ struct ComparedListing {
 
 // One record per difference, every field quoted with inner quotes doubled, lines ended by CR LF: change,
 // path, old size, new size, old date, new date. In the system's 8-bit encoding, as the listing file.
+// Dates count as changed only when they name another instant (see DateTextComparison).
 [[nodiscard]] QByteArray comparisonRecords(const std::vector<Difference>& differences);

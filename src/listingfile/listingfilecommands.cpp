@@ -21,6 +21,14 @@ namespace {
 
 QString crlf() { return QStringLiteral("\r\n"); }
 
+// A message box's line starts with a capital.
+QString sentence(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
+}
+
 // The hourglass belongs to the main window; a box or dialog the user must answer shows the arrow.
 class ArrowWhileAsking {
 public:
@@ -55,13 +63,13 @@ void ListingFileCommands::savereport()
     QString path;
     {
         const ArrowWhileAsking arrow;
-        path = m_session.services().fileDialogs->getSaveFileName(m_session.window(), FileDialogService::textFilter());
+        // With no name offered; the dialog adds .txt to a name typed without a type, so that Open's filter shows
+        // the file, and asks about replacing the name it completed.
+        path = m_session.services().fileDialogs->getSaveFileName(
+            m_session.window(), FileDialogService::textFilter(), QString());
     }
-    if (path.isEmpty()) {
-        if (m_session.closing())
-            m_session.endProgram();
+    if (path.isEmpty())
         return;
-    }
 
     const QByteArray bytes
         = listingFileBytes(m_session.listing(), m_session.selectedPath(), filtered ? &m_options : nullptr);
@@ -127,6 +135,20 @@ void ListingFileCommands::openreport()
         tell({ QMessageBox::NoIcon, tr("Error Opening File"), text, QMessageBox::Ok });
         return;
     }
+    // A file that fails before its first record is no listing (a binary file, a text file's second line), or
+    // could not be read at all: the listing on screen stays.
+    const ReadFault& fault = read.content.fault;
+    if (read.content.records.empty() && fault.kind != ReadFault::Kind::None) {
+        QString text = tr("%1 is not a listing file").arg(QDir::toNativeSeparators(path));
+        if (fault.kind == ReadFault::Kind::ReadError)
+            text = tr("Cannot open %1").arg(QDir::toNativeSeparators(path)) + crlf() + fault.reason;
+        else if (fault.kind == ReadFault::Kind::NoListing)
+            text += crlf() + sentence(faultText(fault));
+        else if (fault.kind != ReadFault::Kind::NotText)
+            text += crlf() + tr("Line %1: %2").arg(fault.line).arg(faultText(fault));
+        tell({ QMessageBox::NoIcon, tr("Error Opening File"), text, QMessageBox::Ok });
+        return;
+    }
     placeRecords(read);
     m_session.setListsaved(true);
     m_session.listingFileChanged(path, true);
@@ -159,39 +181,26 @@ void ListingFileCommands::reportReadOutcome(const QString& path, const FileReadR
             tr("Maximum List size of 32000 reached") + crlf() + tr("List stopped at 32000 records"), QMessageBox::Ok });
         return;
     }
-    const QString title = tr("Error Reading Listing File");
-    const QString file = QDir::toNativeSeparators(path);
-    QString what;
-    switch (content.fault.kind) {
-    case ReadFault::Kind::None:
+    if (content.fault.kind == ReadFault::Kind::None)
         return;
-    case ReadFault::Kind::NoListing:
-        tell({ QMessageBox::NoIcon, title, tr("%1 holds no listing").arg(file), QMessageBox::Ok });
-        return;
-    case ReadFault::Kind::EndsInRecord:
-        what = tr("The file ends inside a record");
-        break;
-    case ReadFault::Kind::MalformedField:
-        what = tr("A field is malformed");
-        break;
-    case ReadFault::Kind::ReadError:
-        what = content.fault.reason;
-        break;
-    }
-    const QString text = tr("Error reading %1 at line %2").arg(file).arg(content.fault.line) + crlf() + what + crlf()
-        + tr("The records before that line have been kept");
-    tell({ QMessageBox::NoIcon, title, text, QMessageBox::Ok });
+    const QString text = tr("Error reading %1 at line %2").arg(QDir::toNativeSeparators(path)).arg(content.fault.line)
+        + crlf() + sentence(faultText(content.fault)) + crlf() + tr("The records before that line have been kept");
+    tell({ QMessageBox::NoIcon, tr("Error Reading Listing File"), text, QMessageBox::Ok });
 }
 
-void ListingFileCommands::checkforsave()
+bool ListingFileCommands::checkforsave()
 {
+    // Cancel, and Esc, keep the program open with its listing.
     const Message question { QMessageBox::NoIcon, tr("Save Current Listing?"),
         tr("   Current listing is not saved   ") + crlf() + tr("   Do you want to save now ?   "),
-        QMessageBox::Yes | QMessageBox::No };
-    if (tell(question) == QMessageBox::Yes)
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes };
+    const QMessageBox::StandardButton answer = tell(question);
+    if (answer == QMessageBox::Yes)
         savereport();
+    else if (answer == QMessageBox::No)
+        m_session.setListsaved(true);
     // On No there is nothing to unload here: the main window ends the program when its close handling returns.
-    m_session.setListsaved(true);
+    return m_session.listsaved();
 }
 
 QMessageBox::StandardButton ListingFileCommands::tell(const Message& message)

@@ -18,14 +18,14 @@ public:
     ListingFileCommands(ListingSession& session, const ReportOptions& options);
 
     // Writes the listing (only the rows the filter passes, if the user wants that) to a file the user names.
-    // While the window closes, cancelling the file dialog ends the program.
     void savereport();
-    // Replaces the listing with the records of a file the user names; a cancelled dialog or an unreadable
-    // file leaves the listing as it was.
+    // Replaces the listing with the records of a file the user names; a cancelled dialog, an unreadable file
+    // or one that is no listing leaves the listing as it was.
     void openreport();
-    // Asks whether to save the unsaved listing, and saves it on Yes. The listing counts as saved afterwards,
-    // whatever the answer. Called by the main window's close handling with closing() true.
-    void checkforsave();
+    // Asks whether to save the unsaved listing, and saves it on Yes. Returns whether the program may end: not
+    // when the user cancels the question, nor when the save was cancelled or failed, so no listing is lost.
+    // Called by the main window's close handling with closing() true.
+    [[nodiscard]] bool checkforsave();
 
 private:
     [[nodiscard]] bool listingIsEmpty() const;

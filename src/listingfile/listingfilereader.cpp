@@ -1,6 +1,7 @@
 #include "listingfilereader.h"
 
 #include "bytename.h"
+#include "stagedfile.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -54,6 +55,8 @@ public:
 
     [[nodiscard]] qsizetype size() const { return m_data.size(); }
     [[nodiscard]] const char* data() const { return m_data.constData(); }
+    // A NUL byte came: the stream ends before its chunk.
+    [[nodiscard]] bool notText() const { return m_notText; }
     // Pulls the next chunk; false at the end of the stream.
     bool more()
     {
@@ -63,7 +66,11 @@ public:
         m_data.resize(old + chunkSize);
         const qsizetype filled = m_source(m_data.data() + old, chunkSize);
         m_data.resize(old + std::max<qsizetype>(filled, 0));
-        m_ended = filled <= 0;
+        if (filled > 0 && std::memchr(m_data.constData() + old, 0, size_t(filled)) != nullptr) {
+            m_data.resize(old);
+            m_notText = true;
+        }
+        m_ended = filled <= 0 || m_notText;
         return !m_ended;
     }
     // Whether at least count bytes follow from, pulling chunks as needed.
@@ -87,6 +94,7 @@ private:
     const ListingFileReader::ByteSource& m_source;
     QByteArray m_data;
     bool m_ended = false;
+    bool m_notText = false;
 };
 
 class FieldScanner {
@@ -122,6 +130,9 @@ public:
 
     [[nodiscard]] int fieldLine() const { return m_fieldLine; }
     [[nodiscard]] int line() const { return m_line; }
+    // Whether the field just read was the last of its line.
+    [[nodiscard]] bool endedLine() const { return !m_afterComma; }
+    [[nodiscard]] bool notText() const { return m_bytes.notText(); }
 
 private:
     [[nodiscard]] char at(qsizetype index) const { return m_bytes.data()[index]; }
@@ -259,18 +270,43 @@ ListingFileContent ListingFileReader::parse(QByteArrayView bytes, int recordLimi
     return parse(source, recordLimit, bytes.size());
 }
 
-ListingFileContent ListingFileReader::parse(const ByteSource& source, int recordLimit, qint64 sizeHint)
+namespace {
+
+// Reads the fields left on the line after `read` of them, for the count a malformed line is named by.
+ReadFault wrongCount(FieldScanner& scanner, int line, int read)
+{
+    int fields = read;
+    QString ignored;
+    while (!scanner.endedLine() && scanner.next(ignored) == FieldStatus::Field)
+        ++fields;
+    return { ReadFault::Kind::WrongFieldCount, line, {}, fields };
+}
+
+// Reads one record's three fields from one line.
+ReadFault readRecord(FieldScanner& scanner, ListingEntry& entry, int recordLine)
+{
+    QString* const fields[] = { &entry.name, &entry.size, &entry.datecreated };
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0 && scanner.endedLine())
+            return { ReadFault::Kind::WrongFieldCount, recordLine, {}, i };
+        if (const FieldStatus status = i == 0 ? FieldStatus::Field : scanner.next(*fields[i]);
+            status != FieldStatus::Field)
+            return faultFor(status, scanner, recordLine);
+    }
+    return scanner.endedLine() ? ReadFault {} : wrongCount(scanner, recordLine, 3);
+}
+
+ListingFileContent parseFields(FieldScanner& scanner, int recordLimit, qint64 sizeHint)
 {
     ListingFileContent content;
-    FieldScanner scanner(source);
     const FieldStatus first = scanner.next(content.selectedPath);
     if (first == FieldStatus::NoMoreFields) {
         content.fault = { ReadFault::Kind::NoListing, 1, {} };
         return content;
     }
-    if (first != FieldStatus::Field) {
+    if (first != FieldStatus::Field || !scanner.endedLine()) {
         content.selectedPath.clear();
-        content.fault = faultFor(first, scanner, 1);
+        content.fault = first != FieldStatus::Field ? faultFor(first, scanner, 1) : wrongCount(scanner, 1, 1);
         return content;
     }
     content.hasSelectedPath = true;
@@ -283,15 +319,10 @@ ListingFileContent ListingFileReader::parse(const ByteSource& source, int record
         if (nameStatus == FieldStatus::NoMoreFields)
             break;
         const int recordLine = scanner.fieldLine();
-        FieldStatus status = nameStatus;
-        if (status == FieldStatus::Field)
-            status = scanner.next(entry.size);
-        if (status == FieldStatus::Field)
-            status = scanner.next(entry.datecreated);
-        if (status != FieldStatus::Field) {
-            content.fault = faultFor(status, scanner, recordLine);
+        content.fault = nameStatus == FieldStatus::Field ? readRecord(scanner, entry, recordLine)
+                                                         : faultFor(nameStatus, scanner, recordLine);
+        if (content.fault.kind != ReadFault::Kind::None)
             break;
-        }
         if (entry.name.isEmpty() && entry.size.isEmpty() && entry.datecreated.isEmpty())
             continue;
         if (static_cast<int>(content.records.size()) >= recordLimit) {
@@ -304,23 +335,43 @@ ListingFileContent ListingFileReader::parse(const ByteSource& source, int record
     return content;
 }
 
-namespace {
+} // namespace
 
-QString notAFileReason(mode_t mode)
+ListingFileContent ListingFileReader::parse(const ByteSource& source, int recordLimit, qint64 sizeHint)
 {
-    const char* what = "This is not a regular file";
-    if (S_ISDIR(mode))
-        what = "This is a folder, not a file";
-    else if (S_ISFIFO(mode))
-        what = "This is a named pipe, not a file";
-    else if (S_ISSOCK(mode))
-        what = "This is a socket, not a file";
-    else if (S_ISCHR(mode) || S_ISBLK(mode))
-        what = "This is a device, not a file";
-    return QCoreApplication::translate("ListingFileReader", what);
+    FieldScanner scanner(source);
+    ListingFileContent content = parseFields(scanner, recordLimit, sizeHint);
+    // Whatever was read before a NUL byte, the file is no listing.
+    if (scanner.notText())
+        return { {}, false, {}, false, { ReadFault::Kind::NotText, 1, {} } };
+    return content;
 }
 
-} // namespace
+QString faultText(const ReadFault& fault)
+{
+    const auto tr = [](const char* text) { return QCoreApplication::translate("ListingFileReader", text); };
+    switch (fault.kind) {
+    case ReadFault::Kind::None:
+        return {};
+    case ReadFault::Kind::NoListing:
+        return tr("it holds no listing");
+    case ReadFault::Kind::EndsInRecord:
+        return tr("the file ends inside a record");
+    case ReadFault::Kind::MalformedField:
+        return tr("a field is malformed");
+    case ReadFault::Kind::WrongFieldCount: {
+        const int expected = fault.line == 1 ? 1 : 3;
+        if (fault.fields == 1)
+            return tr("it holds 1 field, not %1").arg(expected);
+        return tr("it holds %1 fields, not %2").arg(fault.fields).arg(expected);
+    }
+    case ReadFault::Kind::NotText:
+        return tr("it is not text, so not a listing file");
+    case ReadFault::Kind::ReadError:
+        return fault.reason;
+    }
+    return {};
+}
 
 FileReadResult readListingFile(const QString& path)
 {
@@ -341,7 +392,7 @@ FileReadResult readListingFile(const QString& path)
     if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         if (fd >= 0)
             ::close(fd);
-        result.error = notAFileReason(status.st_mode);
+        result.error = notARegularFileReason(status.st_mode);
         return result;
     }
     result.opened = true;

@@ -15,11 +15,14 @@ struct ReadFault {
         NoListing, // not even the first field: an empty file
         EndsInRecord, // the file ends after one or two fields of a record, or inside a quoted field
         MalformedField, // text after a closing quote, or a quote inside an unquoted field
+        WrongFieldCount, // a line holds other than one field (the first) or three (a record)
+        NotText, // a NUL byte: no listing holds one, a binary file does
         ReadError, // the system failed to read the file
     };
     Kind kind = Kind::None;
     int line = 0; // from 1; the line where the faulty record or field starts
     QString reason; // the system's reason, for a read error
+    int fields = 0; // the fields on the line, for a wrong count
 
     bool operator==(const ReadFault&) const = default;
 };
@@ -35,9 +38,10 @@ struct ListingFileContent {
     bool operator==(const ListingFileContent&) const = default;
 };
 
-// Reads the listing file format as a stream of fields: a field ends at a comma or a line end, a quoted field
-// keeps its commas and line breaks and takes two double quotes as one. The first field is the selected path,
-// then every three fields make a record. A record of three empty fields takes no place; a line that holds
+// Reads the listing file format line by line: a field ends at a comma or a line end, a quoted field keeps its
+// commas and line breaks and takes two double quotes as one. The first line holds the selected path alone,
+// then every line one record of three fields; a line with another count is malformed, so a hand-edited line
+// cannot pull the next one into its record. A record of three empty fields takes no place; a line that holds
 // nothing at all holds no field.
 // Bytes come from a stream and are read only as far as the record limit, so memory stays bounded whatever the
 // stream's length; a field over a megabyte is malformed. Undecodable bytes are kept (see bytename.h).
@@ -51,6 +55,9 @@ public:
     [[nodiscard]] static ListingFileContent parse(
         const ByteSource& source, int recordLimit = ListingTable::listLimit, qint64 sizeHint = 0);
 };
+
+// What is wrong at the fault's line, in words for a message ("it holds 2 fields, not 3"); empty for no fault.
+[[nodiscard]] QString faultText(const ReadFault& fault);
 
 struct FileReadResult {
     bool opened = false;

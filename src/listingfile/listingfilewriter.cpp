@@ -1,13 +1,11 @@
 #include "listingfilewriter.h"
 
 #include "bytename.h"
-#include "writeall.h"
+#include "stagedfile.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 
 #include <cerrno>
@@ -24,7 +22,7 @@ constexpr QChar quote = u'"';
 // opening a pipe or a device for writing could block or have effects of its own.
 bool inUse(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = toNativeBytes(path);
     struct stat status { };
     if (::stat(native.constData(), &status) != 0 || !S_ISREG(status.st_mode))
         return false;
@@ -60,16 +58,15 @@ QString translated(const char* text) { return QCoreApplication::translate("Listi
 
 // The file is written to a temporary file beside it first: a folder that takes no new files fails there, which
 // the system's reason alone ("No such file or directory" in /proc) would not tell.
-QString openFailureReason(const QString& path, const QString& reason)
+QString openFailureReason(const StagedFile& file)
 {
-    const QFileInfo target(path);
-    if (target.exists() && !target.isDir() && !target.isWritable())
+    const QFileInfo target(file.path());
+    if (file.failedInFolder() && target.exists() && !target.isWritable())
         return translated("The file cannot be written: %1").arg(qt_error_string(EACCES));
-    const QFileInfo folder(target.absolutePath());
-    if (!target.isDir() && folder.isDir())
+    if (file.failedInFolder() && QFileInfo(target.absolutePath()).isDir())
         return translated("No temporary file could be created in %1: %2")
-            .arg(QDir::toNativeSeparators(folder.filePath()), reason);
-    return reason;
+            .arg(QDir::toNativeSeparators(target.absolutePath()), file.reason());
+    return file.reason();
 }
 
 } // namespace
@@ -126,26 +123,29 @@ void ListingFileWriter::makeRoom(qsizetype characters)
 
 QByteArray ListingFileWriter::bytes() const { return toNativeBytes(QStringView(m_buffer, m_used)); }
 
-SaveOutcome saveListingFile(const QString& path, const QByteArray& bytes)
+SaveOutcome writeListingFile(StagedFile& file, const QByteArray& bytes)
 {
-    if (inUse(path))
+    if (inUse(file.path()))
         return { SaveOutcome::Status::InUse, qt_error_string(EBUSY) };
-    QSaveFile file(path);
-    // Unbuffered, so that writeAll sees every short write.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failure(
-            SaveOutcome::Status::OpenFailed, file.errorString(), openFailureReason(path, file.errorString()));
-    if (!writeAll(file, bytes.constData(), bytes.size())) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failure(SaveOutcome::Status::WriteFailed, reason, reason);
-    }
-    if (!file.commit()) {
-        const QString reason = file.errorString();
-        return failure(SaveOutcome::Status::WriteFailed, reason,
-            file.error() == QFileDevice::RenameError
-                ? translated("The written file could not take the place of the old one: %1").arg(reason)
-                : reason);
+    if (!file.open())
+        return failure(SaveOutcome::Status::OpenFailed, file.reason(), openFailureReason(file));
+    if (!file.write(bytes.constData(), bytes.size())) {
+        file.discard();
+        return failure(SaveOutcome::Status::WriteFailed, file.reason(), file.reason());
     }
     return {};
+}
+
+SaveOutcome commitListingFile(StagedFile& file)
+{
+    if (!file.commit())
+        return failure(SaveOutcome::Status::WriteFailed, file.reason(), file.reason());
+    return {};
+}
+
+SaveOutcome saveListingFile(const QString& path, const QByteArray& bytes)
+{
+    StagedFile file(path);
+    const SaveOutcome written = writeListingFile(file, bytes);
+    return written.status == SaveOutcome::Status::Saved ? commitListingFile(file) : written;
 }

@@ -43,6 +43,11 @@ struct SaveOutcome {
     bool operator==(const SaveOutcome&) const = default;
 };
 
-// Writes the bytes through a temporary file that replaces the target only once it is complete, so a failed
-// save leaves an existing file as it was.
+class StagedFile;
+
+// Writes the bytes to the file's temporary, not yet in the target's place; a failure discards them.
+[[nodiscard]] SaveOutcome writeListingFile(StagedFile& file, const QByteArray& bytes);
+// Puts a written file in its target's place.
+[[nodiscard]] SaveOutcome commitListingFile(StagedFile& file);
+// Both: a failed save leaves an existing file as it was.
 [[nodiscard]] SaveOutcome saveListingFile(const QString& path, const QByteArray& bytes);

@@ -9,5 +9,7 @@ QMessageBox::StandardButton QtMessageService::show(QWidget* parent, const Messag
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QMessageBox box(message.icon, message.title.isEmpty() ? Vellumark::applicationTitle() : message.title, text,
         message.buttons, parent);
+    if (message.defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(message.defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

@@ -10,6 +10,7 @@ struct Message {
     QString title; // empty: the application's title
     QString text;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton; // none: the box's own choice
 
     bool operator==(const Message&) const = default;
 };

@@ -1,11 +1,17 @@
 #include "readaheadfilesystem.h"
 
 #include <algorithm>
+#include <system_error>
 
 ReadAheadFileSystem::ReadAheadFileSystem(int workers)
 {
-    for (int i = 0; i < workers; ++i)
-        m_workers.emplace_back([this] { work(); });
+    // A user at its process limit gets no thread: the walk then reads every folder itself, with the workers
+    // that did start, or none.
+    try {
+        for (int i = 0; i < workers; ++i)
+            m_workers.emplace_back([this] { work(); });
+    } catch (const std::system_error&) {
+    }
 }
 
 ReadAheadFileSystem::~ReadAheadFileSystem()

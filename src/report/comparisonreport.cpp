@@ -7,7 +7,8 @@
 ComparisonGeometry ComparisonGeometry::printer()
 {
     ComparisonGeometry g;
-    g.columnX = { 0, 1000, 5000, 6000, 7000, 9000 };
+    // A date with its offset takes some 2500 twips, a size column its title's 1100.
+    g.columnX = { 0, 900, 4100, 5200, 6300, 8900 };
     g.pageEndY = 14375;
     g.footerY = 14414;
     g.footerX = 5900;

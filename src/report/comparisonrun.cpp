@@ -6,6 +6,7 @@
 #include "reportlayout.h"
 #include "reportoptions.h"
 #include "reportrender.h"
+#include "writeall.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,8 +32,7 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
     if (!newer)
         return trouble;
 
-    const ListingComparison comparison = filteredComparison(
-        compareListings({ older->selectedPath, older->entries }, { newer->selectedPath, newer->entries }), filter);
+    const ListingComparison comparison = compareListings(older->compared(), newer->compared(), filter);
     if (request.print || !request.pdfPath.isEmpty()) {
         const ComparisonReportContent content { older->source, newer->source, runDateText(QDateTime::currentDateTime()),
             comparison };
@@ -40,10 +40,21 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
             return trouble;
     } else {
         const QByteArray records = comparisonRecords(comparison.differences);
-        if (m_out.write(records) != records.size()) {
-            complain(tr("cannot write the differences: %1").arg(m_out.errorString()));
+        if (!writeAll(m_out, records.constData(), records.size())) {
+            complain(tr("cannot write the differences to standard output: %1").arg(m_out.errorString()));
             return trouble;
         }
+    }
+    if (comparison.notCompared > 0) {
+        if (older->stoppedAtLimit)
+            complain(tr("the listing %1 holds %2 entries, its limit: entries past it were not listed")
+                         .arg(QDir::toNativeSeparators(request.oldListing))
+                         .arg(ListingTable::listLimit));
+        complain(comparison.notCompared == 1
+                ? tr("the comparison is partial: 1 entry was not looked at on the other side")
+                : tr("the comparison is partial: %1 entries were not looked at on the other side")
+                      .arg(comparison.notCompared));
+        return partial;
     }
     return comparison.counts.total() == 0 ? same : different;
 }
@@ -60,13 +71,19 @@ QString ComparisonRun::readProblem(const QString& path, const FileReadResult& re
         return {};
     case ReadFault::Kind::NoListing:
         return tr("%1 is empty, not a listing").arg(shown);
+    case ReadFault::Kind::NotText:
+        return tr("%1 is not a listing file: it is not text").arg(shown);
     case ReadFault::Kind::ReadError:
         return tr("cannot read the listing %1: %2").arg(shown, read.content.fault.reason);
     case ReadFault::Kind::EndsInRecord:
     case ReadFault::Kind::MalformedField:
+    case ReadFault::Kind::WrongFieldCount:
         break;
     }
-    return tr("the listing %1 is damaged at line %2").arg(shown).arg(read.content.fault.line);
+    return tr("the listing %1 is malformed at line %2: %3")
+        .arg(shown)
+        .arg(read.content.fault.line)
+        .arg(faultText(read.content.fault));
 }
 
 std::optional<LoadedListing> ComparisonRun::readListing(const QString& path)
@@ -80,7 +97,9 @@ std::optional<LoadedListing> ComparisonRun::readListing(const QString& path)
     const QFileInfo info(path);
     LoadedListing listing { { ComparisonSource::Kind::ListingFile, info.absoluteFilePath(), read.content.selectedPath,
                                 info.lastModified() },
-        read.content.selectedPath, std::move(read.content.records) };
+        read.content.selectedPath, std::move(read.content.records), {}, false };
+    // A listing that holds the limit may have been stopped by it.
+    listing.stoppedAtLimit = listing.entries.size() >= static_cast<size_t>(ListingTable::listLimit);
     return listing;
 }
 
@@ -104,8 +123,11 @@ std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder)
         complain(tr("the folder %1 holds more than %2 entries; the first %2 are compared")
                      .arg(path)
                      .arg(ListingTable::listLimit));
-    return LoadedListing { { ComparisonSource::Kind::Folder, path, path, QDateTime::currentDateTime() }, path,
-        table.entries() };
+    LoadedListing listing { { ComparisonSource::Kind::Folder, path, path, QDateTime::currentDateTime() }, path,
+        table.entries(), {}, outcome.limitReached };
+    for (const UnreadableFolder& unreadable : outcome.unreadable)
+        listing.unreadFolders.push_back(unreadable.path);
+    return listing;
 }
 
 bool ComparisonRun::writeReport(const ComparisonRequest& request, const ComparisonReportContent& content)
@@ -133,19 +155,4 @@ bool ComparisonRun::writeReport(const ComparisonRequest& request, const Comparis
 void ComparisonRun::complain(const QString& text)
 {
     m_err.write((QStringLiteral("vellumark: ") + text + u'\n').toLocal8Bit());
-}
-
-ListingComparison filteredComparison(const ListingComparison& comparison, const ReportOptions& filter)
-{
-    if (filter.filtermode() == FilterMode::IncludeAll)
-        return comparison;
-    ListingComparison kept;
-    for (const Difference& d : comparison.differences) {
-        const bool removed = d.change == Change::Removed;
-        if (!checkforprint(d.path, removed ? d.oldSize : d.newSize, removed ? d.oldDate : d.newDate, filter))
-            continue;
-        kept.differences.push_back(d);
-        ++(d.change == Change::Added ? kept.counts.added : removed ? kept.counts.removed : kept.counts.changed);
-    }
-    return kept;
 }

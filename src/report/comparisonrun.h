@@ -17,6 +17,10 @@ struct LoadedListing {
     ComparisonSource source;
     QString selectedPath;
     std::vector<ListingEntry> entries;
+    std::vector<QString> unreadFolders; // a walk's folders whose contents could not be read
+    bool stoppedAtLimit = false; // entries past the listing's limit were not listed
+
+    [[nodiscard]] ComparedListing compared() const { return { selectedPath, entries, unreadFolders, stoppedAtLimit }; }
 };
 
 // The command line's comparison: an older listing file against a folder walked now or a newer listing file.
@@ -36,6 +40,7 @@ public:
     static constexpr int same = 0;
     static constexpr int different = 1;
     static constexpr int trouble = 2;
+    static constexpr int partial = 3; // part of one side was not looked at by the other
 
     ComparisonRun(FileSystemService& fileSystem, PrinterService* printers, QIODevice& out, QIODevice& err);
 
@@ -59,6 +64,3 @@ private:
     QIODevice& m_out;
     QIODevice& m_err;
 };
-
-// The differences that the report options' file-type filter passes, with the counts made again.
-[[nodiscard]] ListingComparison filteredComparison(const ListingComparison& comparison, const ReportOptions& filter);

@@ -4,6 +4,7 @@
 #include "windowplacement.h"
 
 #include "listingsession.h"
+#include "messageservice.h"
 #include "platformservices.h"
 #include "previewpagesurface.h"
 #include "previewpageview.h"
@@ -58,6 +59,13 @@ void showPrintPreview(ListingSession& session, const ReportOptions& options)
     const CommandScope scope(session);
     if (!scope.acquired())
         return;
+    // A blank page would say the report is empty, not why: the command says it, as Print does.
+    if (listingIsEmpty(session.listing())) {
+        session.services().messages->show(session.window(),
+            { QMessageBox::Warning, {}, PrintPreviewWindow::tr("Cannot preview report, List is empty"),
+                QMessageBox::Ok });
+        return;
+    }
     // Parentless, so that disabling the main window leaves it usable; it deletes itself once closed.
     auto* window = new PrintPreviewWindow(session, options);
     window->open();

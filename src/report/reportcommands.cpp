@@ -40,7 +40,10 @@ void ReportCommands::print(TargetChoice choose)
     MessageService& messages = *m_session.services().messages;
     if (listingIsEmpty(m_session.listing())) {
         wait.reset();
-        messages.show(m_session.window(), { QMessageBox::Warning, {}, emptyListingText(), QMessageBox::Ok });
+        // Export PDF writes no print: its refusal says what it would have done.
+        const QString text
+            = choose == &ReportCommands::choosePdfFile ? tr("Cannot export report, List is empty") : emptyListingText();
+        messages.show(m_session.window(), { QMessageBox::Warning, {}, text, QMessageBox::Ok });
         return;
     }
 
@@ -157,7 +160,7 @@ bool ReportCommands::mayReplace(const QString& path, bool nameCompleted)
              "report?")
               .arg(native, QMimeDatabase().mimeTypeForFile(info).comment());
     const auto answer = m_session.services().messages->show(
-        m_session.window(), { QMessageBox::Warning, {}, text, QMessageBox::Yes | QMessageBox::No });
+        m_session.window(), { QMessageBox::Warning, {}, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No });
     return answer == QMessageBox::Yes;
 }
 

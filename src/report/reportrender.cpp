@@ -4,13 +4,12 @@
 #include "comparisonreport.h"
 #include "printersurface.h"
 #include "reportlayout.h"
-#include "writeall.h"
+#include "stagedfile.h"
 
 #include <QCoreApplication>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 
 namespace {
 // Draws one document's pages on a surface, running the check after every row; returns whether it finished.
@@ -49,36 +48,29 @@ DrawPages comparisonPages(const ComparisonReportContent& content)
     };
 }
 
-// The PDF engine ignores short writes, and a buffered QSaveFile loses one made while flushing, so the bytes
-// are gathered here and handed to an unbuffered save file with writeAll; the first failure keeps its reason.
-class SavedPdfDevice final : public QIODevice {
+// The PDF engine ignores short writes, so the bytes are gathered here and handed to the staged file in chunks;
+// the first failure keeps its reason.
+class StagedPdfDevice final : public QIODevice {
 public:
-    explicit SavedPdfDevice(const QString& path)
-        : m_file(path)
+    explicit StagedPdfDevice(StagedFile& file)
+        : m_file(file)
     {
     }
 
     bool openFile()
     {
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return fail();
+        if (!m_file.isOpen() && !m_file.open())
+            return false;
         return open(QIODevice::WriteOnly);
     }
-    bool commit()
-    {
-        if (!m_reason.isEmpty() || !flushPending())
-            return false;
-        return m_file.commit() || fail();
-    }
-    void discard() { m_file.cancelWriting(); }
-    [[nodiscard]] const QString& reason() const { return m_reason; }
+    bool finish() { return !m_failed && flushPending(); }
     bool isSequential() const override { return true; }
 
 protected:
     qint64 readData(char* /*data*/, qint64 /*maxSize*/) override { return -1; }
     qint64 writeData(const char* data, qint64 size) override
     {
-        if (!m_reason.isEmpty())
+        if (m_failed)
             return -1;
         m_pending.append(data, size);
         if (m_pending.size() >= chunk && !flushPending())
@@ -91,21 +83,14 @@ private:
 
     bool flushPending()
     {
-        if (!writeAll(m_file, m_pending.constData(), m_pending.size()))
-            return fail();
+        m_failed = !m_file.write(m_pending.constData(), m_pending.size());
         m_pending.clear();
-        return true;
-    }
-    bool fail()
-    {
-        if (m_reason.isEmpty())
-            m_reason = m_file.errorString();
-        return false;
+        return !m_failed;
     }
 
-    QSaveFile m_file;
+    StagedFile& m_file;
     QByteArray m_pending;
-    QString m_reason;
+    bool m_failed = false;
 };
 }
 
@@ -117,23 +102,23 @@ ReportRenderOutcome renderReport(QPrinter& printer, const ListingTable& table, c
 }
 
 namespace {
-PdfWriteOutcome writePdf(const QString& path, const QPageLayout& pageLayout, const DrawPages& drawPages,
+PdfWriteOutcome writePdf(StagedFile& file, const QPageLayout& pageLayout, const DrawPages& drawPages,
     const std::function<bool(int pages)>& afterRow)
 {
     constexpr int pdfResolution = 1200; // a high-resolution QPrinter's, so both draw the same pages
-    SavedPdfDevice file(path);
-    if (!file.openFile())
+    StagedPdfDevice device(file);
+    if (!device.openFile())
         return { false, file.reason(), 0 };
     ReportRenderOutcome drawn;
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&device);
         writer.setResolution(pdfResolution);
         writer.setPageLayout(pageLayout);
         writer.setTitle(Vellumark::applicationTitle());
         writer.setCreator(Vellumark::applicationTitle());
         drawn = render(writer, drawPages, afterRow);
     }
-    if (!drawn.finished || !file.commit()) {
+    if (!drawn.finished || !device.finish()) {
         file.discard();
         // A report stopped by afterRow has no system reason; a refused page or end of document without one
         // still needs words.
@@ -144,13 +129,28 @@ PdfWriteOutcome writePdf(const QString& path, const QPageLayout& pageLayout, con
     }
     return { true, {}, drawn.pages };
 }
+
+PdfWriteOutcome committed(StagedFile& file, PdfWriteOutcome written)
+{
+    if (written.ok && !file.commit())
+        return { false, file.reason(), written.pages };
+    return written;
+}
+}
+
+PdfWriteOutcome writeReportPdf(StagedFile& file, const QPageLayout& pageLayout, const ListingTable& table,
+    const ReportOptions& options, const std::function<QString()>& selectedPath, const QDateTime& runDate,
+    const std::function<bool(int pages)>& afterRow)
+{
+    return writePdf(file, pageLayout, reportPages(table, options, selectedPath, runDate), afterRow);
 }
 
 PdfWriteOutcome writeReportPdf(const QString& path, const QPageLayout& pageLayout, const ListingTable& table,
     const ReportOptions& options, const std::function<QString()>& selectedPath, const QDateTime& runDate,
     const std::function<bool(int pages)>& afterRow)
 {
-    return writePdf(path, pageLayout, reportPages(table, options, selectedPath, runDate), afterRow);
+    StagedFile file(path);
+    return committed(file, writeReportPdf(file, pageLayout, table, options, selectedPath, runDate, afterRow));
 }
 
 ReportRenderOutcome renderComparison(
@@ -159,8 +159,15 @@ ReportRenderOutcome renderComparison(
     return render(printer, comparisonPages(content), afterRow);
 }
 
+PdfWriteOutcome writeComparisonPdf(StagedFile& file, const QPageLayout& pageLayout,
+    const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow)
+{
+    return writePdf(file, pageLayout, comparisonPages(content), afterRow);
+}
+
 PdfWriteOutcome writeComparisonPdf(const QString& path, const QPageLayout& pageLayout,
     const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow)
 {
-    return writePdf(path, pageLayout, comparisonPages(content), afterRow);
+    StagedFile file(path);
+    return committed(file, writePdf(file, pageLayout, comparisonPages(content), afterRow));
 }

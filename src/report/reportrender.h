@@ -8,6 +8,7 @@ class ListingTable;
 class QPageLayout;
 class QPrinter;
 class ReportOptions;
+class StagedFile;
 struct ComparisonReportContent;
 
 struct ReportRenderOutcome {
@@ -35,9 +36,15 @@ struct PdfWriteOutcome {
 [[nodiscard]] PdfWriteOutcome writeReportPdf(const QString& path, const QPageLayout& pageLayout,
     const ListingTable& table, const ReportOptions& options, const std::function<QString()>& selectedPath,
     const QDateTime& runDate, const std::function<bool(int pages)>& afterRow = {});
+// The same into a staged file, left for the caller to commit with its other outputs.
+[[nodiscard]] PdfWriteOutcome writeReportPdf(StagedFile& file, const QPageLayout& pageLayout, const ListingTable& table,
+    const ReportOptions& options, const std::function<QString()>& selectedPath, const QDateTime& runDate,
+    const std::function<bool(int pages)>& afterRow = {});
 
 // The pages of a comparison, on a printer or as a PDF file, in the same ways as the report's.
 [[nodiscard]] ReportRenderOutcome renderComparison(
     QPrinter& printer, const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});
 [[nodiscard]] PdfWriteOutcome writeComparisonPdf(const QString& path, const QPageLayout& pageLayout,
+    const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});
+[[nodiscard]] PdfWriteOutcome writeComparisonPdf(StagedFile& file, const QPageLayout& pageLayout,
     const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});

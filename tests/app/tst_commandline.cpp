@@ -64,6 +64,11 @@ private slots:
         row("type with dot", "--save o --include .txt", Mode::UsageError);
         row("empty type", "--save o --include txt,,doc", Mode::UsageError);
         row("compare and save", "--compare old.txt --save o", Mode::UsageError);
+        row("compare, print and pdf", "--compare old.txt --print --pdf o.pdf", Mode::UsageError);
+        row("save and pdf the same file", "--save o --pdf ./o", Mode::UsageError);
+        row("pdf onto the opened listing", "--open l.txt --pdf l.txt", Mode::UsageError);
+        row("pdf onto the older listing", "--compare l.txt --pdf ../" + QDir::current().dirName() + "/l.txt",
+            Mode::UsageError);
     }
     void parses()
     {
@@ -95,6 +100,13 @@ private slots:
         QTest::newRow("no such printer") << "--print --printer DIR/none TREE" << 1 << false;
         QTest::newRow("default printer") << "--print -q TREE" << 0 << false; // a real spooler where there is one
         QTest::newRow("compare with a corrupt listing") << "--compare DIR/corrupt --pdf DIR/out TREE" << 2 << false;
+        QTest::newRow("save onto a pipe") << "--save DIR/pipe TREE" << 1 << false;
+        QTest::newRow("pdf onto a folder") << "--pdf DIR/locked TREE" << 1 << false;
+        QTest::newRow("pdf fails, listing kept") << "--save DIR/out --pdf DIR/none/x.pdf TREE" << 1 << false;
+        QTest::newRow("pdf onto a hard link of the listing") << "--open DIR/corrupt --pdf DIR/link" << 2 << false;
+        QTest::newRow("listing of four fields") << "--save DIR/out --open DIR/four" << 1 << false;
+        QTest::newRow("listing of NUL bytes") << "--save DIR/out --open DIR/nul" << 1 << false;
+        QTest::newRow("compare with a listing of NUL bytes") << "--compare DIR/nul TREE" << 2 << false;
         QTest::newRow("unreadable subfolder") << "--save DIR/out DIR/locked" << 3 << true;
         QTest::newRow("listing limit reached") << "--save DIR/out DIR/many" << 3 << true;
     }
@@ -108,6 +120,11 @@ private slots:
         writeFile(dir + QStringLiteral("/locked/f.txt"), "x");
         writeFile(dir + QStringLiteral("/out"), "old");
         writeFile(dir + QStringLiteral("/corrupt"), "\"/x\"\r\n\"a\"b\",\"1\",\"2\"\r\n");
+        writeFile(dir + QStringLiteral("/four"), "\"/x\"\r\n\"a\",\"1\",\"2\",\"3\"\r\n");
+        writeFile(dir + QStringLiteral("/nul"), QByteArray(64, '\0'));
+        QCOMPARE(::link(QFile::encodeName(dir + QStringLiteral("/corrupt")).constData(),
+                     QFile::encodeName(dir + QStringLiteral("/link")).constData()),
+            0);
         QVERIFY(::mkfifo(QFile::encodeName(dir + QStringLiteral("/pipe")).constData(), 0600) == 0);
         if (QTest::currentDataTag() == QByteArray("listing limit reached")) {
             QVERIFY(QDir().mkpath(dir + QStringLiteral("/many")));
@@ -134,22 +151,61 @@ private slots:
         QCOMPARE(errors.isEmpty(), status == 0);
         if (status == 1)
             QCOMPARE(errors.count(u'\n'), 1);
+        struct stat pipe { }; // an output never replaces what is not a regular file
+        QVERIFY(
+            ::stat(QFile::encodeName(dir + QStringLiteral("/pipe")).constData(), &pipe) == 0 && S_ISFIFO(pipe.st_mode));
         // No temporary file is left behind, whatever happened.
         QCOMPARE(QDir(dir).entryList({ QStringLiteral(".*") }, QDir::Files | QDir::Hidden), QStringList());
     }
 
-    // Without a display the window is refused with a message, not by Qt's abort.
-    void windowWithoutDisplay()
+    // The edges of the system a scheduled run meets, each by a shell line: $V the program, $D a folder of its
+    // own, $T the tree.
+    void systemEdges_data()
     {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message"); // the only line on stderr; empty: none
+        const QString name250 = "\"$D/$(printf 'a%.0s' $(seq 250))\"";
+        QTest::newRow("a name's bytes are kept")
+            << R"sh("$V" --save "$D/o$(printf '\377')" "$T" && test -f "$D/o$(printf '\377')")sh" << 0 << "";
+        QTest::newRow("a 250-byte name saved twice")
+            << "\"$V\" --save " + name250 + " \"$T\" && \"$V\" --save " + name250 + " \"$T\"" << 0 << "";
+        QTest::newRow("a 256-byte name") << R"sh("$V" --save "$D/$(printf 'a%.0s' $(seq 256))" "$T")sh" << 1
+                                         << "cannot save $D/" + QString(256, u'a') + ": File name too long";
+        QTest::newRow("a file size limit") << R"sh(echo old > "$D/o"; ulimit -f 0; "$V" --save "$D/o" "$T"; s=$?; )sh"
+                                              R"sh(test "$(cat "$D/o")" = old || exit 9; exit $s)sh"
+                                           << 1 << "cannot save $D/o: File too large";
+        QTest::newRow("differences to a full disk")
+            << R"sh(printf '"%s"\r\n' "$T" > "$D/old"; "$V" --compare "$D/old" "$T" > /dev/full)sh" << 2
+            << "cannot write the differences to standard output: No space left on device";
+        QTest::newRow("a small address space") << R"sh(ulimit -v 200000; "$V" --save "$D/o" "$T")sh" << 0 << "";
+        QTest::newRow("no display") << R"sh(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$V" "$T")sh" << 1
+                                    << "there is no display to show the window on; --save, --pdf, --print and "
+                                       "--compare work without one (see vellumark --help)";
+        QTest::newRow("a display with no server")
+            << R"sh(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:987 "$V" "$T")sh" << 1
+            << "cannot open the display :987";
+    }
+    void systemEdges()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const QString dir = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_'));
+        QVERIFY(QDir().mkpath(dir));
+        QProcess shell;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
-            environment.remove(QLatin1String(name));
-        QProcess program;
-        program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(VELLUMARK_PROGRAM), { m_tree });
-        QVERIFY(program.waitForFinished(30000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 1);
+        environment.insert("V", VELLUMARK_PROGRAM);
+        environment.insert("D", dir);
+        environment.insert("T", m_tree);
+        shell.setProcessEnvironment(environment);
+        shell.start("sh", { "-c", script });
+        QVERIFY(shell.waitForFinished(60000));
+        QCOMPARE(shell.exitStatus(), QProcess::NormalExit);
+        const QString errors = QString::fromLocal8Bit(shell.readAllStandardError());
+        QCOMPARE(errors, message.isEmpty() ? QString() : "vellumark: " + QString(message).replace("$D", dir) + "\n");
+        QCOMPARE(shell.exitCode(), status);
+        QCOMPARE(QDir(dir).entryList({ QStringLiteral(".vellumark-*") }, QDir::Files | QDir::Hidden), QStringList());
     }
 
     void saveWritesWhatTheWindowSaves()

@@ -51,7 +51,8 @@ private slots:
         QTest::newRow("same") << QByteArray("\"/t\"\r\n\"a.txt\",\"10\",\"d\"\r\n\"big.txt\",\"900\",\"d\"\r\n"
                                             "\"/t/s\",\" \",\" \"\r\n\"new.txt\",\"5\",\"d\"\r\n")
                               << QString();
-        QTest::newRow("damaged") << QByteArray("\"/t\"\r\n\"a.txt\",\"1") << "is damaged at line 2";
+        QTest::newRow("damaged") << QByteArray("\"/t\"\r\n\"a.txt\",\"1")
+                                 << "is malformed at line 2: the file ends inside a record";
         QTest::newRow("empty file") << QByteArray() << "is empty, not a listing";
     }
     void sameListingsAndDamagedFiles()

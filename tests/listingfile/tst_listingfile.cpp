@@ -1,6 +1,7 @@
 #include "listingcomparison.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
+#include "reportoptions.h"
 
 #include <QTest>
 
@@ -45,11 +46,12 @@ private slots:
                   QTest::newRow(name.constData()) << bytes << ListingFileContent { path, true, records, false, {} };
               };
         // A fault after the record a, or in the first field when a is not there.
-        const auto fault = [&](const char* name, const QByteArray& bytes, K kind, int line) {
-            const bool afterA = bytes.startsWith(withA);
+        const auto fault = [&](const char* name, const QByteArray& bytes, K kind, int line, int fields = 0) {
+            const bool afterA = bytes.startsWith(withA) && kind != K::NotText;
+            const bool hasPath = afterA || (kind == K::WrongFieldCount && line > 1);
             QTest::newRow(name) << bytes
-                                << ListingFileContent { afterA ? "p" : "", afterA, afterA ? Records { a } : Records {},
-                                       false, { kind, line, {} } };
+                                << ListingFileContent { hasPath ? "p" : "", hasPath,
+                                       afterA ? Records { a } : Records {}, false, { kind, line, {}, fields } };
         };
         read("file and folder rows", withA + "\"/top/x, y\",\" \",\"1\"\r\n", "p", { a, { "/top/x, y", " ", "1" } });
         read("doubled quotes and a line break inside quotes",
@@ -57,18 +59,27 @@ private slots:
             { { "say \"hi\"", "1", "\"" }, { "two\r\nlines\nhere", "2", "d" } });
         read("non-ASCII in the system encoding", "\"/t\xc3\xa9\"\r\n\"Gr\xc3\xb6\xc3\x9f\x65.txt\",\"3\",\"d\"\r\n",
             "/té", { { "Größe.txt", "3", "d" } });
-        read("line ends separate fields like commas", "\"p\"\n\"a.txt\"\n\"12\"\r\"1/2/2024\"", "p", { a });
+        read("lone LF and CR end lines, the last needs none", "\"p\"\n\"a.txt\",\"12\",\"1/2/2024\"\r\"b\",\"1\",\"d\"",
+            "p", { a, file("b") });
         read("empty record takes no place, blank lines hold no field",
             "\r\n" + withA + "\r\n\"\",\"\",\"\"\r\n,,\r\n\r\n", "p", { a });
-        read("unquoted fields and a trailing comma", "p\r\na.txt,12,1/2/2024\r\nb,,\r\nc,1,\r\n", "p",
+        read("unquoted fields and a trailing comma", "p\r\na.txt,12,1/2/2024\r\nb,,\r\nc,1,", "p",
             { a, { "b", "", "" }, { "c", "1", "" } });
         read("byte-order mark skipped", "\xEF\xBB\xBF" + withA, "p", { a });
         fault("empty file", "", K::NoListing, 1);
-        fault("ends after one field", withA + "\"b\"\r\n", K::EndsInRecord, 3);
         fault("ends inside a quoted field", withA + "\"two\r\nlines\",\"1\",\"d", K::EndsInRecord, 4);
         fault("text after a closing quote", withA + "\"multi\nline\" x,\"1\",\"d\"\r\n", K::MalformedField, 4);
         fault("quote inside an unquoted field", withA + "ab\"c,\"1\",\"d\"\r\n", K::MalformedField, 3);
         fault("malformed first field", "\"p\"q\r\n", K::MalformedField, 1);
+        // A record is a line: a hand-edited line of two or four fields does not reach into the next one.
+        fault("record of two fields", withA + "\"b\",\"1\"\r\n\"/t\",\" \",\" \"\r\n", K::WrongFieldCount, 3, 2);
+        fault("record of four fields", withA + "\"b\",\"1\",\"d\",\"e\"\r\n", K::WrongFieldCount, 3, 4);
+        fault("record of one field, the last line", withA + "\"b\"\r\n", K::WrongFieldCount, 3, 1);
+        fault("first line of three fields", "\"a\",\"1\",\"d\"\r\n", K::WrongFieldCount, 1, 3);
+        fault("fields over a quoted line break, then too many", withA + "\"x\r\ny\",\"1\",\"d\",\r\n",
+            K::WrongFieldCount, 3, 4);
+        fault("NUL bytes", QByteArray(40, '\0'), K::NotText, 1);
+        fault("a NUL byte after good records", withA + QByteArray("\"b\",\"1\",\"\0\"\r\n", 13), K::NotText, 1);
         QByteArray full = "\"p\"\r\n";
         Records records;
         for (int i = 1; i <= ListingTable::listLimit; ++i) {
@@ -135,6 +146,64 @@ private slots:
         QCOMPARE(lines, expected);
         const auto count = [&expected](const char* change) { return int(expected.filter(change).size()); };
         QCOMPARE(result.counts, (ComparisonCounts { count("added|"), count("removed|"), count("changed|") }));
+    }
+
+    // What one side did not look at is no difference, and a filter applies to both sides alike.
+    void partialOrFiltered_data()
+    {
+        QTest::addColumn<Records>("older");
+        QTest::addColumn<Records>("newer");
+        QTest::addColumn<int>("limited"); // 1 the older side stopped at its limit, 2 the newer
+        QTest::addColumn<QString>("include"); // a type the filter keeps; empty: no filter
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<int>("notCompared");
+        const Records tree { file("a.txt"), folder("/t/s"), file("b.txt"), file("c.doc"), folder("/t/u"),
+            file("d.txt") };
+        QTest::newRow("a folder the newer walk could not read")
+            << tree << Records { file("a.txt"), folder("/t/s"), folder("/t/u"), file("d.txt") } << 0 << ""
+            << QStringList {} << 2;
+        QTest::newRow("the newer walk stopped at its limit")
+            << tree << Records { file("new.txt"), file("a.txt"), folder("/t/s"), file("b.txt") } << 2 << ""
+            << QStringList { "added|/t/new.txt||1||d" } << 3;
+        QTest::newRow("the older listing stopped at its limit")
+            << Records { file("a.txt"), folder("/t/s") } << tree << 1 << "" << QStringList {} << 4;
+        QTest::newRow("a listing saved filtered, the same tree")
+            << Records { file("a.txt"), file("b.txt"), file("d.txt") } << tree << 0 << "txt" << QStringList {} << 0;
+        QTest::newRow("a listing saved filtered, a file gone")
+            << Records { file("a.txt"), file("b.txt"), file("d.txt") }
+            << Records { file("a.txt"), folder("/t/s"), file("c.doc"), folder("/t/u"), file("d.txt") } << 0 << "txt"
+            << QStringList { "removed|/t/b.txt|1||d|" } << 0;
+        QTest::newRow("whole listings, filtered")
+            << tree << Records { file("a.txt"), folder("/t/s"), file("b.txt", "2"), file("c.doc", "2") } << 0 << "txt"
+            << QStringList { "changed|/t/s/b.txt|1|2|d|d", "removed|/t/u/d.txt|1||d|" } << 0;
+        QTest::newRow("dates written in two zones")
+            << Records { file("a.txt", "1", "2024-02-01 03:04:05+01:00") }
+            << Records { file("a.txt", "1", "2024-02-01 02:04:05+00:00") } << 0 << "" << QStringList {} << 0;
+    }
+    void partialOrFiltered()
+    {
+        QFETCH(Records, older);
+        QFETCH(Records, newer);
+        QFETCH(int, limited);
+        QFETCH(QString, include);
+        QFETCH(QStringList, expected);
+        QFETCH(int, notCompared);
+        ReportOptions filter;
+        if (!include.isEmpty()) {
+            filter.chooseMode(FilterMode::IncludeTypes);
+            filter.setTypeChecked(0, true);
+            filter.setTypeText(0, include);
+        }
+        const QStringList unread = QTest::currentDataTag() == QByteArray("a folder the newer walk could not read")
+            ? QStringList { "/t/s" }
+            : QStringList {};
+        const ListingComparison result = compareListings(
+            { "/t", older, {}, limited == 1 }, { "/t", newer, { unread.begin(), unread.end() }, limited == 2 }, filter);
+        QStringList lines;
+        for (const Difference& d : result.differences)
+            lines << QStringList { changeName(d.change), d.path, d.oldSize, d.newSize, d.oldDate, d.newDate }.join('|');
+        QCOMPARE(lines, expected);
+        QCOMPARE(result.notCompared, notCompared);
     }
 };
 

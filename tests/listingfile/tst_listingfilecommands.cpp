@@ -85,20 +85,21 @@ private slots:
         QTest::addColumn<QList<QMessageBox::StandardButton>>("answers");
         QTest::addColumn<QStringList>("titles"); // of the questions asked; leaving asks first
         QTest::addColumn<QStringList>("written"); // the names in the saved file; none: no name chosen to save to
-        QTest::addColumn<int>("programEnds"); // ended by the save itself, before the window's own ending
+        QTest::addColumn<bool>("stays"); // leaving is called off, the listing unsaved
         const QString asked = "Save Current Listing?", filtered = "Save Only Filtered List?";
         const QStringList all { "readme.txt", filledSelection + "/notes, old", "crème brûlée.doc",
             filledSelection + "/notes, old/deep", "say \"hi\".txt" };
-        const auto yes = QMessageBox::Yes, no = QMessageBox::No;
+        const auto yes = QMessageBox::Yes, no = QMessageBox::No, cancel = QMessageBox::Cancel;
         const auto includeAll = FilterMode::IncludeAll, exclude = FilterMode::ExcludeTypes;
         // clang-format off
-        QTest::newRow("include all asks nothing") << includeAll << QList { yes } << QStringList {} << all << 0;
-        QTest::newRow("exclude, Yes") << exclude << QList { yes } << QStringList { filtered } << QStringList { all[2] } << 0;
-        QTest::newRow("exclude, No") << exclude << QList { no } << QStringList { filtered } << all << 0;
-        QTest::newRow("include, Yes") << FilterMode::IncludeTypes << QList { yes } << QStringList { filtered } << QStringList { all[0], all[4] } << 0;
-        QTest::newRow("leaving, No") << includeAll << QList { no } << QStringList { asked } << QStringList() << 0;
-        QTest::newRow("leaving, Yes then cancelled") << includeAll << QList { yes } << QStringList { asked } << QStringList() << 1;
-        QTest::newRow("leaving, filtered") << exclude << QList { yes, yes } << QStringList { asked, filtered } << QStringList { all[2] } << 0;
+        QTest::newRow("include all asks nothing") << includeAll << QList { yes } << QStringList {} << all << false;
+        QTest::newRow("exclude, Yes") << exclude << QList { yes } << QStringList { filtered } << QStringList { all[2] } << false;
+        QTest::newRow("exclude, No") << exclude << QList { no } << QStringList { filtered } << all << false;
+        QTest::newRow("include, Yes") << FilterMode::IncludeTypes << QList { yes } << QStringList { filtered } << QStringList { all[0], all[4] } << false;
+        QTest::newRow("leaving, No") << includeAll << QList { no } << QStringList { asked } << QStringList() << false;
+        QTest::newRow("leaving, Yes then cancelled") << includeAll << QList { yes } << QStringList { asked } << QStringList() << true;
+        QTest::newRow("leaving, Cancel") << includeAll << QList { cancel } << QStringList { asked } << QStringList() << true;
+        QTest::newRow("leaving, filtered") << exclude << QList { yes, yes } << QStringList { asked, filtered } << QStringList { all[2] } << false;
         // clang-format on
     }
     void save()
@@ -107,7 +108,7 @@ private slots:
         QFETCH(QList<QMessageBox::StandardButton>, answers);
         QFETCH(QStringList, titles);
         QFETCH(QStringList, written);
-        QFETCH(int, programEnds);
+        QFETCH(bool, stays);
         const bool closing = titles.value(0) == "Save Current Listing?";
         const bool named = !written.isEmpty();
         fillListing();
@@ -121,17 +122,22 @@ private slots:
         if (named)
             m->session.fileDialogs.saveAnswers << path;
         m->session.isClosing = closing;
-        closing ? m->commands.checkforsave() : m->commands.savereport();
+        if (closing)
+            QCOMPARE(m->commands.checkforsave(), !stays);
+        else
+            m->commands.savereport();
 
         QStringList asked;
         for (const Message& message : std::as_const(m->session.messages.shown))
             asked << message.title;
         QCOMPARE(asked, titles);
         if (closing)
-            QCOMPARE(m->session.messages.shown[0].text,
-                QString("   Current listing is not saved   \r\n   Do you want to save now ?   "));
-        QCOMPARE(m->session.programEnds, programEnds);
-        QVERIFY(m->session.saved);
+            QCOMPARE(m->session.messages.shown[0],
+                (Message { QMessageBox::NoIcon, "Save Current Listing?",
+                    "   Current listing is not saved   \r\n   Do you want to save now ?   ",
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes }));
+        QCOMPARE(m->session.programEnds, 0);
+        QCOMPARE(m->session.saved, !stays);
         const QByteArray bytes = readAll(path);
         if (written.size() == 5)
             QCOMPARE(bytes, readAll(VELLUMARK_TEST_DATA "/small.txt"));
@@ -218,10 +224,18 @@ private slots:
             << "pipe" << QByteArray() << 5 << filledSelection << "Cannot open %1\r\nThis is a named pipe, not a file";
         QTest::newRow("truncated") << "in.txt" << good + "\"c\",\"3" << 2 << "/p"
                                    << "Error reading %1 at line 4\r\nThe file ends inside a record" + kept;
-        QTest::newRow("empty") << "in.txt" << QByteArray() << 0 << filledSelection << "%1 holds no listing";
+        QTest::newRow("empty") << "in.txt" << QByteArray() << 5 << filledSelection
+                               << "%1 is not a listing file\r\nIt holds no listing";
+        QTest::newRow("binary") << "in.txt" << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << 5 << filledSelection
+                                << "%1 is not a listing file";
+        QTest::newRow("a text file") << "in.txt" << QByteArray("Notes\nRead this, then that.\n") << 5 << filledSelection
+                                     << "%1 is not a listing file\r\nLine 2: it holds 2 fields, not 3";
+        QTest::newRow("a record of four fields") << "in.txt" << good + "\"c\",\"3\",\"d\",\"x\"\r\n"
+                                                 << 2 << "/p"
+                                                 << "Error reading %1 at line 4\r\nIt holds 4 fields, not 3" + kept;
         // The kernel refuses to read this one at offset 0, a read error a test can rely on.
-        QTest::newRow("read error") << "/proc/self/mem" << QByteArray() << 0 << filledSelection
-                                    << "Error reading %1 at line 1\r\n" + qt_error_string(EIO) + kept;
+        QTest::newRow("read error") << "/proc/self/mem" << QByteArray() << 5 << filledSelection
+                                    << "Cannot open %1\r\n" + qt_error_string(EIO);
         QTest::newRow("over the listing limit")
             << "in.txt" << listingFile(32001) << ListingTable::listLimit << top
             << "Maximum List size of 32000 reached\r\nList stopped at 32000 records";
@@ -236,7 +250,7 @@ private slots:
         QFETCH(QString, text);
         fillListing();
         const QString path = QDir(m->dir.path()).filePath(chosen);
-        const bool read = !chosen.isEmpty() && chosen != "pipe";
+        const bool read = selection != filledSelection; // the listing was replaced
         if (chosen == "in.txt")
             writeFile(path, bytes);
         if (chosen == "pipe")

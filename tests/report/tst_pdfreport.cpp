@@ -138,8 +138,8 @@ private slots:
                                      << "" << -1;
         QTest::newRow("narrowed by the filter") << aChanged << "doc" << 1 << "" << changed << "" << -1;
         QTest::newRow("missing") << QByteArray("-") << "" << 2 << "" << none << "cannot read the listing" << -1;
-        QTest::newRow("damaged") << QByteArray("\"/t\"\r\n\"a\"x") << "" << 2 << "" << none << "damaged at line 2"
-                                 << -1;
+        QTest::newRow("damaged") << QByteArray("\"/t\"\r\n\"a\"x") << "" << 2 << "" << none
+                                 << "malformed at line 2: a field is malformed" << -1;
         QTest::newRow("folder, report") << QByteArray("TREE") << "" << 1 << "c.pdf" << none << "" << 1;
         QTest::newRow("report not written")
             << olderListing << "" << 2 << "gone/c.pdf" << none << "cannot write the comparison to" << -1;

@@ -87,6 +87,8 @@ private slots:
         const QString replace = "\r\n\r\nDo you want to replace it with the report?";
         // Export PDF: a bare name is completed, and the question about replacing comes for the completed name.
         row("export, bare name", { .printer = "export", .file = "out", .report = "out.pdf" });
+        row("export, empty listing",
+            { .printer = "export", .empty = true, .shown = { "Cannot export report, List is empty" } });
         const QString pdfThere = "DIR/old.pdf already exists." + replace,
                       textThere
             = "DIR/list.txt already exists and is not a PDF file: it is a plain text document." + replace;
@@ -127,8 +129,10 @@ private slots:
             QCOMPARE(shown.icon, shown.text.startsWith("There is") ? QMessageBox::Question : QMessageBox::Warning);
             QVERIFY(
                 shown.buttons == (shown.text.endsWith(u'?') ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok));
+            // A question about replacing a file defaults to keeping it.
+            QCOMPARE(shown.defaultButton, shown.text.contains("replace") ? QMessageBox::No : QMessageBox::NoButton);
         }
-        const bool fileAsked = use.printer == "export" || use.answers.value(0) == QMessageBox::Yes;
+        const bool fileAsked = (use.printer == "export" && !use.empty) || use.answers.value(0) == QMessageBox::Yes;
         QCOMPARE(m_session->fileDialogs.filtersAsked + m_session->fileDialogs.suggestionsOffered,
             (fileAsked ? QStringList { "PDF (*.pdf)", m_dir.filePath("list.pdf") } : QStringList {}));
         QCOMPARE(m_printer.dialogsShown, dialog && !use.empty ? 1 : 0);
@@ -199,7 +203,7 @@ private slots:
     {
         QTest::addColumn<int>("files"); // none: closed at the end; some: printed
         QTest::addColumn<QString>("steps"); // a button or a key, and the page label it leaves
-        QTest::newRow("empty listing, closed") << 0 << ":Page 1 of 1,picpagedown:Page 1 of 1";
+        QTest::newRow("empty listing, refused") << 0 << "";
         // 70 rows on page 1, 72 on page 2, the rest and the summary on page 3
         QTest::newRow("three pages, printed")
             << 200
@@ -214,6 +218,11 @@ private slots:
         fillFiles(m_session->table, files);
         showPrintPreview(*m_session, m_options);
         QWidget* window = previewWindow();
+        if (files == 0) {
+            QVERIFY(!window);
+            QCOMPARE(m_session->messages.shown.value(0).text, QString("Cannot preview report, List is empty"));
+            return;
+        }
         QVERIFY(window);
         window->activateWindow(); // so that the paging and zoom keys reach it
         QVERIFY(QTest::qWaitForWindowActive(window));
