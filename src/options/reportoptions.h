@@ -15,6 +15,15 @@ struct TypeSlot {
     bool operator==(const TypeSlot&) const = default;
 };
 
+// A copy of the settings, taken to be put back when the user cancels their changes.
+struct ReportOptionsState {
+    FilterMode filtermode = FilterMode::IncludeAll;
+    bool filteractive = false;
+    std::array<TypeSlot, 6> typeSlots {};
+
+    bool operator==(const ReportOptionsState&) const = default;
+};
+
 // The report settings. One instance lives for the whole run; every reader reads it live, row by row, and
 // never keeps a copy.
 class ReportOptions {
@@ -37,6 +46,13 @@ public:
     void activatefilter();
     void deactivatefilter();
     void resetToDefaults();
+    [[nodiscard]] ReportOptionsState state() const { return { m_filtermode, m_filteractive, m_slots }; }
+    void restore(const ReportOptionsState& state)
+    {
+        m_filtermode = state.filtermode;
+        m_filteractive = state.filteractive;
+        m_slots = state.typeSlots;
+    }
 
 private:
     FilterMode m_filtermode = FilterMode::IncludeAll;

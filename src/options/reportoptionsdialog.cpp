@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -97,15 +98,21 @@ void ReportOptionsDialog::createButtons()
 {
     auto* done = new QPushButton(tr("Done"), this);
     done->setObjectName(QStringLiteral("cmdclose"));
-    done->setGeometry(Twips::rect(1320, 3120, 1215, 495));
+    done->setGeometry(Twips::rect(240, 3120, 1215, 495));
     connect(done, &QPushButton::clicked, this, &ReportOptionsDialog::cmdclose_Click);
     m_cmdclose = done;
 
     auto* reset = new QPushButton(tr("Reset To Defaults"), this);
     reset->setObjectName(QStringLiteral("cmdreset"));
-    reset->setGeometry(Twips::rect(2640, 3120, 1215, 495));
+    reset->setGeometry(Twips::rect(1560, 3120, 1935, 495));
     connect(reset, &QPushButton::clicked, this, &ReportOptionsDialog::cmdreset_Click);
     m_cmdreset = reset;
+
+    auto* cancel = new QPushButton(tr("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cmdcancel"));
+    cancel->setGeometry(Twips::rect(3600, 3120, 1215, 495));
+    connect(cancel, &QPushButton::clicked, this, &ReportOptionsDialog::cmdcancel_Click);
+    m_cmdcancel = cancel;
 }
 
 void ReportOptionsDialog::setTabOrder()
@@ -117,6 +124,7 @@ void ReportOptionsDialog::setTabOrder()
     }
     order.append(m_cmdclose);
     order.append(m_cmdreset);
+    order.append(m_cmdcancel);
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
@@ -171,6 +179,22 @@ void ReportOptionsDialog::cmdreset_Click()
     activateWindow();
 }
 
+void ReportOptionsDialog::cmdcancel_Click()
+{
+    m_options.restore(m_whenShown);
+    cmdclose_Click();
+}
+
+// Esc is Cancel wherever the focus is, a type box included; an open list of suggestions takes it first.
+void ReportOptionsDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdcancel_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void ReportOptionsDialog::releaseMainWindow()
 {
     setMainWindowEnabled(true);
@@ -190,6 +214,7 @@ bool ReportOptionsDialog::event(QEvent* event)
 
 void ReportOptionsDialog::showEvent(QShowEvent* event)
 {
+    m_whenShown = m_options.state();
     showOptions();
     QWidget::showEvent(event);
 }

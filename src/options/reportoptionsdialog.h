@@ -36,6 +36,7 @@ protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createFilterOptions();
@@ -46,6 +47,7 @@ private:
     void chooseMode(FilterMode mode);
     void cmdclose_Click();
     void cmdreset_Click();
+    void cmdcancel_Click();
     void setMainWindowEnabled(bool enabled);
     void focusMainWindow();
 
@@ -60,4 +62,6 @@ private:
     std::array<QComboBox*, ReportOptions::slotCount> m_cmbfilter1 {};
     QWidget* m_cmdclose = nullptr;
     QWidget* m_cmdreset = nullptr;
+    QWidget* m_cmdcancel = nullptr;
+    ReportOptionsState m_whenShown; // what Cancel puts back
 };

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <system_error>
 
-ReadAheadFileSystem::ReadAheadFileSystem(int workers)
+ReadAheadFileSystem::ReadAheadFileSystem(int workers, const StartThread& start)
 {
     // A user at its process limit gets no thread: the walk then reads every folder itself, with the workers
     // that did start, or none.
     try {
         for (int i = 0; i < workers; ++i)
-            m_workers.emplace_back([this] { work(); });
+            m_workers.push_back(start ? start([this] { work(); }) : std::thread([this] { work(); }));
     } catch (const std::system_error&) {
     }
 }

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -16,7 +17,10 @@ public:
     // Folders read ahead and not yet asked for stay under this count, which bounds the memory they take.
     static constexpr qsizetype maxReadAhead = 64;
 
-    explicit ReadAheadFileSystem(int workers = defaultWorkers());
+    // Starts one worker; throws std::system_error, as std::thread does, when the system has no thread to give.
+    using StartThread = std::function<std::thread(std::function<void()> work)>;
+
+    explicit ReadAheadFileSystem(int workers = defaultWorkers(), const StartThread& start = {});
     ~ReadAheadFileSystem() override;
     ReadAheadFileSystem(const ReadAheadFileSystem&) = delete;
     ReadAheadFileSystem& operator=(const ReadAheadFileSystem&) = delete;

@@ -99,6 +99,9 @@ bool StagedFile::open()
             m_reason = notARegularFileReason(existing.st_mode);
             return false;
         }
+        // A file its owner made read-only is not replaced behind his back, though the folder would allow it.
+        if (::access(m_target.constData(), W_OK) != 0)
+            return fail(errno);
         mode = existing.st_mode & 07777;
     } else if (errno != ENOENT) {
         return fail(errno); // "File name too long" among others

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -214,6 +215,17 @@ private slots:
             ReadAheadFileSystem ahead(workers);
             for (int pass = 0; pass < 3; ++pass)
                 QVERIFY(walk(m_root, &ahead)->table == expected->table);
+        }
+        // At its process limit a user gets no thread, or fewer than asked: the walk reads the rest itself.
+        for (const int started : { 0, 1 }) {
+            int asked = 0;
+            ReadAheadFileSystem ahead(4, [&](std::function<void()> work) {
+                if (asked++ == started)
+                    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+                return std::thread(std::move(work));
+            });
+            QCOMPARE(walk(m_root, &ahead)->table.entries(), expected);
+            QCOMPARE(asked, started + 1);
         }
     }
 

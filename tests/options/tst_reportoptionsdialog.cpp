@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -67,9 +68,40 @@ private slots:
         QTest::addColumn<bool>("settingsKept");
         QTest::newRow("Done") << "done" << true << true;
         QTest::newRow("Reset To Defaults") << "reset" << true << false;
+        QTest::newRow("Cancel") << "cancel" << true << false;
+        QTest::newRow("Esc in a type box") << "esc" << true << false;
         QTest::newRow("close box") << "close box" << false << false;
         QTest::newRow("leaving the program") << "unload" << false << true;
     }
+    // Cancel and Esc put back what the options were when the window was shown, not the defaults.
+    void cancelRestoresTheOptionsAsShown()
+    {
+        filterBySlot2("Optinclude", QStringLiteral("doc"));
+        QTest::mouseClick(control<QPushButton>("cmdclose"), Qt::LeftButton);
+        const ReportOptionsState before = m_options->state();
+        m_window->show(m_main.get(), *m_options);
+        control<QRadioButton>("Optexclude")->click();
+        control<QComboBox>("cmbfilter1_0")->setEditText("exe");
+        QTest::keyClick(control<QCheckBox>("Check1_0"), Qt::Key_Escape);
+        QVERIFY(!m_window->dialog()->isVisible() && m_main->isEnabled());
+        QCOMPARE(m_options->state(), before);
+    }
+
+    // The arrow keys move the choice among the filter options, and the filter follows.
+    void arrowKeysChooseTheFilter()
+    {
+        auto* exclude = control<QRadioButton>("Optexclude");
+        exclude->click();
+        exclude->setFocus();
+        QTest::keyClick(exclude, Qt::Key_Down);
+        QVERIFY(control<QRadioButton>("Optinclude")->isChecked());
+        QCOMPARE(m_options->filtermode(), FilterMode::IncludeTypes);
+        QTest::keyClick(control<QRadioButton>("Optinclude"), Qt::Key_Down);
+        QCOMPARE(m_options->filtermode(), FilterMode::IncludeAll);
+        QTest::keyClick(control<QRadioButton>("Optincludeall"), Qt::Key_Up);
+        QCOMPARE(m_options->filtermode(), FilterMode::IncludeTypes);
+    }
+
     void leaving()
     {
         QFETCH(QString, how);
@@ -77,14 +109,18 @@ private slots:
         QFETCH(bool, settingsKept);
         filterBySlot2("Optinclude", QStringLiteral("doc"));
         const QPointer<ReportOptionsDialog> dialog = m_window->dialog();
-        if (how == "done" || how == "reset")
-            QTest::mouseClick(control<QPushButton>(how == "done" ? "cmdclose" : "cmdreset"), Qt::LeftButton);
+        if (how == "done" || how == "reset" || how == "cancel")
+            QTest::mouseClick(control<QPushButton>(("cmd" + how.replace("done", "close")).toLatin1()), Qt::LeftButton);
+        else if (how == "esc")
+            QTest::keyClick(control<QComboBox>("cmbfilter1_2")->lineEdit(), Qt::Key_Escape);
         else if (how == "close box")
             QVERIFY(dialog->close());
         else
             m_window->unload();
         if (how != "reset")
             QVERIFY(m_main->isEnabled());
+        if (how == "cancel" || how == "esc")
+            QVERIFY(!dialog->isVisible());
         QTRY_COMPARE(dialog.isNull(), !dialogKept);
         if (dialogKept)
             QCOMPARE(dialog->isVisible(), how == "reset");

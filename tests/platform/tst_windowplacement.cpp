@@ -1,9 +1,16 @@
+#include "filedialogservice.h"
 #include "windowplacement.h"
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
 
 // Design widths assume a small font; no caption may be cut off in the font in use.
 class TestWindowPlacement : public QObject {
@@ -26,6 +33,31 @@ private slots:
         QVERIFY(frame->width() > frame->fontMetrics().horizontalAdvance(frame->title()));
         QCOMPARE(wrapped->width(), 40);
         QVERIFY(window.width() >= button->geometry().right());
+    }
+
+    // The file dialogs open wide enough for their detail columns, and within the screen.
+    void fileDialogsShowTheirColumns()
+    {
+        QtFileDialogService dialogs;
+        for (const bool save : { false, true }) {
+            QSize size;
+            int typeWidth = 0;
+            QTimer::singleShot(0, this, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                size = dialog->size();
+                const QTreeView* view = dialog->findChild<QTreeView*>("treeView");
+                typeWidth
+                    = view->header()->sectionSize(2) - view->fontMetrics().horizontalAdvance("plain text document");
+                dialog->reject();
+            });
+            const QString chosen = save ? dialogs.getSaveFileName(nullptr, FileDialogService::textFilter())
+                                        : dialogs.getOpenFileName(nullptr, FileDialogService::textFilter());
+            QVERIFY(chosen.isEmpty());
+            QVERIFY(typeWidth > 0);
+            QVERIFY(size.width() > 600 || size.width() >= QApplication::primaryScreen()->availableSize().width() * 0.8);
+            QVERIFY(size.width() <= QApplication::primaryScreen()->availableSize().width());
+        }
     }
 };
 

@@ -1,4 +1,5 @@
 #include "comparisonrun.h"
+#include "faultyfilesystemservice.h"
 #include "filesystemservice.h"
 #include "printerservice.h"
 #include "reportfixture.h"
@@ -184,6 +185,30 @@ private slots:
         if (pages == 2)
             QVERIFY(
                 runTool("pdftotext", { "-f", "2", request.pdfPath, "-" }).contains("60 added, 2 removed, 0 changed"));
+    }
+
+    // A folder the newer walk cannot read holds no removed files: the run names it and says it is partial.
+    void partialComparison()
+    {
+        QTemporaryDir tree;
+        QVERIFY(QDir(tree.path()).mkdir("s") && writeFile(tree.filePath("s/x"), "1"));
+        ComparisonRequest request;
+        request.oldListing = m_dir.filePath("partial.txt");
+        request.newFolder = tree.path();
+        QVERIFY(writeFile(request.oldListing,
+            ('"' + tree.path() + "\"\r\n\"" + tree.filePath("s") + "\",\" \",\" \"\r\n\"x\",\"1\",\"d\"\r\n")
+                .toUtf8()));
+        FaultyFileSystemService fileSystem;
+        fileSystem.failures.insert(tree.filePath("s").toUtf8(), "Permission denied");
+        QBuffer out, err;
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        QCOMPARE(ComparisonRun(fileSystem, nullptr, out, err).run(request, {}), ComparisonRun::partial);
+        QCOMPARE(out.data(), QByteArray());
+        QCOMPARE(QString::fromUtf8(err.data()),
+            "vellumark: cannot read the folder " + tree.filePath("s")
+                + ": Permission denied\nvellumark: the comparison is partial: 1 entry was not looked at on the other "
+                  "side\n");
     }
 
 private:
