@@ -224,7 +224,7 @@ private slots:
                     throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
                 return std::thread(std::move(work));
             });
-            QCOMPARE(walk(m_root, &ahead)->table.entries(), expected);
+            QVERIFY(walk(m_root, &ahead)->table == expected->table);
             QCOMPARE(asked, started + 1);
         }
     }
