@@ -16,9 +16,12 @@
 #include <QHelpLink>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -132,6 +135,7 @@ void HelpWindow::layoutPages()
     tabs->setObjectName(QStringLiteral("tabHelpNavigation"));
     tabs->addTab(createContentsTab(), tr("&Contents"));
     tabs->addTab(createIndexTab(), tr("&Index"));
+    tabs->addTab(createSearchTab(), tr("&Search"));
 
     auto* splitter = new QSplitter(this);
     splitter->addWidget(tabs);
@@ -194,6 +198,65 @@ QWidget* HelpWindow::createIndexTab()
                 openLink(documents.first().url);
         });
     return tab;
+}
+
+// Searches the pages as they are stored in the help, so that the help may lie in a folder no one can write to,
+// where an index of words could not be kept.
+QWidget* HelpWindow::createSearchTab()
+{
+    auto* tab = new QWidget;
+    auto* layout = new QVBoxLayout(tab);
+    auto* lookFor = new QLineEdit(tab);
+    lookFor->setObjectName(QStringLiteral("txtHelpSearch"));
+    auto* label = new QLabel(tr("S&earch for:"), tab);
+    label->setBuddy(lookFor);
+    auto* found = new QListWidget(tab);
+    found->setObjectName(QStringLiteral("lstHelpSearch"));
+    layout->addWidget(label);
+    layout->addWidget(lookFor);
+    layout->addWidget(found);
+    connect(lookFor, &QLineEdit::returnPressed, found, [this, lookFor, found] {
+        found->clear();
+        for (const auto& [title, page] : pagesHolding(lookFor->text())) {
+            auto* item = new QListWidgetItem(title, found);
+            item->setData(Qt::UserRole, page);
+        }
+        if (found->count() == 0) {
+            new QListWidgetItem(tr("No page holds these words."), found);
+            return;
+        }
+        found->setCurrentRow(0);
+        openLink(found->item(0)->data(Qt::UserRole).toUrl());
+    });
+    connect(found, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        if (const QUrl page = item->data(Qt::UserRole).toUrl(); page.isValid())
+            openLink(page);
+    });
+    return tab;
+}
+
+QList<QPair<QString, QUrl>> HelpWindow::pagesHolding(const QString& text) const
+{
+    QList<QPair<QString, QUrl>> pages;
+    const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (!m_engine || words.isEmpty())
+        return pages;
+    static const QRegularExpression titleTag(QStringLiteral("<title>(.*)</title>"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::InvertedGreedinessOption);
+    const QStringList documentations = m_engine->registeredDocumentations();
+    for (const QString& documentation : documentations) {
+        const QList<QUrl> files = m_engine->files(documentation, QString(), QStringLiteral("html"));
+        for (const QUrl& file : files) {
+            const QString html = QString::fromUtf8(m_engine->fileData(file));
+            const QString plain = QTextDocumentFragment::fromHtml(html).toPlainText();
+            const bool holdsAll = std::all_of(words.begin(), words.end(),
+                [&plain](const QString& word) { return plain.contains(word, Qt::CaseInsensitive); });
+            if (holdsAll)
+                pages.append({ titleTag.match(html).captured(1).trimmed(), file });
+        }
+    }
+    std::sort(pages.begin(), pages.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    return pages;
 }
 
 void HelpWindow::showProblem(const QString& collectionFile)

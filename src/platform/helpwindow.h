@@ -22,6 +22,8 @@ public:
     [[nodiscard]] QString problem() const { return m_problem; }
     [[nodiscard]] QUrl currentPage() const;
     [[nodiscard]] QString pageText() const;
+    // The help's pages that hold every word of the text, in any case: their titles and addresses, by title.
+    [[nodiscard]] QList<QPair<QString, QUrl>> pagesHolding(const QString& text) const;
 
 private:
     [[nodiscard]] QString openCollection(const QString& collectionFile, const QString& contentsId);
@@ -29,6 +31,7 @@ private:
     void layoutPages();
     [[nodiscard]] QWidget* createContentsTab();
     [[nodiscard]] QWidget* createIndexTab();
+    [[nodiscard]] QWidget* createSearchTab();
     void showProblem(const QString& collectionFile);
 
     QHelpEngine* m_engine = nullptr;

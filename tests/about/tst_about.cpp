@@ -212,6 +212,20 @@ private slots:
             QVERIFY(window->pageText().contains(QStringLiteral("Vellumark Help")));
             mainWindow->setEnabled(false); // by a window acting as modal; help stays usable
             walkEveryTopicKeywordAndLink(*window);
+            // The index and the search find what a user comes looking for.
+            auto* index = window->findChild<QHelpIndexWidget*>(QStringLiteral("lstHelpIndex"));
+            for (const char* word : { "pdf", "cancel", "compare", "command line" }) {
+                index->filterIndices(QLatin1String(word));
+                QVERIFY2(index->model()->rowCount() > 0, word);
+            }
+            auto* search = window->findChild<QLineEdit*>(QStringLiteral("txtHelpSearch"));
+            search->setText(QStringLiteral("CANCEL esc"));
+            QTest::keyClick(search, Qt::Key_Return);
+            QList<QString> found;
+            for (const auto& [title, page] : window->pagesHolding(search->text()))
+                found.append(page.fileName());
+            QVERIFY(found.contains(QStringLiteral("createlist.html")) && !found.contains(QStringLiteral("index.html")));
+            QCOMPARE(window->currentPage().fileName(), found.first());
             // The user has read on and closes the window; Help Topics brings it back at the contents page.
             window->close();
             showHelpTopics(&help, mainWindow.get());
