@@ -203,6 +203,10 @@ private slots:
         };
         row("the program's own texts", "\"a.txt\",\"120\",\"" + made + "\"", RowKind::File, 0, true, true);
         row("a date of another form", "\"a\",\"0\",\"3/4/2024 10:15\"", RowKind::File, 0, true, false);
+        // Instants, but not as this zone writes them: the text stays as it was.
+        row("a date at an offset no zone has", "\"a\",\"1\",\"2023-11-14 22:13:20+00:01\"", RowKind::File, 0, true,
+            false);
+        row("a date in the other ISO spelling", "\"a\",\"1\",\"2023-11-14T22:13:20Z\"", RowKind::File, 0, true, false);
         row("a date with a blank added", "\"a\",\"1\",\"" + made + " \"", RowKind::File, 0, true, false);
         row("no date", "\"a\",\"1\",\"\"", RowKind::File, 0, true, false);
         row("a size with a leading zero", "\"a\",\"007\",\"d\"", RowKind::File, 0, false, false);
