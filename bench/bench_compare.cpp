@@ -29,28 +29,28 @@ int compareOnce(const QString& oldPath, const QString& newPath)
     return comparison.counts.total() == 0 ? 0 : 1;
 }
 
-void save(const QString& path, const QString& root, const std::vector<ListingEntry>& entries)
+void save(const QString& path, const QString& root, const ListingTable& entries)
 {
-    ListingFileWriter writer(root, static_cast<int>(entries.size()));
-    for (const ListingEntry& entry : entries)
-        writer.addRecord(entry);
+    ListingFileWriter writer(root, entries.listcount());
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        writer.addRecord(entries, i);
     (void)saveListingFile(path, writer.bytes());
 }
 
 // Every 50th file grows, every 200th entry goes, and a few new files come at the end.
-std::vector<ListingEntry> changed(const std::vector<ListingEntry>& entries)
+ListingTable changed(const ListingTable& entries)
 {
-    std::vector<ListingEntry> result;
-    for (size_t i = 0; i < entries.size(); ++i) {
+    ListingTable result;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
         if (i % 200 == 199)
             continue;
-        ListingEntry entry = entries[i];
-        if (i % 50 == 0 && entry.size != QLatin1String(" "))
+        ListingEntry entry = entries.entry(i);
+        if (i % 50 == 0 && entries.kind(i) == EntryKind::File)
             entry.size += QLatin1Char('0');
-        result.push_back(entry);
+        result.updatetable(entry.name, entry.size, entry.datecreated);
     }
     for (int i = 0; result.size() < entries.size(); ++i)
-        result.push_back({ QStringLiteral("new %1.txt").arg(i), QStringLiteral("1"), QStringLiteral("d") });
+        result.updatetable(QStringLiteral("new %1.txt").arg(i), QStringLiteral("1"), QStringLiteral("d"));
     return result;
 }
 
@@ -75,8 +75,8 @@ int main(int argc, char** argv)
         ReadAheadFileSystem fileSystem; // as the program walks
         FolderWalk walk(fileSystem, table, {});
         (void)walk.ShowFileList(tree);
-        save(oldPath, tree, table.entries());
-        save(newPath, QStringLiteral("/elsewhere/copy"), changed(table.entries()));
+        save(oldPath, tree, table);
+        save(newPath, QStringLiteral("/elsewhere/copy"), changed(table));
     }
 
     const long before = Bench::residentKb();
@@ -102,9 +102,9 @@ int main(int argc, char** argv)
             { QStringLiteral("--compare"), oldPath, QStringLiteral("--open"), newPath });
         process.waitForFinished(-1);
     });
-    std::printf("compare: %zu and %zu entries, %d added, %d removed, %d changed; median of %d runs\n",
-        older.content.records.size(), newer.content.records.size(), comparison.counts.added, comparison.counts.removed,
-        comparison.counts.changed, runs);
+    std::printf("compare: %d and %d entries, %d added, %d removed, %d changed; median of %d runs\n",
+        older.content.records.listcount(), newer.content.records.listcount(), comparison.counts.added,
+        comparison.counts.removed, comparison.counts.changed, runs);
     std::printf("find:    %7.2f ms\n", findMs);
     std::printf("compare: %7.2f ms  ratio %.3f (target <= 1.0), start-up included\n", compareMs, compareMs / findMs);
     std::printf("vellumark --compare: %7.2f ms  ratio %.3f (target <= 1.0)\n", programMs, programMs / findMs);

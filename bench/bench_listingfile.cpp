@@ -125,8 +125,8 @@ int main(int argc, char** argv)
         QByteArray bytes;
         const double formatMs = timeMs([&] {
             ListingFileWriter writer(source.selection, source.table.listcount());
-            for (const ListingEntry& entry : source.table.entries())
-                writer.addRecord(entry);
+            for (qsizetype i = 0; i < source.table.size(); ++i)
+                writer.addRecord(source.table, i);
             bytes = writer.bytes();
         });
         const double storeMs = timeMs([&] { (void)saveListingFile(file, bytes); });

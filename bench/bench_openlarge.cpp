@@ -37,8 +37,8 @@ int main(int argc, char* argv[])
     const long before = peakResidentKb();
     const FileReadResult read = readListingFile(path);
     const long after = peakResidentKb();
-    std::printf("Opened %lld MB: %zu records, limit reached %d; peak resident memory +%ld kB (target <= 153600 kB)\n",
-        static_cast<long long>(QFile(path).size() >> 20), read.content.records.size(), read.content.limitReached,
+    std::printf("Opened %lld MB: %d records, limit reached %d; peak resident memory +%ld kB (target <= 153600 kB)\n",
+        static_cast<long long>(QFile(path).size() >> 20), read.content.records.listcount(), read.content.limitReached,
         after - before);
     return 0;
 }

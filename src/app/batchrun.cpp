@@ -85,7 +85,7 @@ bool readListing(const CommandLine& commandLine, BatchSource& source)
             reason = faultText(read.content.fault);
         else if (read.content.fault.kind != ReadFault::Kind::None)
             reason = QStringLiteral("line %1: %2").arg(read.content.fault.line).arg(faultText(read.content.fault));
-        else if (read.content.records.empty())
+        else if (read.content.records.size() == 0)
             reason = QStringLiteral("the listing is empty");
     }
     if (!reason.isEmpty()) {
@@ -93,8 +93,7 @@ bool readListing(const CommandLine& commandLine, BatchSource& source)
         return false;
     }
     source.selectedPath = read.content.selectedPath;
-    for (const ListingEntry& record : read.content.records)
-        source.table.updatetable(record.name, record.size, record.datecreated);
+    source.table.replaceWith(std::move(read.content.records));
     return true;
 }
 

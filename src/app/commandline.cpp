@@ -66,7 +66,7 @@ QString typeProblem(const QString& type)
     options.chooseMode(FilterMode::IncludeTypes);
     options.setTypeChecked(0, true);
     options.setTypeText(0, type);
-    if (!checkforprint(type, QStringLiteral("1"), {}, options))
+    if (!checkforprint(type, RowKind::File, options))
         return QStringLiteral("the type '%1' is longer than three characters and would match no file").arg(type);
     return {};
 }

@@ -71,7 +71,7 @@ void compareWithListing(ListingSession& session)
         services.messages->show(session.window(), { QMessageBox::Warning, {}, capitalised(problem), QMessageBox::Ok });
         return;
     }
-    const std::vector<ListingEntry>& shown = session.listing().entries();
+    const ListingTable& shown = session.listing();
     const QString root = listingRoot(session.selectedPath(), shown);
     ListingComparison comparison
         = compareListings({ read.content.selectedPath, read.content.records }, { session.selectedPath(), shown });

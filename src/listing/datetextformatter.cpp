@@ -135,6 +135,73 @@ const QString& DateTextFormatter::dateText(qint64 localDay)
     return *found;
 }
 
+std::optional<qint64> DateTextFormatter::parse(QStringView text)
+{
+    if (m_instants) {
+        const std::optional<qint64> instant = instantOfDateText(text);
+        if (!instant || format(*instant) != text)
+            return std::nullopt;
+        return instant;
+    }
+    // The time stands after the last blank when written plainly; a locale's time may hold blanks of its own.
+    qsizetype split = text.lastIndexOf(QLatin1Char(' '));
+    std::optional<int> seconds;
+    if (m_plainTime) {
+        if (split >= 0)
+            seconds = secondsOfTimeText(text.sliced(split + 1));
+    } else {
+        for (split = text.indexOf(QLatin1Char(' ')); split >= 0 && !seconds;)
+            if (!(seconds = secondsOfTimeText(text.sliced(split + 1))))
+                split = text.indexOf(QLatin1Char(' '), split + 1);
+    }
+    if (!seconds)
+        return std::nullopt;
+    const std::optional<qint64> day = dayOfText(text.first(split));
+    if (!day)
+        return std::nullopt;
+    const qint64 local = *day * secondsPerDay + *seconds;
+    // The offset at the local time read as UTC is close; the offset at that first guess settles it.
+    const qint64 utc = local - offsetAt(local - offsetAt(local));
+    if (format(utc) != text)
+        return std::nullopt;
+    return utc;
+}
+
+std::optional<qint64> DateTextFormatter::dayOfText(QStringView date)
+{
+    const QString key = date.toString();
+    auto found = m_dayByDate.find(key);
+    if (found == m_dayByDate.end()) {
+        const QDate parsed = m_locale.toDate(key, m_dateFormat);
+        found = m_dayByDate.insert(
+            key, parsed.isValid() ? std::optional<qint64>(QDate(1970, 1, 1).daysTo(parsed)) : std::optional<qint64>());
+    }
+    return *found;
+}
+
+std::optional<int> DateTextFormatter::secondsOfTimeText(QStringView time) const
+{
+    if (m_plainTime) {
+        const auto digits = [&time](qsizetype at) {
+            const QChar tens = time[at];
+            const QChar ones = time[at + 1];
+            return tens.isDigit() && ones.isDigit() && tens.unicode() < 128 && ones.unicode() < 128
+                ? (tens.unicode() - '0') * 10 + (ones.unicode() - '0')
+                : -1;
+        };
+        if (time.size() != 8 || time[2] != QLatin1Char(':') || time[5] != QLatin1Char(':'))
+            return std::nullopt;
+        const int hours = digits(0);
+        const int minutes = digits(3);
+        const int seconds = digits(6);
+        if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59)
+            return std::nullopt;
+        return hours * 3600 + minutes * 60 + seconds;
+    }
+    const QTime parsed = m_locale.toTime(time.toString(), m_timeFormat);
+    return parsed.isValid() ? std::optional<int>(parsed.msecsSinceStartOfDay() / 1000) : std::nullopt;
+}
+
 QString DateTextFormatter::timeText(int secondsOfDay) const
 {
     return m_locale.toString(QTime(0, 0).addSecs(secondsOfDay), m_timeFormat);

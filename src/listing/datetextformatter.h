@@ -8,11 +8,11 @@
 #include <optional>
 #include <vector>
 
-// Turns a UTC time into a text in a zone's time: "short date, blank, time with seconds" in a locale's form, or,
-// for the dates a listing holds, "2024-02-01 03:04:05+01:00": a four-digit year and the offset from UTC, so the
-// text names one instant wherever and whenever it is read. An offset from UTC is looked up once for the whole
-// span between two of the zone's transitions and date texts once per day, so a walk does not consult the time
-// zone per file.
+// Turns a UTC time into a text in a zone's time, and such a text back into the time it was made from: "short
+// date, blank, time with seconds" in a locale's form, or, for the dates a listing holds, "2024-02-01
+// 03:04:05+01:00": a four-digit year and the offset from UTC, so the text names one instant wherever and whenever
+// it is read. An offset from UTC is looked up once for the whole span between two of the zone's transitions and
+// date texts once per day, so a walk does not consult the time zone per file.
 class DateTextFormatter {
 public:
     explicit DateTextFormatter(const QLocale& locale = QLocale(), const QTimeZone& zone = QTimeZone::systemTimeZone());
@@ -20,6 +20,8 @@ public:
     [[nodiscard]] static DateTextFormatter instants(const QTimeZone& zone = QTimeZone::systemTimeZone());
 
     [[nodiscard]] QString format(qint64 utcSeconds);
+    // The UTC time whose text this is: none unless format() gives back exactly this text.
+    [[nodiscard]] std::optional<qint64> parse(QStringView text);
 
 private:
     [[nodiscard]] QString textAt(qint64 utcSeconds);
@@ -33,6 +35,8 @@ private:
     [[nodiscard]] std::optional<OffsetSpan> spanAt(qint64 utcSeconds, int offset) const;
     [[nodiscard]] const QString& dateText(qint64 localDay);
     [[nodiscard]] QString timeText(int secondsOfDay) const;
+    [[nodiscard]] std::optional<qint64> dayOfText(QStringView date);
+    [[nodiscard]] std::optional<int> secondsOfTimeText(QStringView time) const;
 
     QLocale m_locale;
     QTimeZone m_zone;
@@ -43,6 +47,7 @@ private:
     std::vector<OffsetSpan> m_spans; // in time order, none overlapping
     size_t m_lastSpan = 0;
     QHash<qint64, QString> m_dateByDay;
+    QHash<QString, std::optional<qint64>> m_dayByDate;
     // Files made together share a creation second, so they share one text; a few seconds are kept at once
     // because a walk visits files in name order, not in the order they were made.
     struct RecentText {

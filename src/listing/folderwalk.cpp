@@ -6,20 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <utility>
-
-QString levelMarker(int level)
-{
-    // Shared texts: every folder row carries one.
-    static const QString markers[]
-        = { QStringLiteral(" "), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4") };
-    if (level <= 1)
-        return markers[0];
-    if (level - 1 < static_cast<int>(std::size(markers)))
-        return markers[level - 1];
-    return QString::number(level - 1);
-}
 
 FolderWalk::FolderWalk(FileSystemService& fileSystem, ListingTable& table, WalkHooks hooks)
     : m_fileSystem(fileSystem)
@@ -62,8 +49,8 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
 bool FolderWalk::appendFiles(const Folder& folder)
 {
     for (const FileItem& file : folder.Files) {
-        const QString date = file.datecreated ? m_dates.format(*file.datecreated) : QString();
-        if (!append(file.name, QString::number(file.size), date))
+        m_table.appendFile(toNativeBytes(file.name), file.size, file.datecreated);
+        if (!appended())
             return false;
     }
     return true;
@@ -71,7 +58,8 @@ bool FolderWalk::appendFiles(const Folder& folder)
 
 bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath, int level)
 {
-    if (!append(path, QStringLiteral(" "), levelMarker(level)))
+    m_table.appendFolder(toNativeBytes(path), level);
+    if (!appended())
         return false;
     if (m_hooks.folderEntered)
         m_hooks.folderEntered(path);
@@ -94,9 +82,8 @@ bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath
     return yield();
 }
 
-bool FolderWalk::append(const QString& name, const QString& size, const QString& datecreated)
+bool FolderWalk::appended()
 {
-    m_table.updatetable(name, size, datecreated);
     if (!yield())
         return false;
     if (m_table.isFull()) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "datetextformatter.h"
-
 #include <QByteArray>
 #include <QStringList>
 #include <array>
@@ -46,15 +44,11 @@ public:
 private:
     [[nodiscard]] bool appendFiles(const Folder& folder);
     [[nodiscard]] bool walkSubFolder(const QString& path, const QByteArray& nativePath, int level);
-    [[nodiscard]] bool append(const QString& name, const QString& size, const QString& datecreated);
+    [[nodiscard]] bool appended();
     [[nodiscard]] bool yield();
 
     FileSystemService& m_fileSystem;
     ListingTable& m_table;
     WalkHooks m_hooks;
-    DateTextFormatter m_dates = DateTextFormatter::instants();
     WalkOutcome m_outcome;
 };
-
-// " " for a direct subfolder, "1" to "4" for levels 2 to 5.
-[[nodiscard]] QString levelMarker(int level);

@@ -1,8 +1,19 @@
 #pragma once
 
+#include "bytestore.h"
+#include "listingcodec.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <array>
+#include <memory>
+#include <optional>
 #include <vector>
 
+class DateTextFormatter;
+
+// The three cell texts of one row, as a grid, a listing file and a report show them.
 struct ListingEntry {
     QString name; // a file's name, or a folder's full path
     QString size; // decimal bytes, or a single blank for a folder
@@ -13,8 +24,13 @@ struct ListingEntry {
 
 enum class GridId { Grid1 = 1, Grid2 = 2 };
 
-// The listing held by two grids of at most 16000 entries each. A grid has a title row 0, its entries in
-// rows 1..n and 24 rows below them that hold no entry.
+// The listing: one entry per file or folder, held by two grids of at most 16000 entries each. A grid has a title
+// row 0, its entries in rows 1..n and 24 rows below them that hold no entry.
+//
+// Entries are typed (kind, level, name bytes, size, creation time) and packed in a few flat arrays, some 28 bytes
+// an entry besides its name, so that a listing of millions fits. Their cell texts are made when asked for. A row
+// read from a listing file keeps a cell's original text wherever the value read from it would not be written
+// back the same, so every file reads back byte for byte.
 class ListingTable {
 public:
     static constexpr int gridCapacity = 16000;
@@ -22,26 +38,84 @@ public:
     static constexpr int spareRows = 24;
     static constexpr int designedRows = 1 + spareRows;
 
-    // Appends entry listcount + 1: the first gridCapacity entries fill Grid1, the rest Grid2. The caller keeps
-    // within listLimit.
+    ListingTable();
+    ~ListingTable();
+    ListingTable(ListingTable&& other) noexcept;
+    ListingTable& operator=(ListingTable&& other) noexcept;
+    ListingTable(const ListingTable&) = delete;
+    ListingTable& operator=(const ListingTable&) = delete;
+
+    void appendFile(QByteArrayView name, qint64 size, std::optional<qint64> created);
+    void appendFolder(QByteArrayView path, int level);
+    // A row given by its three cell texts, as a listing file holds them.
+    void appendRecord(QByteArrayView name, QByteArrayView size, QByteArrayView datecreated);
+    // Entry i of another listing, as it stands there.
+    void appendEntry(const ListingTable& other, qsizetype i);
+    // Appends entry listcount + 1 from its cell texts: the first gridCapacity entries fill Grid1, the rest Grid2.
+    // The caller keeps within listLimit.
     void updatetable(const QString& name, const QString& size, const QString& datecreated);
     // Back to the designed state: no entries, listcount 0.
     void empty();
+    // Takes the entries of another listing in place of its own, as emptying and refilling would.
+    void replaceWith(ListingTable&& other);
 
-    [[nodiscard]] int listcount() const { return static_cast<int>(m_entries.size()); }
+    [[nodiscard]] int listcount() const { return static_cast<int>(m_count); }
+    [[nodiscard]] qsizetype size() const { return m_count; }
     [[nodiscard]] bool isFull() const { return listcount() >= listLimit; }
+
+    // Typed values of entry i (from 0).
+    [[nodiscard]] EntryKind kind(qsizetype i) const;
+    [[nodiscard]] RowKind rowKind(qsizetype i) const;
+    [[nodiscard]] int level(qsizetype i) const; // a folder's level from 1, 0 when its marker names none
+    [[nodiscard]] QByteArrayView nameBytes(qsizetype i) const;
+    [[nodiscard]] QString name(qsizetype i) const;
+    [[nodiscard]] std::optional<qint64> fileSize(qsizetype i) const; // none for a folder or a size that is no number
+    [[nodiscard]] std::optional<qint64> created(qsizetype i) const; // none for a folder or a date that is no time
+    // Cell texts of entry i: made from the values, or the texts read where those differ.
+    [[nodiscard]] QString sizeText(qsizetype i) const;
+    [[nodiscard]] QString dateText(qsizetype i) const;
+    [[nodiscard]] QByteArray sizeBytes(qsizetype i) const;
+    [[nodiscard]] QByteArray dateBytes(qsizetype i) const;
+    [[nodiscard]] ListingEntry entry(qsizetype i) const;
+    // Whether two entries' size cells read the same.
+    [[nodiscard]] bool sameSize(qsizetype i, const ListingTable& other, qsizetype j) const;
+
+    // The grids.
     [[nodiscard]] int rowCount(GridId grid) const;
     [[nodiscard]] int entryRows(GridId grid) const { return rowCount(grid) - designedRows; }
     [[nodiscard]] QString cell(GridId grid, int row, int column) const;
     [[nodiscard]] ListingEntry row(GridId grid, int row) const;
     [[nodiscard]] QString rowText(GridId grid, int row) const;
-    [[nodiscard]] const std::vector<ListingEntry>& entries() const { return m_entries; }
     // Changes each time the listing is emptied, so views know their rows were replaced.
     [[nodiscard]] int generation() const { return m_generation; }
 
-private:
-    [[nodiscard]] const ListingEntry* entryAt(GridId grid, int row) const;
+    // The heap this listing holds, names included.
+    [[nodiscard]] qint64 memoryUsed() const;
 
-    std::vector<ListingEntry> m_entries;
+    bool operator==(const ListingTable& other) const;
+
+private:
+    static constexpr qsizetype blockEntries = 1024;
+    struct Block {
+        std::array<quint32, blockEntries> flags;
+        std::array<qint64, blockEntries> size; // bytes, or the stored size text
+        std::array<qint64, blockEntries> created; // UTC seconds, or the stored date text
+        std::array<ByteStore::Ref, blockEntries> name;
+    };
+    [[nodiscard]] qsizetype slotOf(qsizetype i) const { return i % blockEntries; }
+    [[nodiscard]] const Block& blockOf(qsizetype i) const { return *m_blocks[static_cast<size_t>(i / blockEntries)]; }
+    [[nodiscard]] quint32 flags(qsizetype i) const { return blockOf(i).flags[static_cast<size_t>(slotOf(i))]; }
+    void append(quint32 bits, qint64 size, qint64 created, QByteArrayView name);
+    [[nodiscard]] QByteArrayView storedText(qint64 ref) const { return m_bytes.at(static_cast<ByteStore::Ref>(ref)); }
+    [[nodiscard]] DateTextFormatter& dates() const;
+    [[nodiscard]] qsizetype indexOf(GridId grid, int row) const; // -1 for a row that holds no entry
+
+    std::vector<std::unique_ptr<Block>> m_blocks;
+    ByteStore m_bytes;
+    qsizetype m_count = 0;
     int m_generation = 0;
+    mutable std::unique_ptr<DateTextFormatter> m_dates;
+    // The last date written as bytes: files made together share it, and a save writes every one.
+    mutable std::optional<qint64> m_lastDate;
+    mutable QByteArray m_lastDateBytes;
 };

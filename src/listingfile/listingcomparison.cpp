@@ -1,27 +1,15 @@
 #include "listingcomparison.h"
 
 #include "datetextformatter.h"
+#include "quotedrecordwriter.h"
 #include "reportoptions.h"
 
 #include <QHash>
-#include <QStringEncoder>
 #include <algorithm>
 
 namespace {
 
-const QString folderSize = QStringLiteral(" ");
-
 bool isSeparator(QChar c) { return c == u'/' || c == u'\\'; }
-
-// " " is level 1, "1" to "4" levels 2 to 5; anything else is no level.
-int levelOf(const QString& marker)
-{
-    if (marker == folderSize)
-        return 1;
-    if (marker.size() == 1 && marker[0] >= u'1' && marker[0] <= u'4')
-        return marker[0].unicode() - '0' + 1;
-    return 0;
-}
 
 bool liesUnder(const QString& path, const QString& root)
 {
@@ -45,7 +33,7 @@ QString joined(const QString& folder, QChar separator, const QString& name)
 // entry and costs no text of its own.
 struct EntryKey {
     int folder = 0; // a file's folder (0 the root's own files); for a folder, -1 - its own number
-    QString name; // a file's name; empty for a folder
+    QByteArrayView name; // a file's name; empty for a folder
 
     bool operator==(const EntryKey&) const = default;
 };
@@ -54,7 +42,7 @@ size_t qHash(const EntryKey& key, size_t seed = 0) { return qHashMulti(seed, key
 
 // Every entry of one listing with the key it is matched by and where its folder stands.
 struct IndexedListing {
-    const std::vector<ListingEntry>& entries;
+    const ListingTable& entries;
     QString root;
     QChar separator;
     std::vector<EntryKey> keys;
@@ -68,14 +56,13 @@ struct IndexedListing {
         , separator(separatorOf(root))
         , paths(listing.paths)
     {
-        keys.reserve(entries.size());
-        folderRow.reserve(entries.size());
+        keys.reserve(static_cast<size_t>(entries.size()));
+        folderRow.reserve(static_cast<size_t>(entries.size()));
         int folderNumber = 0;
         int folder = -1;
-        for (size_t i = 0; i < entries.size(); ++i) {
-            const ListingEntry& entry = entries[i];
-            if (entry.size == folderSize) {
-                int& number = folderNumbers[relativeKey(entry.name)];
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            if (entries.kind(i) == EntryKind::Folder) {
+                int& number = folderNumbers[relativeKey(entries.name(i))];
                 if (number == 0)
                     number = static_cast<int>(folderNumbers.size());
                 folderNumber = number;
@@ -84,7 +71,7 @@ struct IndexedListing {
                 keys.push_back({ -1 - folderNumber, {} });
             } else {
                 folderRow.push_back(folder);
-                keys.push_back({ folderNumber, entry.name });
+                keys.push_back({ folderNumber, entries.nameBytes(i) });
             }
         }
         for (const QString& folderPath : listing.unreadFolders)
@@ -117,26 +104,40 @@ struct IndexedListing {
     {
         if (paths)
             return (*paths)[i];
-        const ListingEntry& entry = entries[i];
-        if (entry.size == folderSize)
-            return entry.name;
+        const auto at = static_cast<qsizetype>(i);
+        if (entries.kind(at) == EntryKind::Folder)
+            return entries.name(at);
         const int folder = folderRow[i];
-        return joined(folder < 0 ? root : entries[static_cast<size_t>(folder)].name, separator, entry.name);
+        return joined(folder < 0 ? root : entries.name(folder), separator, entries.name(at));
+    }
+    [[nodiscard]] bool isFolder(size_t i) const { return entries.kind(static_cast<qsizetype>(i)) == EntryKind::Folder; }
+    [[nodiscard]] RowKind rowKind(size_t i) const { return entries.rowKind(static_cast<qsizetype>(i)); }
+    [[nodiscard]] QString sizeText(size_t i) const { return entries.sizeText(static_cast<qsizetype>(i)); }
+    // A folder has no date: its date cell holds only its level.
+    [[nodiscard]] QString dateText(size_t i) const
+    {
+        return isFolder(i) ? QString() : entries.dateText(static_cast<qsizetype>(i));
     }
 };
 
 Difference added(const IndexedListing& newer, size_t i)
 {
-    const ListingEntry& entry = newer.entries[i];
-    const bool folder = entry.size == folderSize;
-    return { Change::Added, newer.fullPath(i), folder, {}, entry.size, {}, folder ? QString() : entry.datecreated };
+    return { Change::Added, newer.fullPath(i), newer.rowKind(i), {}, newer.sizeText(i), {}, newer.dateText(i) };
 }
 
 Difference removed(const IndexedListing& older, size_t i)
 {
-    const ListingEntry& entry = older.entries[i];
-    const bool folder = entry.size == folderSize;
-    return { Change::Removed, older.fullPath(i), folder, entry.size, {}, folder ? QString() : entry.datecreated, {} };
+    return { Change::Removed, older.fullPath(i), older.rowKind(i), older.sizeText(i), {}, older.dateText(i), {} };
+}
+
+// Two creation dates are the same when they are the same instant, or when their texts name it alike.
+bool sameDate(const IndexedListing& older, size_t j, const IndexedListing& newer, size_t i, DateTextComparison& dates)
+{
+    const std::optional<qint64> before = older.entries.created(static_cast<qsizetype>(j));
+    const std::optional<qint64> after = newer.entries.created(static_cast<qsizetype>(i));
+    if (before && after)
+        return *before == *after;
+    return dates.same(older.dateText(j), newer.dateText(i));
 }
 
 void append(ListingComparison& result, Difference difference)
@@ -155,30 +156,28 @@ void append(ListingComparison& result, Difference difference)
     result.differences.push_back(std::move(difference));
 }
 
-QString quoted(const QString& field)
-{
-    QString text = field;
-    text.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + text + u'"';
-}
-
 } // namespace
 
-QString listingRoot(const QString& selectedPath, const std::vector<ListingEntry>& entries)
+QString listingRoot(const QString& selectedPath, const ListingTable& entries)
 {
-    const auto firstFolder = std::find_if(
-        entries.begin(), entries.end(), [](const ListingEntry& entry) { return entry.size == folderSize; });
-    if (firstFolder == entries.end() || liesUnder(firstFolder->name, selectedPath))
+    qsizetype firstFolder = 0;
+    while (firstFolder < entries.size() && entries.kind(firstFolder) != EntryKind::Folder)
+        ++firstFolder;
+    if (firstFolder == entries.size())
         return selectedPath;
-    QString root = firstFolder->name;
-    for (int level = levelOf(firstFolder->datecreated); level > 0; --level) {
+    const QString folderPath = entries.name(firstFolder);
+    if (liesUnder(folderPath, selectedPath))
+        return selectedPath;
+    QString root = folderPath;
+    const int firstLevel = entries.level(firstFolder);
+    for (int level = firstLevel; level > 0; --level) {
         const qsizetype cut = std::max(root.lastIndexOf(u'/'), root.lastIndexOf(u'\\'));
         if (cut < 0)
             return selectedPath;
         // The root of a drive keeps its separator.
         root.truncate(cut == 0 || (cut > 0 && root[cut - 1] == u':') ? cut + 1 : cut);
     }
-    return levelOf(firstFolder->datecreated) > 0 ? root : selectedPath;
+    return firstLevel > 0 ? root : selectedPath;
 }
 
 ListingComparison compareListings(const ComparedListing& older, const ComparedListing& newer)
@@ -253,13 +252,12 @@ ListingComparison compareListings(const ComparedListing& older, const ComparedLi
             continue;
         }
         const auto j = static_cast<size_t>(match[i]);
-        const ListingEntry& before = oldSide.entries[j];
-        const ListingEntry& after = newSide.entries[i];
-        if (after.size != folderSize
-            && (before.size != after.size || !dates.same(before.datecreated, after.datecreated)))
+        if (!newSide.isFolder(i)
+            && !(oldSide.entries.sameSize(static_cast<qsizetype>(j), newSide.entries, static_cast<qsizetype>(i))
+                && sameDate(oldSide, j, newSide, i, dates)))
             append(result,
-                { Change::Changed, newSide.fullPath(i), false, before.size, after.size, before.datecreated,
-                    after.datecreated });
+                { Change::Changed, newSide.fullPath(i), newSide.rowKind(i), oldSide.sizeText(j), newSide.sizeText(i),
+                    oldSide.dateText(j), newSide.dateText(i) });
         if (j >= nextOld) {
             removeUpTo(j);
             nextOld = j + 1;
@@ -272,10 +270,12 @@ ListingComparison compareListings(const ComparedListing& older, const ComparedLi
 
 namespace {
 
-bool hasFolderRows(const std::vector<ListingEntry>& entries)
+bool hasFolderRows(const ListingTable& entries)
 {
-    return std::any_of(
-        entries.begin(), entries.end(), [](const ListingEntry& entry) { return entry.size == folderSize; });
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        if (entries.kind(i) == EntryKind::Folder)
+            return true;
+    return false;
 }
 
 // The differences that the filter passes, with the counts made again.
@@ -284,8 +284,7 @@ ListingComparison filtered(const ListingComparison& comparison, const ReportOpti
     ListingComparison kept;
     kept.notCompared = comparison.notCompared;
     for (const Difference& d : comparison.differences) {
-        const bool isRemoved = d.change == Change::Removed;
-        if (checkforprint(d.path, isRemoved ? d.oldSize : d.newSize, isRemoved ? d.oldDate : d.newDate, filter))
+        if (checkforprint(d.path, d.kind, filter))
             append(kept, d);
     }
     return kept;
@@ -293,7 +292,7 @@ ListingComparison filtered(const ListingComparison& comparison, const ReportOpti
 
 // A side's files that the filter passes, without folder rows, each with its full path.
 struct FlatListing {
-    std::vector<ListingEntry> entries;
+    ListingTable entries;
     std::vector<QString> paths;
 };
 
@@ -302,11 +301,11 @@ FlatListing flattened(const ComparedListing& listing, const ReportOptions& filte
     QHash<QString, int> folderNumbers;
     const IndexedListing indexed(listing, folderNumbers);
     FlatListing flat;
-    for (size_t i = 0; i < listing.entries.size(); ++i) {
-        const ListingEntry& entry = listing.entries[i];
-        if (entry.size != folderSize && checkforprint(entry.name, entry.size, entry.datecreated, filter)) {
-            flat.entries.push_back(entry);
-            flat.paths.push_back(indexed.fullPath(i));
+    for (qsizetype i = 0; i < listing.entries.size(); ++i) {
+        const RowKind kind = listing.entries.rowKind(i);
+        if (kind != RowKind::Folder && checkforprint(listing.entries.name(i), kind, filter)) {
+            flat.entries.appendEntry(listing.entries, i);
+            flat.paths.push_back(indexed.fullPath(static_cast<size_t>(i)));
         }
     }
     return flat;
@@ -343,13 +342,12 @@ QString changeName(Change change)
 
 QByteArray comparisonRecords(const std::vector<Difference>& differences)
 {
-    QString text;
-    text.reserve(static_cast<qsizetype>(differences.size()) * 100);
-    const QChar comma = u',';
+    QuotedRecordWriter writer;
+    writer.reserve(static_cast<qsizetype>(differences.size()) * 100);
     for (const Difference& d : differences) {
-        text += quoted(changeName(d.change)) + comma + quoted(d.path) + comma + quoted(d.oldSize) + comma
-            + quoted(d.newSize) + comma + quoted(d.oldDate) + comma + quoted(d.newDate) + QStringLiteral("\r\n");
+        for (const QString& field : { changeName(d.change), d.path, d.oldSize, d.newSize, d.oldDate, d.newDate })
+            writer.addField(QStringView(field));
+        writer.endRecord();
     }
-    QStringEncoder encoder(QStringConverter::System);
-    return encoder.encode(text);
+    return writer.bytes();
 }

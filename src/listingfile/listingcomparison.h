@@ -12,7 +12,7 @@ enum class Change { Added, Removed, Changed };
 struct Difference {
     Change change = Change::Added;
     QString path; // full path as it stands in the listing that holds it (the older one for a removed entry)
-    bool folder = false;
+    RowKind kind = RowKind::File; // of the entry in the listing that holds it (the newer one for a change)
     QString oldSize;
     QString newSize;
     QString oldDate; // a folder has no date: its date cell holds only its level
@@ -44,7 +44,7 @@ struct ListingComparison {
 // it did not look at.
 struct ComparedListing {
     QString selectedPath;
-    const std::vector<ListingEntry>& entries;
+    const ListingTable& entries;
     std::vector<QString> unreadFolders = {}; // listed, but their contents could not be read
     bool stoppedAtLimit = false; // entries past the listing's limit were not listed
     const std::vector<QString>* paths = nullptr; // each entry's full path, when the rows cannot tell it
@@ -52,7 +52,7 @@ struct ComparedListing {
 
 // Matches entries by their path relative to each listing's folder, so the same tree under another root
 // compares clean. A file and a folder of the same path are different entries. Folders never count as
-// changed: their only cells are the blank size and the level, both fixed by the path.
+// changed: their only values are the kind and the level, both fixed by the path.
 [[nodiscard]] ListingComparison compareListings(const ComparedListing& older, const ComparedListing& newer);
 
 class ReportOptions;
@@ -65,11 +65,11 @@ class ReportOptions;
 // The folder that a listing's paths are relative to: its selected path when its folder rows lie under it,
 // otherwise the folder above its first folder row by that row's level (the selected-path box may have been
 // changed after the walk).
-[[nodiscard]] QString listingRoot(const QString& selectedPath, const std::vector<ListingEntry>& entries);
+[[nodiscard]] QString listingRoot(const QString& selectedPath, const ListingTable& entries);
 
 [[nodiscard]] QString changeName(Change change); // "added", "removed", "changed"
 
 // One record per difference, every field quoted with inner quotes doubled, lines ended by CR LF: change,
-// path, old size, new size, old date, new date. In the system's 8-bit encoding, as the listing file.
+// path, old size, new size, old date, new date. Written as the listing file is, names with their own bytes.
 // Dates count as changed only when they name another instant (see DateTextComparison).
 [[nodiscard]] QByteArray comparisonRecords(const std::vector<Difference>& differences);

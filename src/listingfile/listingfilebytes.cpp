@@ -7,19 +7,20 @@
 
 namespace {
 
-// Rows past the grid's entries hold nothing and are never written; entries are read in place, not copied.
+// Rows past the grid's entries hold nothing and are never written.
 void writeRows(const ListingTable& table, ListingFileWriter& writer, GridId grid, int lastRow,
     const ReportOptions* filter, bool skipEmpty)
 {
-    const int firstIndex = grid == GridId::Grid1 ? 0 : ListingTable::gridCapacity;
+    const qsizetype firstIndex = grid == GridId::Grid1 ? 0 : ListingTable::gridCapacity;
     const int rows = std::min(lastRow, table.entryRows(grid));
     for (int r = 1; r <= rows; ++r) {
-        const ListingEntry& entry = table.entries()[static_cast<size_t>(firstIndex + r - 1)];
-        if (skipEmpty && entry.name.isEmpty() && entry.size.isEmpty() && entry.datecreated.isEmpty())
+        const qsizetype i = firstIndex + r - 1;
+        const RowKind kind = table.rowKind(i);
+        if (skipEmpty && kind == RowKind::Blank && table.nameBytes(i).isEmpty() && table.dateBytes(i).isEmpty())
             continue;
-        if (filter && !checkforprint(entry.name, entry.size, entry.datecreated, *filter))
+        if (filter && !checkforprint(table.name(i), kind, *filter))
             continue;
-        writer.addRecord(entry);
+        writer.addRecord(table, i);
     }
 }
 

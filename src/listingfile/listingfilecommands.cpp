@@ -8,7 +8,6 @@
 #include "messageservice.h"
 #include "platformservices.h"
 #include "reportoptions.h"
-#include "timeslicer.h"
 #include "waitcursor.h"
 
 #include <QCoreApplication>
@@ -85,8 +84,7 @@ void ListingFileCommands::savereport()
 
 bool ListingFileCommands::listingIsEmpty() const
 {
-    const ListingEntry first = m_session.listing().row(GridId::Grid1, 1);
-    return first.name.isEmpty() && first.size.isEmpty() && first.datecreated.isEmpty();
+    return m_session.listing().row(GridId::Grid1, 1) == ListingEntry {};
 }
 
 bool ListingFileCommands::askFilteredSave()
@@ -131,7 +129,7 @@ void ListingFileCommands::openreport(const QString& chosenPath)
     if (path.isEmpty())
         return;
 
-    const FileReadResult read = readListingFile(path);
+    FileReadResult read = readListingFile(path);
     if (!read.opened) {
         const QString text = tr("Cannot open %1").arg(QDir::toNativeSeparators(path)) + crlf() + read.error;
         tell({ QMessageBox::NoIcon, tr("Error Opening File"), text, QMessageBox::Ok });
@@ -140,7 +138,7 @@ void ListingFileCommands::openreport(const QString& chosenPath)
     // A file that fails before its first record is no listing (a binary file, a text file's second line), or
     // could not be read at all: the listing on screen stays.
     const ReadFault& fault = read.content.fault;
-    if (read.content.records.empty() && fault.kind != ReadFault::Kind::None) {
+    if (read.content.records.size() == 0 && fault.kind != ReadFault::Kind::None) {
         QString text = tr("%1 is not a listing file").arg(QDir::toNativeSeparators(path));
         if (fault.kind == ReadFault::Kind::ReadError)
             text = tr("Cannot open %1").arg(QDir::toNativeSeparators(path)) + crlf() + fault.reason;
@@ -157,21 +155,12 @@ void ListingFileCommands::openreport(const QString& chosenPath)
     reportReadOutcome(path, read);
 }
 
-// Replaces the listing, turning the event loop on a time slice so the window repaints during a long load.
-void ListingFileCommands::placeRecords(const FileReadResult& read)
+// Replaces the listing with the records read, which are already in the listing's own form.
+void ListingFileCommands::placeRecords(FileReadResult& read)
 {
-    ListingTable& table = m_session.listing();
-    table.empty();
     if (read.content.hasSelectedPath)
         m_session.setSelectedPath(read.content.selectedPath);
-    TimeSlicer slicer([this] {
-        m_session.listingChanged();
-        QCoreApplication::processEvents();
-    });
-    for (const ListingEntry& record : read.content.records) {
-        table.updatetable(record.name, record.size, record.datecreated);
-        slicer.maybeTurn();
-    }
+    m_session.listing().replaceWith(std::move(read.content.records));
     m_session.listingChanged();
 }
 

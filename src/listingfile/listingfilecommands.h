@@ -33,7 +33,7 @@ private:
     [[nodiscard]] bool listingIsEmpty() const;
     [[nodiscard]] bool askFilteredSave();
     void reportSaveFailure(const QString& path, bool existed, const SaveOutcome& outcome);
-    void placeRecords(const FileReadResult& read);
+    void placeRecords(FileReadResult& read);
     void reportReadOutcome(const QString& path, const FileReadResult& read);
     QMessageBox::StandardButton tell(const Message& message);
 

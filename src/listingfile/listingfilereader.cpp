@@ -29,18 +29,6 @@ int countLineEnds(const char* from, const char* to)
     return count;
 }
 
-// Folder rows repeat the same one-character size and level marker; sharing them saves an allocation each.
-const QString& singleCharacter(char c)
-{
-    static const std::array<QString, 128> texts = [] {
-        std::array<QString, 128> all;
-        for (int i = 0; i < 128; ++i)
-            all[static_cast<size_t>(i)] = QString(QChar(i));
-        return all;
-    }();
-    return texts[static_cast<unsigned char>(c)];
-}
-
 // A window on the bytes of a stream. Bytes are pulled in chunks as the scan needs them, and the bytes before
 // the field being scanned are dropped, so memory holds one field and a chunk whatever the stream's length.
 class ByteWindow {
@@ -110,7 +98,7 @@ public:
             m_pos = 3;
     }
 
-    [[nodiscard]] FieldStatus next(QString& field)
+    [[nodiscard]] FieldStatus next(QByteArray& field)
     {
         m_bytes.dropBefore(m_pos);
         if (m_atLineStart) {
@@ -137,7 +125,7 @@ public:
 private:
     [[nodiscard]] char at(qsizetype index) const { return m_bytes.data()[index]; }
 
-    FieldStatus quotedField(QString& field)
+    FieldStatus quotedField(QByteArray& field)
     {
         const qsizetype contentStart = ++m_pos;
         qsizetype segment = m_pos;
@@ -166,16 +154,16 @@ private:
             m_line += countLineEnds(content, m_bytes.data() + quote);
             if (escaped) {
                 m_unescaped.append(m_bytes.data() + segment, quote - segment);
-                field = decode(m_unescaped);
+                keep(field, m_unescaped);
             } else {
-                field = decode(QByteArrayView(content, quote - contentStart));
+                keep(field, QByteArrayView(content, quote - contentStart));
             }
             m_pos = quote + 1;
             return FieldStatus::Field;
         }
     }
 
-    FieldStatus unquotedField(QString& field)
+    FieldStatus unquotedField(QByteArray& field)
     {
         const qsizetype start = m_pos;
         for (;;) {
@@ -188,7 +176,7 @@ private:
             if (m_pos < m_bytes.size() || !m_bytes.more())
                 break;
         }
-        field = decode(QByteArrayView(m_bytes.data() + start, m_pos - start));
+        keep(field, QByteArrayView(m_bytes.data() + start, m_pos - start));
         return FieldStatus::Field;
     }
 
@@ -220,14 +208,12 @@ private:
         ++m_line;
     }
 
-    static QString decode(QByteArrayView bytes)
+    // Into the field's own buffer, which keeps its room from record to record.
+    static void keep(QByteArray& field, QByteArrayView bytes)
     {
-        if (bytes.isEmpty())
-            return {};
-        if (bytes.size() == 1 && static_cast<unsigned char>(bytes.front()) < 128)
-            return singleCharacter(bytes.front());
-        // Each field on its own, so a leading byte-order mark stays a character of the name.
-        return fromNativeBytes(bytes);
+        field.resize(bytes.size());
+        if (!bytes.isEmpty())
+            std::memcpy(field.data(), bytes.data(), size_t(bytes.size()));
     }
 
     ByteWindow m_bytes;
@@ -267,7 +253,7 @@ ListingFileContent ListingFileReader::parse(QByteArrayView bytes, int recordLimi
         offered += count;
         return count;
     };
-    return parse(source, recordLimit, bytes.size());
+    return parse(source, recordLimit);
 }
 
 namespace {
@@ -276,74 +262,77 @@ namespace {
 ReadFault wrongCount(FieldScanner& scanner, int line, int read)
 {
     int fields = read;
-    QString ignored;
+    QByteArray ignored;
     while (!scanner.endedLine() && scanner.next(ignored) == FieldStatus::Field)
         ++fields;
     return { ReadFault::Kind::WrongFieldCount, line, {}, fields };
 }
 
-// Reads one record's three fields from one line.
-ReadFault readRecord(FieldScanner& scanner, ListingEntry& entry, int recordLine)
+// The three fields of one record: name, size, creation date.
+using RecordFields = std::array<QByteArray, 3>;
+
+// Reads one record's three fields from one line; the name has been read.
+ReadFault readRecord(FieldScanner& scanner, RecordFields& fields, int recordLine)
 {
-    QString* const fields[] = { &entry.name, &entry.size, &entry.datecreated };
     for (int i = 0; i < 3; ++i) {
         if (i > 0 && scanner.endedLine())
             return { ReadFault::Kind::WrongFieldCount, recordLine, {}, i };
-        if (const FieldStatus status = i == 0 ? FieldStatus::Field : scanner.next(*fields[i]);
+        if (const FieldStatus status = i == 0 ? FieldStatus::Field : scanner.next(fields[static_cast<size_t>(i)]);
             status != FieldStatus::Field)
             return faultFor(status, scanner, recordLine);
     }
     return scanner.endedLine() ? ReadFault {} : wrongCount(scanner, recordLine, 3);
 }
 
-ListingFileContent parseFields(FieldScanner& scanner, int recordLimit, qint64 sizeHint)
+ListingFileContent parseFields(FieldScanner& scanner, int recordLimit)
 {
     ListingFileContent content;
-    const FieldStatus first = scanner.next(content.selectedPath);
+    RecordFields fields;
+    QByteArray& name = fields[0];
+    const FieldStatus first = scanner.next(name);
     if (first == FieldStatus::NoMoreFields) {
         content.fault = { ReadFault::Kind::NoListing, 1, {} };
         return content;
     }
     if (first != FieldStatus::Field || !scanner.endedLine()) {
-        content.selectedPath.clear();
         content.fault = first != FieldStatus::Field ? faultFor(first, scanner, 1) : wrongCount(scanner, 1, 1);
         return content;
     }
+    content.selectedPath = fromNativeBytes(name);
     content.hasSelectedPath = true;
-    // A row line takes at least 12 bytes; reserving from that bound avoids regrowing for large files.
-    content.records.reserve(static_cast<size_t>(std::clamp<qint64>(sizeHint / 12, 0, recordLimit)));
 
-    ListingEntry entry;
     for (;;) {
-        const FieldStatus nameStatus = scanner.next(entry.name);
+        const FieldStatus nameStatus = scanner.next(name);
         if (nameStatus == FieldStatus::NoMoreFields)
             break;
         const int recordLine = scanner.fieldLine();
-        content.fault = nameStatus == FieldStatus::Field ? readRecord(scanner, entry, recordLine)
+        content.fault = nameStatus == FieldStatus::Field ? readRecord(scanner, fields, recordLine)
                                                          : faultFor(nameStatus, scanner, recordLine);
         if (content.fault.kind != ReadFault::Kind::None)
             break;
-        if (entry.name.isEmpty() && entry.size.isEmpty() && entry.datecreated.isEmpty())
+        if (name.isEmpty() && fields[1].isEmpty() && fields[2].isEmpty())
             continue;
-        if (static_cast<int>(content.records.size()) >= recordLimit) {
+        if (content.records.listcount() >= recordLimit) {
             content.limitReached = true;
             break;
         }
-        content.records.push_back(std::move(entry));
-        entry = {};
+        content.records.appendRecord(name, fields[1], fields[2]);
     }
     return content;
 }
 
 } // namespace
 
-ListingFileContent ListingFileReader::parse(const ByteSource& source, int recordLimit, qint64 sizeHint)
+ListingFileContent ListingFileReader::parse(const ByteSource& source, int recordLimit)
 {
     FieldScanner scanner(source);
-    ListingFileContent content = parseFields(scanner, recordLimit, sizeHint);
+    ListingFileContent content = parseFields(scanner, recordLimit);
     // Whatever was read before a NUL byte, the file is no listing.
-    if (scanner.notText())
-        return { {}, false, {}, false, { ReadFault::Kind::NotText, 1, {} } };
+    if (scanner.notText()) {
+        ListingFileContent none;
+        none.fault = { ReadFault::Kind::NotText, 1, {} };
+        return none;
+    }
     return content;
 }
 
@@ -412,7 +401,7 @@ FileReadResult readListingFile(const QString& path)
         lineEnds += std::count(buffer, buffer + filled, '\n');
         return filled;
     };
-    result.content = ListingFileReader::parse(source, ListingTable::listLimit, status.st_size);
+    result.content = ListingFileReader::parse(source, ListingTable::listLimit);
     ::close(fd);
     if (!readError.isEmpty() && !result.content.limitReached)
         result.content.fault = { ReadFault::Kind::ReadError, static_cast<int>(lineEnds) + 1, readError };

@@ -31,7 +31,7 @@ struct ReadFault {
 struct ListingFileContent {
     QString selectedPath;
     bool hasSelectedPath = false; // the first field was read whole
-    std::vector<ListingEntry> records; // never more than the listing limit
+    ListingTable records; // never more than the listing limit
     bool limitReached = false; // the file holds more records than the listing can take
     ReadFault fault;
 
@@ -44,16 +44,14 @@ struct ListingFileContent {
 // cannot pull the next one into its record. A record of three empty fields takes no place; a line that holds
 // nothing at all holds no field.
 // Bytes come from a stream and are read only as far as the record limit, so memory stays bounded whatever the
-// stream's length; a field over a megabyte is malformed. Undecodable bytes are kept (see bytename.h).
+// stream's length; a field over a megabyte is malformed. Fields are kept as the bytes they are.
 class ListingFileReader {
 public:
     // Fills up to capacity bytes into buffer and returns how many; 0 at the end of the stream or on a failure.
     using ByteSource = std::function<qsizetype(char* buffer, qsizetype capacity)>;
 
     [[nodiscard]] static ListingFileContent parse(QByteArrayView bytes, int recordLimit = ListingTable::listLimit);
-    // sizeHint: the stream's expected length, to reserve room for its records.
-    [[nodiscard]] static ListingFileContent parse(
-        const ByteSource& source, int recordLimit = ListingTable::listLimit, qint64 sizeHint = 0);
+    [[nodiscard]] static ListingFileContent parse(const ByteSource& source, int recordLimit = ListingTable::listLimit);
 };
 
 // What is wrong at the fault's line, in words for a message ("it holds 2 fields, not 3"); empty for no fault.

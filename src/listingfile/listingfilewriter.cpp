@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -15,8 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr QChar quote = u'"';
 
 // A file that another program is running from, or holds a lock on, is in use. Only regular files are probed:
 // opening a pipe or a device for writing could block or have effects of its own.
@@ -73,55 +73,27 @@ QString openFailureReason(const StagedFile& file)
 
 ListingFileWriter::ListingFileWriter(const QString& selectedPath, int expectedRecords)
 {
-    // A typical row line is well under 80 characters; one reservation spares the regrowing.
-    makeRoom(2 * selectedPath.size() + 4 + qsizetype(expectedRecords) * 80);
-    QChar* out = writeField(m_buffer + m_used, selectedPath);
-    *out++ = u'\r';
-    *out++ = u'\n';
-    m_used = out - m_buffer;
+    // A typical row line is well under 80 bytes; one reservation spares the regrowing.
+    m_writer.reserve(2 * selectedPath.size() + 4 + qsizetype(expectedRecords) * 80);
+    m_writer.addField(selectedPath);
+    m_writer.endRecord();
 }
 
-void ListingFileWriter::addRecord(const ListingEntry& entry)
+void ListingFileWriter::addRecord(const ListingTable& table, qsizetype entry)
 {
-    // Room for every character doubled, six quotes, two commas and the line end.
-    makeRoom(2 * (entry.name.size() + entry.size.size() + entry.datecreated.size()) + 10);
-    QChar* out = writeField(m_buffer + m_used, entry.name);
-    *out++ = u',';
-    out = writeField(out, entry.size);
-    *out++ = u',';
-    out = writeField(out, entry.datecreated);
-    *out++ = u'\r';
-    *out++ = u'\n';
-    m_used = out - m_buffer;
+    m_writer.addField(table.nameBytes(entry));
+    if (const std::optional<qint64> size = table.fileSize(entry)) {
+        // Most cells are a file's size: written without a string of its own.
+        char digits[24];
+        const auto written = std::to_chars(std::begin(digits), std::end(digits), *size);
+        m_writer.addField(QByteArrayView(std::begin(digits), written.ptr));
+    } else {
+        m_writer.addField(table.sizeBytes(entry));
+    }
+    m_writer.addField(table.dateBytes(entry));
+    m_writer.endRecord();
     ++m_records;
 }
-
-QChar* ListingFileWriter::writeField(QChar* out, const QString& field)
-{
-    *out++ = quote;
-    if (field.contains(quote)) {
-        for (const QChar c : field) {
-            if (c == quote)
-                *out++ = quote;
-            *out++ = c;
-        }
-    } else {
-        std::copy(field.cbegin(), field.cend(), out);
-        out += field.size();
-    }
-    *out++ = quote;
-    return out;
-}
-
-void ListingFileWriter::makeRoom(qsizetype characters)
-{
-    if (m_used + characters <= m_text.size())
-        return;
-    m_text.resize(std::max(m_used + characters, 2 * m_text.size()));
-    m_buffer = m_text.data();
-}
-
-QByteArray ListingFileWriter::bytes() const { return toNativeBytes(QStringView(m_buffer, m_used)); }
 
 SaveOutcome writeListingFile(StagedFile& file, const QByteArray& bytes)
 {

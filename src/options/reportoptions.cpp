@@ -72,10 +72,10 @@ bool anyCheckedSlotMatches(const QString& name, const ReportOptions& options)
 
 }
 
-bool checkforprint(const QString& sect1, const QString& sect2, const QString& /*sect3*/, const ReportOptions& options)
+bool checkforprint(const QString& sect1, RowKind kind, const ReportOptions& options)
 {
-    const bool folderRow = sect2 == QLatin1String(" ");
-    const bool emptyRow = sect2.isEmpty();
+    const bool folderRow = kind == RowKind::Folder;
+    const bool emptyRow = kind == RowKind::Blank;
     switch (options.filtermode()) {
     case FilterMode::IncludeAll:
         return true;

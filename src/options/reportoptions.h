@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listingcodec.h"
+
 #include <QString>
 #include <array>
 
@@ -58,6 +60,5 @@ private:
     std::array<TypeSlot, slotCount> m_slots {};
 };
 
-// The row filter: true when the row with these name, size and date texts passes the options in force.
-[[nodiscard]] bool checkforprint(
-    const QString& sect1, const QString& sect2, const QString& sect3, const ReportOptions& options);
+// The row filter: true when a row of this name and kind passes the options in force.
+[[nodiscard]] bool checkforprint(const QString& sect1, RowKind kind, const ReportOptions& options);

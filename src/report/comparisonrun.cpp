@@ -99,7 +99,7 @@ std::optional<LoadedListing> ComparisonRun::readListing(const QString& path)
                                 info.lastModified() },
         read.content.selectedPath, std::move(read.content.records), {}, false };
     // A listing that holds the limit may have been stopped by it.
-    listing.stoppedAtLimit = listing.entries.size() >= static_cast<size_t>(ListingTable::listLimit);
+    listing.stoppedAtLimit = listing.entries.listcount() >= ListingTable::listLimit;
     return listing;
 }
 
@@ -124,7 +124,7 @@ std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder)
                      .arg(path)
                      .arg(ListingTable::listLimit));
     LoadedListing listing { { ComparisonSource::Kind::Folder, path, path, QDateTime::currentDateTime() }, path,
-        table.entries(), {}, outcome.limitReached };
+        std::move(table), {}, outcome.limitReached };
     for (const UnreadableFolder& unreadable : outcome.unreadable)
         listing.unreadFolders.push_back(unreadable.path);
     return listing;

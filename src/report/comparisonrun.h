@@ -16,7 +16,7 @@ class ReportOptions;
 struct LoadedListing {
     ComparisonSource source;
     QString selectedPath;
-    std::vector<ListingEntry> entries;
+    ListingTable entries;
     std::vector<QString> unreadFolders; // a walk's folders whose contents could not be read
     bool stoppedAtLimit = false; // entries past the listing's limit were not listed
 

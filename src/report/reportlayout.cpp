@@ -38,18 +38,6 @@ ReportGeometry ReportGeometry::preview()
 }
 
 namespace {
-const QString folderSize = QStringLiteral(" ");
-
-// " " is a direct subfolder, "1" to "4" the deeper levels; anything else is no level.
-int levelOfMarker(const QString& marker)
-{
-    if (marker == folderSize)
-        return 0;
-    if (marker.size() == 1 && marker[0] >= QLatin1Char('1') && marker[0] <= QLatin1Char('4'))
-        return marker[0].unicode() - '0';
-    return -1;
-}
-
 // A blank for the sign, the digits and a trailing blank, as counts have always been written here.
 QString countText(int count) { return QLatin1Char(' ') + QString::number(count) + QLatin1Char(' '); }
 }
@@ -135,25 +123,31 @@ void ReportLayout::checkpageend()
     printpageheader(false);
 }
 
-void ReportLayout::printreportrow(const QString& name, const QString& size, QString datecreated)
+void ReportLayout::printreportrow(const ListingTable& table, qsizetype entry)
 {
-    const bool folderRow = size == folderSize;
+    const RowKind kind = table.rowKind(entry);
+    const bool folderRow = kind == RowKind::Folder;
     if (!filterInForce() && folderRow) {
         m_surface.PrintLine();
         ++m_state.linecount;
     }
     checkpageend();
 
+    // A folder's date cell holds its level, shown as the indent rather than as text.
+    QString datecreated = ListingCodec::folderSizeText();
     if (filterInForce()) {
         m_state.indent = 0;
+        datecreated = table.dateText(entry);
     } else if (folderRow) {
-        const int level = levelOfMarker(datecreated);
-        if (level >= 0)
-            m_state.indent = m_geometry.indentByLevel.at(static_cast<size_t>(level));
-        datecreated = folderSize;
+        const auto level = static_cast<size_t>(table.level(entry));
+        if (level >= 1 && level <= m_geometry.indentByLevel.size())
+            m_state.indent = m_geometry.indentByLevel.at(level - 1);
+    } else {
+        datecreated = table.dateText(entry);
     }
 
-    const bool drawn = checkforprint(name, size, datecreated, m_options) && !(size.isEmpty() && filterInForce());
+    const QString name = table.name(entry);
+    const bool drawn = checkforprint(name, kind, m_options) && !(kind == RowKind::Blank && filterInForce());
     if (drawn) {
         m_surface.setCurrentX(m_state.indent);
         m_surface.PrintText(displayText(name));
@@ -161,7 +155,7 @@ void ReportLayout::printreportrow(const QString& name, const QString& size, QStr
         if (m_surface.CurrentX() >= m_geometry.sizeColumnX)
             m_surface.PrintLine();
         m_surface.setCurrentX(m_geometry.sizeColumnX);
-        m_surface.PrintText(size);
+        m_surface.PrintText(table.sizeText(entry));
         m_surface.setCurrentX(m_geometry.dateColumnX);
         m_surface.PrintLine(datecreated);
         ++m_state.linecount;
@@ -212,15 +206,15 @@ void ReportLayout::printsummary()
     m_surface.EndDoc();
 }
 
-bool listingIsEmpty(const ListingTable& table) { return table.row(GridId::Grid1, 1) == ListingEntry {}; }
+bool listingIsEmpty(const ListingTable& table) { return table.size() == 0 || table.entry(0) == ListingEntry {}; }
 
 namespace {
 bool drawGrid(ReportLayout& layout, const ListingTable& table, GridId grid, const std::function<bool()>& afterRow)
 {
     // The row count is read anew before every row: the listing may change during the event-loop turns.
+    const qsizetype firstIndex = grid == GridId::Grid1 ? 0 : ListingTable::gridCapacity;
     for (int r = 1; r <= table.entryRows(grid); ++r) {
-        const ListingEntry row = table.row(grid, r);
-        layout.printreportrow(row.name, row.size, row.datecreated);
+        layout.printreportrow(table, firstIndex + r - 1);
         if (afterRow && !afterRow())
             return false;
     }

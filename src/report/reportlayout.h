@@ -31,7 +31,7 @@ enum class PageEndRule {
 struct ReportGeometry {
     double sizeColumnX = 0; // also where a name wraps
     double dateColumnX = 0;
-    std::array<double, 5> indentByLevel {}; // for the level markers " ", "1" .. "4"
+    std::array<double, 5> indentByLevel {}; // for folder levels 1 to 5; a deeper folder keeps the indent before it
     double footerX = 0;
     double footerY = 0;
     bool footerYOnEveryPage = true; // otherwise only the closing footers move the cursor to footerY
@@ -62,7 +62,8 @@ public:
     void printpageheader(bool firstPage);
     void printpagefooter();
     void checkpageend();
-    void printreportrow(const QString& name, const QString& size, QString datecreated);
+    // One row: entry (from 0) of the listing.
+    void printreportrow(const ListingTable& table, qsizetype entry);
     void printsummary();
 
 private:

@@ -80,7 +80,7 @@ private slots:
         ReportOptions options; // every type given reaches the report's filter
         applyFilter(parsed, options);
         QVERIFY(QTest::currentDataTag() != QByteArray("six types")
-            || (checkforprint("x.fff", "1", {}, options) && !checkforprint("x.ggg", "1", {}, options)));
+            || (checkforprint("x.fff", RowKind::File, options) && !checkforprint("x.ggg", RowKind::File, options)));
     }
 
     void exitStatus_data()

@@ -142,8 +142,9 @@ private slots:
         if (written.size() == 5)
             QCOMPARE(bytes, readAll(VELLUMARK_TEST_DATA "/small.txt"));
         QStringList names;
-        for (const ListingEntry& record : ListingFileReader::parse(bytes).records)
-            names << record.name;
+        const ListingFileContent read = ListingFileReader::parse(bytes);
+        for (qsizetype i = 0; i < read.records.size(); ++i)
+            names << read.records.name(i);
         QCOMPARE(names, written);
         if (named)
             QCOMPARE(m->session.fileDialogs.filtersAsked, QStringList { FileDialogService::textFilter() });
@@ -276,10 +277,9 @@ private slots:
 private:
     void fillListing()
     {
-        const ListingFileContent small = ListingFileReader::parse(readAll(VELLUMARK_TEST_DATA "/small.txt"));
+        ListingFileContent small = ListingFileReader::parse(readAll(VELLUMARK_TEST_DATA "/small.txt"));
         m->session.selection = small.selectedPath;
-        for (const ListingEntry& record : small.records)
-            m->session.table.updatetable(record.name, record.size, record.datecreated);
+        m->session.table.replaceWith(std::move(small.records));
         m->session.saved = false;
     }
 

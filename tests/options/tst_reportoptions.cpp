@@ -19,7 +19,7 @@ private slots:
         QTest::addColumn<FilterMode>("mode");
         QTest::addColumn<QStringList>("slotTexts");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("size"); // " " for a folder row
+        QTest::addColumn<QString>("size"); // " " for a folder row, empty for a blank one
         QTest::addColumn<bool>("passes");
         const auto all = FilterMode::IncludeAll;
         const auto exclude = FilterMode::ExcludeTypes;
@@ -50,7 +50,8 @@ private slots:
         ReportOptions options;
         options.chooseMode(mode);
         setSlots(options, slotTexts);
-        QCOMPARE(checkforprint(name, size, QStringLiteral("3/4/2021"), options), passes);
+        const RowKind kind = size == " " ? RowKind::Folder : size.isEmpty() ? RowKind::Blank : RowKind::File;
+        QCOMPARE(checkforprint(name, kind, options), passes);
     }
 
     void disabledSlotTakesNoType()

@@ -41,12 +41,12 @@ private slots:
         QVERIFY(!m_main->isEnabled());
 
         filterBySlot2("Optexclude", QStringLiteral("txt"));
-        QVERIFY(!checkforprint(QStringLiteral("notes.txt"), "12", "d", *m_options));
+        QVERIFY(!checkforprint(QStringLiteral("notes.txt"), RowKind::File, *m_options));
         auto* combo = control<QComboBox>("cmbfilter1_2");
         combo->setCurrentIndex(5);
         QCOMPARE(m_options->slot(2), (TypeSlot { 1, "doc", true }));
         control<QRadioButton>("Optinclude")->click();
-        QVERIFY(checkforprint(QStringLiteral("letter.doc"), "12", "d", *m_options));
+        QVERIFY(checkforprint(QStringLiteral("letter.doc"), RowKind::File, *m_options));
         // Typed text is kept exactly: no completion changes it, Return adds no item.
         auto* typed = control<QComboBox>("cmbfilter1_0");
         typed->setFocus();
