@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 #include <cerrno>
 #include <cstdio>
@@ -40,7 +41,7 @@ QString notA(const QString& path, bool folder)
     return {};
 }
 
-bool walkFolder(const CommandLine& commandLine, BatchSource& source)
+bool walkFolder(const CommandLine& commandLine, FileSystemService* givenFileSystem, BatchSource& source)
 {
     const QString folder = QDir::cleanPath(
         QFileInfo(commandLine.folder.isEmpty() ? QStringLiteral(".") : commandLine.folder).absoluteFilePath());
@@ -49,7 +50,8 @@ bool walkFolder(const CommandLine& commandLine, BatchSource& source)
         say(QStringLiteral("cannot list %1: %2").arg(native(folder), reason));
         return false;
     }
-    ReadAheadFileSystem fileSystem;
+    std::optional<ReadAheadFileSystem> ownFileSystem;
+    FileSystemService& fileSystem = givenFileSystem ? *givenFileSystem : ownFileSystem.emplace();
     BatchProgress progress(commandLine.quiet);
     FolderWalk walk(fileSystem, source.table,
         { [&] { progress.show(QStringLiteral("entries listed:"), source.table.listcount(), 500); }, {}, {}, {} });
@@ -153,12 +155,13 @@ void BatchProgress::finish()
     m_last = -1;
 }
 
-int runBatch(const CommandLine& commandLine, BatchReports* reports)
+int runBatch(const CommandLine& commandLine, BatchReports* reports, FileSystemService* fileSystem)
 {
     if (!commandLine.compareListing.isEmpty())
         return reports->compare(commandLine);
     BatchSource source;
-    if (!(commandLine.listing.isEmpty() ? walkFolder(commandLine, source) : readListing(commandLine, source)))
+    if (!(commandLine.listing.isEmpty() ? walkFolder(commandLine, fileSystem, source)
+                                        : readListing(commandLine, source)))
         return ExitFailed;
     ReportOptions options;
     applyFilter(commandLine, options);

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class FileSystemService;
 struct CommandLine;
 class ReportOptions;
 class StagedFile;
@@ -37,7 +38,9 @@ public:
 // serves every output asked for. Every file is written before any takes its target's place, so a failure
 // leaves all old files as they were. Returns the exit status: 0 done, 1 failed, 3 done with warnings. `reports`
 // may be null when nothing is drawn or compared; it needs a QGuiApplication, the rest a QCoreApplication.
-[[nodiscard]] int runBatch(const CommandLine& commandLine, BatchReports* reports);
+// The folder is walked through `fileSystem`, or through the program's own reader when none is given.
+[[nodiscard]] int runBatch(
+    const CommandLine& commandLine, BatchReports* reports, FileSystemService* fileSystem = nullptr);
 
 // Qt's own notes (no runtime folder, a font fallback) would mix with the lines a scheduled job is read by.
 void keepQtNotesOffTheLog();

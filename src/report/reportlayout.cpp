@@ -52,7 +52,7 @@ ReportLayout::ReportLayout(ReportSurface& surface, const ReportGeometry& geometr
 {
 }
 
-bool ReportLayout::filterInForce() const { return m_options.filteractive(); }
+bool ReportLayout::filterinforce() const { return m_options.filteractive(); }
 
 void ReportLayout::printpageheader(bool firstPage)
 {
@@ -66,13 +66,13 @@ void ReportLayout::printpageheader(bool firstPage)
     m_surface.PrintLine(
         QStringLiteral("Selected Directory: ") + displayText(m_selectedPath ? m_selectedPath() : QString()));
     m_surface.PrintLine();
-    printTitleLine();
+    printtitleline();
     if (firstPage && m_geometry.headerFontSteps)
         m_surface.SetFont(10);
     m_surface.PrintLine();
 }
 
-void ReportLayout::printTitleLine()
+void ReportLayout::printtitleline()
 {
     m_surface.PrintText(QStringLiteral("Filename/Directory"));
     m_surface.setCurrentX(m_geometry.sizeColumnX);
@@ -85,16 +85,16 @@ void ReportLayout::printpagefooter()
 {
     if (m_geometry.footerYOnEveryPage)
         m_surface.setCurrentY(m_geometry.footerY);
-    printFooterLines();
+    printfooterlines();
 }
 
-void ReportLayout::printClosingFooter()
+void ReportLayout::printclosingfooter()
 {
     m_surface.setCurrentY(m_geometry.footerY);
-    printFooterLines();
+    printfooterlines();
 }
 
-void ReportLayout::printFooterLines()
+void ReportLayout::printfooterlines()
 {
     m_surface.PrintLine();
     m_surface.PrintLine();
@@ -127,7 +127,7 @@ void ReportLayout::printreportrow(const ListingTable& table, qsizetype entry)
 {
     const RowKind kind = table.rowKind(entry);
     const bool folderRow = kind == RowKind::Folder;
-    if (!filterInForce() && folderRow) {
+    if (!filterinforce() && folderRow) {
         m_surface.PrintLine();
         ++m_state.linecount;
     }
@@ -135,7 +135,7 @@ void ReportLayout::printreportrow(const ListingTable& table, qsizetype entry)
 
     // A folder's date cell holds its level, shown as the indent rather than as text.
     QString datecreated = ListingCodec::folderSizeText();
-    if (filterInForce()) {
+    if (filterinforce()) {
         m_state.indent = 0;
         datecreated = table.dateText(entry);
     } else if (folderRow) {
@@ -147,7 +147,7 @@ void ReportLayout::printreportrow(const ListingTable& table, qsizetype entry)
     }
 
     const QString name = table.name(entry);
-    const bool drawn = checkforprint(name, kind, m_options) && !(kind == RowKind::Blank && filterInForce());
+    const bool drawn = checkforprint(name, kind, m_options) && !(kind == RowKind::Blank && filterinforce());
     if (drawn) {
         m_surface.setCurrentX(m_state.indent);
         m_surface.PrintText(displayText(name));
@@ -162,7 +162,7 @@ void ReportLayout::printreportrow(const ListingTable& table, qsizetype entry)
     }
     checkpageend();
 
-    if (!filterInForce() && folderRow) {
+    if (!filterinforce() && folderRow) {
         m_surface.PrintLine();
         ++m_state.dircount;
         ++m_state.linecount;
@@ -172,7 +172,7 @@ void ReportLayout::printreportrow(const ListingTable& table, qsizetype entry)
     checkpageend();
 }
 
-void ReportLayout::printSummaryLines()
+void ReportLayout::printsummarylines()
 {
     m_surface.PrintLine();
     m_surface.PrintLine();
@@ -185,7 +185,7 @@ void ReportLayout::printSummaryLines()
 
 void ReportLayout::printsummary()
 {
-    if (filterInForce()) {
+    if (filterinforce()) {
         m_surface.EndDoc();
         return;
     }
@@ -193,16 +193,16 @@ void ReportLayout::printsummary()
         // The summary gets a page of its own, without a header.
         if (m_geometry.newPageBeforeFooter) {
             m_surface.NewPage();
-            printClosingFooter();
+            printclosingfooter();
             ++m_state.pageno;
         } else {
-            printClosingFooter();
+            printclosingfooter();
             ++m_state.pageno;
             m_surface.NewPage();
         }
     }
-    printSummaryLines();
-    printClosingFooter();
+    printsummarylines();
+    printclosingfooter();
     m_surface.EndDoc();
 }
 

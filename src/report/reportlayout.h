@@ -67,11 +67,11 @@ public:
     void printsummary();
 
 private:
-    [[nodiscard]] bool filterInForce() const;
-    void printTitleLine();
-    void printSummaryLines();
-    void printClosingFooter();
-    void printFooterLines();
+    [[nodiscard]] bool filterinforce() const;
+    void printtitleline();
+    void printsummarylines();
+    void printclosingfooter();
+    void printfooterlines();
 
     ReportSurface& m_surface;
     ReportGeometry m_geometry;
