@@ -352,6 +352,7 @@ void MainWindow::showListingState()
     const ListingCounts& counts = m_tally.update(m_listing);
     m_statusBar->showListing(counts, m_origin, m_options.filteractive());
     const int sizeWidth = m_Grid1->fontMetrics().horizontalAdvance(counts.widestSize + QStringLiteral("00"));
+    m_columns->setMinimumWidth(3, m_Grid1->fontMetrics().horizontalAdvance(counts.widestDate + QStringLiteral("00")));
     m_columns->setMinimumWidth(2, sizeWidth);
     const QString title = Vellumark::applicationTitle();
     setWindowTitle(
