@@ -23,11 +23,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolBar>
@@ -55,6 +58,7 @@ MainWindow::MainWindow(const PlatformServices& services, QWidget* parent)
     m_statusBar = new ListingStatusBar(this);
     setStatusBar(m_statusBar);
     createListingActions();
+    setAcceptDrops(true);
     startUp();
     showListingState();
 }
@@ -348,6 +352,7 @@ void MainWindow::showListingState()
     const ListingCounts& counts = m_tally.update(m_listing);
     m_statusBar->showListing(counts, m_origin, m_options.filteractive());
     const int sizeWidth = m_Grid1->fontMetrics().horizontalAdvance(counts.widestSize + QStringLiteral("00"));
+    m_columns->setMinimumWidth(3, m_Grid1->fontMetrics().horizontalAdvance(counts.widestDate + QStringLiteral("00")));
     m_columns->setMinimumWidth(2, sizeWidth);
     const QString title = Vellumark::applicationTitle();
     setWindowTitle(
@@ -360,6 +365,59 @@ void MainWindow::listingFileChanged(const QString& path, bool opened)
     if (opened)
         m_origin = ListingOrigin::from(ListingOrigin::Source::Opened, path);
     showListingState();
+}
+
+namespace {
+// The one local file or folder being dragged, or empty.
+QString droppedPath(const QMimeData* data)
+{
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return {};
+    return QDir::toNativeSeparators(urls.first().toLocalFile());
+}
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedPath(event->mimeData()).isEmpty() && !commandRunning())
+        event->acceptProposedAction();
+}
+
+// A folder is chosen as if picked in the tree; a file is opened as a listing, after the unsaved-listing question.
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedPath(event->mimeData());
+    if (path.isEmpty() || commandRunning())
+        return;
+    event->acceptProposedAction();
+    activateWindow();
+    if (QFileInfo(path).isDir()) {
+        chooseFolder(path);
+        return;
+    }
+    const bool wasSaved = m_listsaved;
+    const QString fileBefore = m_listingFile;
+    const int generation = m_listing.generation();
+    if (!m_listsaved && !checkforsave())
+        return;
+    m_listingFiles.openreport(path);
+    // Not opened after all (no listing in that file): the listing on screen is as unsaved as it was.
+    if (m_listing.generation() == generation && m_listingFile == fileBefore)
+        m_listsaved = wasSaved;
+}
+
+void MainWindow::chooseFolder(const QString& folder)
+{
+    const QString root = m_services.volumes->volumeOf(folder).rootPath;
+    const int drive = m_DrvChosenDrive->findData(root);
+    if (drive >= 0 && root != m_shownDrive) {
+        m_currentFolderByDrive.insert(root, folder);
+        m_DrvChosenDrive->setCurrentIndex(drive);
+        DrvChosenDrive_Change(drive);
+        return;
+    }
+    m_DirChosenDirectory->setPath(folder);
 }
 
 void MainWindow::changeEvent(QEvent* event)

@@ -69,6 +69,8 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createMenus();
@@ -80,6 +82,7 @@ private:
     void layoutControls();
     void layoutGrids();
     void growWithWindow(QWidget* client);
+    void chooseFolder(const QString& folder);
     void showListingState();
     void startUp();
     QAction* addCommand(QMenu* menu, const QString& name, const QString& text, const QKeySequence& shortcut,

@@ -37,6 +37,8 @@ const ListingCounts& ListingTally::update(const ListingTable& table)
         m_counts.totalBytes += size.toLongLong();
         if (size.size() > m_counts.widestSize.size())
             m_counts.widestSize = size;
+        if (const QString date = table.cell(grid, row, 3); date.size() > m_counts.widestDate.size())
+            m_counts.widestDate = date;
     }
     m_counts.entries = std::max(m_counts.entries, total);
     return m_counts;

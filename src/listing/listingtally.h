@@ -12,7 +12,8 @@ struct ListingCounts {
     int files = 0;
     int folders = 0;
     qint64 totalBytes = 0;
-    QString widestSize; // the longest size text, which the size column must show whole
+    QString widestSize; // the longest size and date texts, which their columns must show whole
+    QString widestDate;
 
     bool operator==(const ListingCounts&) const = default;
 };

@@ -112,15 +112,17 @@ void ListingFileCommands::reportSaveFailure(const QString& path, bool existed, c
         window->activateWindow();
 }
 
-void ListingFileCommands::openreport()
+void ListingFileCommands::openreport() { openreport(QString()); }
+
+void ListingFileCommands::openreport(const QString& chosenPath)
 {
     const CommandScope scope(m_session);
     if (!scope.acquired())
         return;
     const WaitCursor wait;
 
-    QString path;
-    {
+    QString path = chosenPath;
+    if (path.isEmpty()) {
         const ArrowWhileAsking arrow;
         path = m_session.services().fileDialogs->getOpenFileName(m_session.window(), FileDialogService::textFilter());
     }

@@ -22,6 +22,8 @@ public:
     // Replaces the listing with the records of a file the user names; a cancelled dialog, an unreadable file
     // or one that is no listing leaves the listing as it was.
     void openreport();
+    // The same for a file the user named otherwise, by dropping it on the window.
+    void openreport(const QString& chosenPath);
     // Asks whether to save the unsaved listing, and saves it on Yes. Returns whether the program may end: not
     // when the user cancels the question, nor when the save was cancelled or failed, so no listing is lost.
     // Called by the main window's close handling with closing() true.

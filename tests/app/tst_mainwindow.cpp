@@ -18,6 +18,7 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -321,7 +322,50 @@ private slots:
         QCOMPARE(m->window->listing().listcount(), 3); // Ctrl+Shift+C did not start Create List
     }
 
+    // A dropped folder is chosen as in the tree, on its drive; a dropped listing file is opened, once the question
+    // about the unsaved listing allows it.
+    void drops()
+    {
+        drop(m_root + "/other");
+        QCOMPARE(treePath(), m_root + "/other");
+        QCOMPARE(child<QLineEdit>("txtSelection")->text(), m_root + "/other");
+        QCOMPARE(child<QComboBox>("DrvChosenDrive")->currentIndex(), 1);
+        drop(m_root + "/work/sub");
+        QCOMPARE(treePath(), m_root + "/work/sub");
+
+        m->window->createlisting();
+        m->dialogs.saveAnswers = { m_root + "/inv.txt" };
+        m->window->savereport();
+        m->window->createlisting();
+        m->messages.answers = { QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok, QMessageBox::No };
+        drop(m_root + "/inv.txt");
+        QVERIFY(!m->window->listsaved() && statusText("lblStatusSource").startsWith("listed"));
+        QFile binary(m_root + "/bin.dat");
+        QVERIFY(binary.open(QIODevice::WriteOnly)
+            && binary.write(QByteArray("\x7f"
+                                       "ELF\0\0\1",
+                   7))
+                == 7);
+        binary.close();
+        drop(binary.fileName()); // no listing: the question was answered, the listing stays unsaved
+        QVERIFY(!m->window->listsaved());
+        drop(m_root + "/inv.txt");
+        QCOMPARE(statusText("lblStatusSource"), QStringLiteral("opened inv.txt"));
+        QCOMPARE(m->messages.shown.size(), 4); // three questions and the complaint about bin.dat
+    }
+
 private:
+    void drop(const QString& path)
+    {
+        QMimeData data;
+        data.setUrls({ QUrl::fromLocalFile(path) });
+        const QPoint at = m->window->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m->window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m->window.get(), &dropped);
+    }
     QString statusText(const QString& name) { return child<QLabel>(name)->text(); }
     template <typename T> T* child(const QString& name) { return m->window->findChild<T*>(name); }
     QString treePath() { return child<FolderList>("DirChosenDirectory")->path(); }

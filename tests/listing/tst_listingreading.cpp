@@ -93,14 +93,14 @@ private slots:
         ListingTable table;
         ListingTally tally;
         table.updatetable("a.txt", "10", "d");
-        QCOMPARE(tally.update(table), (ListingCounts { 1, 1, 0, 10, "10" }));
+        QCOMPARE(tally.update(table), (ListingCounts { 1, 1, 0, 10, "10", "d" }));
         fill(table);
-        QCOMPARE(tally.update(table), (ListingCounts { 8, 5, 3, 1235587, "1234567" }));
+        QCOMPARE(tally.update(table), (ListingCounts { 8, 5, 3, 1235587, "1234567", "01/01/2020" }));
         QCOMPARE(ListingSearch::rowText(table, 5), QStringLiteral("/top/sub/deep\t\t1"));
         table.empty();
         for (int i = 0; i <= ListingTable::gridCapacity; ++i)
             table.updatetable("f", "2", "d");
-        QCOMPARE(tally.update(table), (ListingCounts { 16001, 16001, 0, 32002, "2" }));
+        QCOMPARE(tally.update(table), (ListingCounts { 16001, 16001, 0, 32002, "2", "d" }));
     }
 
     void texts_data()
@@ -137,7 +137,7 @@ private slots:
         origin.source = ListingOrigin::Source::Opened;
         origin.place = "/home/u/inv.txt";
         QCOMPARE(StatusText::source(origin), QStringLiteral("opened inv.txt"));
-        QCOMPARE(StatusText::counts({ 1, 1, 0, 5, "5" }), QStringLiteral("1 entry: 1 file, 0 folders, 5 bytes"));
+        QCOMPARE(StatusText::counts({ 1, 1, 0, 5, "5", "d" }), QStringLiteral("1 entry: 1 file, 0 folders, 5 bytes"));
     }
 };
 
