@@ -11,6 +11,7 @@
 #include "reportcommands.h"
 #include "reportlayout.h"
 #include "reportrender.h"
+#include "runprogress.h"
 #include "windowplacement.h"
 
 #include <QAction>
@@ -232,13 +233,29 @@ void ComparisonWindow::tell(const QString& text)
     m_services.messages->show(this, { QMessageBox::Warning, {}, text, QMessageBox::Ok });
 }
 
+// Each difference drawn is a step of the run's progress; a cancelled print job is withdrawn, not sent half drawn.
+std::function<bool(int)> ComparisonWindow::afterRowOf(RunProgress& progress, int rows, QPrinter* printer)
+{
+    return [&progress, rows, printer, drawnRows = 0](int pages) mutable {
+        if (progress.step(++drawnRows, rows, tr("%n page(s)", nullptr, pages)))
+            return true;
+        if (printer)
+            printer->abort();
+        return false;
+    };
+}
+
 void ComparisonWindow::printComparison()
 {
     PrinterService* printers = m_services.printer;
     const std::unique_ptr<QPrinter> printer
         = printers && printers->hasDefaultPrinter() ? printers->createPrinter() : nullptr;
+    const ComparisonReportContent drawn = content();
+    const int rows = static_cast<int>(m_comparison.differences.size());
     if (printer) {
-        if (!renderComparison(*printer, content()).finished)
+        RunProgress progress(this, tr("Printing Comparison"));
+        if (!renderComparison(*printer, drawn, afterRowOf(progress, rows, printer.get())).finished
+            && !progress.cancelled())
             tell(tr("Cannot print the comparison on the printer %1.").arg(printers->defaultPrinterName()));
         return;
     }
@@ -252,8 +269,9 @@ void ComparisonWindow::printComparison()
     if (path.isEmpty())
         return;
     const QPageLayout layout = printers ? printers->pageLayout() : PrinterService::fallbackPageLayout();
-    const PdfWriteOutcome written = writeComparisonPdf(path, layout, content());
-    if (!written.ok)
+    RunProgress progress(this, tr("Writing PDF"));
+    const PdfWriteOutcome written = writeComparisonPdf(path, layout, drawn, afterRowOf(progress, rows, nullptr));
+    if (!written.ok && !progress.cancelled())
         tell(tr("Cannot write the comparison to %1:\r\n%2").arg(QDir::toNativeSeparators(path), written.reason));
 }
 

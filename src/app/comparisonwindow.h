@@ -6,12 +6,15 @@
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
 #include <QWidget>
+#include <functional>
 
 class ListingSession;
 class QCheckBox;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QTableView;
+class RunProgress;
 struct PlatformServices;
 
 // Adds "Compare With Listing..." to a menu: enabled only while the session's listing holds entries.
@@ -71,6 +74,7 @@ private:
     void connectCommands();
     [[nodiscard]] ComparisonReportContent content() const;
     void tell(const QString& text);
+    [[nodiscard]] static std::function<bool(int)> afterRowOf(RunProgress& progress, int rows, QPrinter* printer);
 
     ListingComparison m_comparison;
     ComparisonSource m_older;

@@ -1,13 +1,18 @@
 #include "comparisonwindow.h"
 #include "fakelistingsession.h"
+#include "fakeprinterservice.h"
+#include "runprogress.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 class TestComparisonWindow : public QObject {
     Q_OBJECT
@@ -68,6 +73,52 @@ private slots:
             QVERIFY2(
                 m_session->messages.shown[0].text.contains(message), qPrintable(m_session->messages.shown[0].text));
         }
+    }
+
+    // A long print or export of the comparison shows its progress and stops on Cancel or Esc: no half file,
+    // no message.
+    void cancelledRun_data()
+    {
+        QTest::addColumn<bool>("toPrinter");
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("export, Cancel") << false << false;
+        QTest::newRow("printer, Esc") << true << true;
+    }
+    void cancelledRun()
+    {
+        QFETCH(bool, toPrinter);
+        QFETCH(bool, byKey);
+        for (int i = 0; i < 3000; ++i)
+            m_session->table.updatetable(QStringLiteral("f%1.txt").arg(i), "1", "d");
+        FakePrinterService printer;
+        printer.installed = toPrinter;
+        printer.spoolPath = m_dir.filePath("spool.pdf");
+        m_session->services_.printer = &printer;
+        m_session->fileDialogs.saveAnswers = { m_dir.filePath("c.pdf") };
+        m_session->messages.answers = { QMessageBox::Yes }; // a PDF instead, when there is no printer
+        ComparisonWindow* window = compare("\"/t\"\r\n");
+        QVERIFY(window);
+        RunProgress::showAfterMs = 0;
+        QString caption;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->objectName() != "frmrunprogress" || !widget->isVisible() || !caption.isEmpty())
+                    continue;
+                caption = widget->windowTitle();
+                QVERIFY(!window->isEnabled());
+                byKey ? QTest::keyClick(widget, Qt::Key_Escape)
+                      : QTest::mouseClick(widget->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+            }
+        });
+        poll.start(0);
+        window->printComparison();
+        RunProgress::showAfterMs = 400;
+        QCOMPARE(caption, toPrinter ? "Printing Comparison" : "Writing PDF");
+        QCOMPARE(m_session->messages.shown.size(), toPrinter ? 0 : 1); // only the question of a PDF instead
+        QVERIFY(!QFile::exists(m_dir.filePath("c.pdf")));
+        QVERIFY(window->isEnabled());
+        m_session->services_.printer = nullptr;
     }
 
     void disabledWhileListingIsEmpty()
