@@ -314,7 +314,14 @@ void ComparisonWindow::previewComparison()
     surface.pageFinished = [pages](int index, const PreviewPage& page) { pages->setPage(index, page); };
     ComparisonReport report(surface, ComparisonGeometry::preview(), drawn);
     reportSeen = &report;
-    (void)report.draw();
+    {
+        RunProgress progress(this, tr("Print Preview"));
+        const auto afterRow = afterRowOf(progress, static_cast<int>(drawn.comparison.differences.size()), nullptr);
+        if (!report.draw([&afterRow, &reportSeen] { return afterRow(reportSeen->pageno()); })) {
+            delete preview;
+            return;
+        }
+    }
     const auto show = [pages, label](int page) {
         pages->showPage(std::clamp(page, 0, pages->pageCount() - 1));
         label->setText(tr("Page %1 of %2").arg(pages->pageOnShow() + 1).arg(pages->pageCount()));

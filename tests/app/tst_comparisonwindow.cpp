@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -75,19 +76,21 @@ private slots:
         }
     }
 
-    // A long print or export of the comparison shows its progress and stops on Cancel or Esc: no half file,
-    // no message.
+    // A long print, export or preview of the comparison shows its progress and stops on Cancel or Esc: no half
+    // file, no message, no half-drawn preview.
     void cancelledRun_data()
     {
-        QTest::addColumn<bool>("toPrinter");
+        QTest::addColumn<QString>("command"); // export, printer or preview
         QTest::addColumn<bool>("byKey");
-        QTest::newRow("export, Cancel") << false << false;
-        QTest::newRow("printer, Esc") << true << true;
+        QTest::newRow("export, Cancel") << "export" << false;
+        QTest::newRow("printer, Esc") << "printer" << true;
+        QTest::newRow("preview, Cancel") << "preview" << false;
     }
     void cancelledRun()
     {
-        QFETCH(bool, toPrinter);
+        QFETCH(QString, command);
         QFETCH(bool, byKey);
+        const bool toPrinter = command == "printer";
         for (int i = 0; i < 3000; ++i)
             m_session->table.updatetable(QStringLiteral("f%1.txt").arg(i), "1", "d");
         FakePrinterService printer;
@@ -112,10 +115,11 @@ private slots:
             }
         });
         poll.start(0);
-        window->printComparison();
+        command == "preview" ? window->previewComparison() : window->printComparison();
         RunProgress::showAfterMs = 400;
-        QCOMPARE(caption, toPrinter ? "Printing Comparison" : "Writing PDF");
-        QCOMPARE(m_session->messages.shown.size(), toPrinter ? 0 : 1); // only the question of a PDF instead
+        QCOMPARE(caption, command == "preview" ? "Print Preview" : toPrinter ? "Printing Comparison" : "Writing PDF");
+        QCOMPARE(m_session->messages.shown.size(), int(command == "export")); // only the question of a PDF instead
+        QVERIFY(!window->findChild<QDialog*>("frmcomparepreview")); // a cancelled preview is not shown half drawn
         QVERIFY(!QFile::exists(m_dir.filePath("c.pdf")));
         QVERIFY(window->isEnabled());
         m_session->services_.printer = nullptr;
