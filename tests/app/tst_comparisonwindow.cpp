@@ -1,19 +1,16 @@
 #include "comparisonwindow.h"
 #include "fakelistingsession.h"
 #include "fakeprinterservice.h"
-#include "runprogress.h"
+#include "progresscanceller.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 class TestComparisonWindow : public QObject {
     Q_OBJECT
@@ -101,23 +98,13 @@ private slots:
         m_session->messages.answers = { QMessageBox::Yes }; // a PDF instead, when there is no printer
         ComparisonWindow* window = compare("\"/t\"\r\n");
         QVERIFY(window);
-        RunProgress::showAfterMs = 0;
-        QString caption;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (widget->objectName() != "frmrunprogress" || !widget->isVisible() || !caption.isEmpty())
-                    continue;
-                caption = widget->windowTitle();
-                QVERIFY(!window->isEnabled());
-                byKey ? QTest::keyClick(widget, Qt::Key_Escape)
-                      : QTest::mouseClick(widget->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
-            }
-        });
-        poll.start(0);
+        ProgressCanceller canceller(window, byKey);
         command == "preview" ? window->previewComparison() : window->printComparison();
-        RunProgress::showAfterMs = 400;
-        QCOMPARE(caption, command == "preview" ? "Print Preview" : toPrinter ? "Printing Comparison" : "Writing PDF");
+        QVERIFY(canceller.ownerDisabled);
+        QCOMPARE(canceller.caption,
+            command == "preview" ? "Print Preview"
+                : toPrinter      ? "Printing Comparison"
+                                 : "Writing PDF");
         QCOMPARE(m_session->messages.shown.size(), int(command == "export")); // only the question of a PDF instead
         QVERIFY(!window->findChild<QDialog*>("frmcomparepreview")); // a cancelled preview is not shown half drawn
         QVERIFY(!QFile::exists(m_dir.filePath("c.pdf")));

@@ -2,6 +2,7 @@
 #include "fakeprinterservice.h"
 #include "previewpageview.h"
 #include "printpreviewwindow.h"
+#include "progresscanceller.h"
 #include "reportcommands.h"
 #include "reportfixture.h"
 #include "runprogress.h"
@@ -175,24 +176,11 @@ private slots:
         QFETCH(bool, byKey);
         fillFiles(m_session->table, 3000);
         m_session->fileDialogs.saveAnswers = { m_dir.filePath("r.pdf") };
-        RunProgress::showAfterMs = 0;
-        QString caption;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (widget->objectName() != "frmrunprogress" || !widget->isVisible() || !caption.isEmpty())
-                    continue;
-                caption = widget->windowTitle();
-                QVERIFY(!m_session->mainWindow.isEnabled());
-                byKey ? QTest::keyClick(widget, Qt::Key_Escape)
-                      : QTest::mouseClick(widget->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
-            }
-        });
-        poll.start(0);
+        ProgressCanceller canceller(&m_session->mainWindow, byKey);
         ReportCommands commands(*m_session, m_options);
         printer == "export" ? commands.exportPdf() : commands.printlisting();
-        RunProgress::showAfterMs = 400;
-        QCOMPARE(caption, printer == "export" ? "Writing PDF" : "Printing Report");
+        QVERIFY(canceller.ownerDisabled);
+        QCOMPARE(canceller.caption, printer == "export" ? "Writing PDF" : "Printing Report");
         QVERIFY(m_session->messages.shown.isEmpty());
         QVERIFY(!QFile::exists(m_dir.filePath("r.pdf")));
         QVERIFY(m_session->mainWindow.isEnabled() && !m_session->running);
