@@ -9,7 +9,7 @@
 RunProgress::RunProgress(QWidget* mainWindow, QString caption)
     : m_mainWindow(mainWindow)
     , m_caption(std::move(caption))
-    , m_slicer([this] { turn(); })
+    , m_slicer([this] { turn(); }, sliceMs)
 {
     m_started.start();
 }

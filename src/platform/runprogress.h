@@ -17,6 +17,8 @@ class RunProgress {
 public:
     // How long a run goes before its window appears; tests make it 0.
     static inline int showAfterMs = 400;
+    // How often the event loop turns during the run; tests make it 0, so a quick run still turns.
+    static inline int sliceMs = TimeSlicer::defaultSliceMs;
 
     RunProgress(QWidget* mainWindow, QString caption);
     ~RunProgress();
