@@ -44,6 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const int limit = smallLimit(data, size);
     const ListingFileContent limited = ListingFileReader::parse(bytes, limit);
+    if (content.fault.kind == ReadFault::Kind::NotText) {
+        // A lower limit may stop before the NUL byte that makes the whole file no listing.
+        check(limited.fault.kind == ReadFault::Kind::NotText || limited.limitReached, "NUL byte missed");
+        return 0;
+    }
     const int expected = std::min(placed, limit);
     check(static_cast<int>(limited.records.size()) == expected, "a lower limit is not a prefix");
     for (qsizetype i = 0; i < limited.records.size(); ++i)

@@ -43,9 +43,9 @@ public:
 
     [[nodiscard]] qsizetype size() const { return m_data.size(); }
     [[nodiscard]] const char* data() const { return m_data.constData(); }
-    // A NUL byte came: the stream ends before its chunk.
+    // A NUL byte came: the stream ends just before it.
     [[nodiscard]] bool notText() const { return m_notText; }
-    // Pulls the next chunk; false at the end of the stream.
+    // Pulls the next chunk; false when it brought no byte.
     bool more()
     {
         if (m_ended)
@@ -54,12 +54,14 @@ public:
         m_data.resize(old + chunkSize);
         const qsizetype filled = m_source(m_data.data() + old, chunkSize);
         m_data.resize(old + std::max<qsizetype>(filled, 0));
-        if (filled > 0 && std::memchr(m_data.constData() + old, 0, size_t(filled)) != nullptr) {
-            m_data.resize(old);
+        const auto* nul
+            = filled > 0 ? static_cast<const char*>(std::memchr(m_data.constData() + old, 0, size_t(filled))) : nullptr;
+        if (nul) {
+            m_data.resize(nul - m_data.constData());
             m_notText = true;
         }
         m_ended = filled <= 0 || m_notText;
-        return !m_ended;
+        return m_data.size() > old; // the bytes before a NUL byte are still read
     }
     // Whether at least count bytes follow from, pulling chunks as needed.
     bool has(qsizetype from, qsizetype count)
@@ -327,8 +329,13 @@ ListingFileContent ListingFileReader::parse(const ByteSource& source, int record
 {
     FieldScanner scanner(source);
     ListingFileContent content = parseFields(scanner, recordLimit);
-    // Whatever was read before a NUL byte, the file is no listing.
-    if (scanner.notText()) {
+    // A file whose reading reached a NUL byte is no listing, whatever came before it. A fault or the limit met
+    // before that byte is reported as such, so the outcome does not depend on how the stream was chunked.
+    const ReadFault::Kind stop = content.fault.kind;
+    const bool reachedEnd = !content.limitReached
+        && (stop == ReadFault::Kind::None || stop == ReadFault::Kind::EndsInRecord
+            || stop == ReadFault::Kind::NoListing);
+    if (scanner.notText() && reachedEnd) {
         ListingFileContent none;
         none.fault = { ReadFault::Kind::NotText, 1, {} };
         return none;
