@@ -1,6 +1,8 @@
 #include "batchrun.h"
 
 #include "bytename.h"
+#include "cataloguewriter.h"
+#include "jsonlineswriter.h"
 #include "commandline.h"
 #include "folderwalk.h"
 #include "listingfilebytes.h"
@@ -11,9 +13,12 @@
 #include "reportoptions.h"
 #include "stagedfile.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <optional>
 
 #include <cerrno>
@@ -110,9 +115,29 @@ bool saveListing(StagedFile& file, const BatchSource& source, const ReportOption
     return false;
 }
 
-bool commitAll(StagedFile& listingFile, StagedFile& pdfFile)
+using ListingExport = bool (*)(const ListingTable&, const CatalogueFacts&, const CatalogueSink&);
+
+// The catalogue page or the JSON Lines, streamed into its staged file.
+bool exportListing(
+    StagedFile& file, ListingExport write, const BatchSource& source, const ReportOptions& options)
 {
-    for (StagedFile* file : { &listingFile, &pdfFile }) {
+    CatalogueFacts facts;
+    facts.selectedPath = source.selectedPath;
+    facts.host = QSysInfo::machineHostName();
+    facts.version = QCoreApplication::applicationVersion();
+    facts.made = QDateTime::currentDateTime();
+    facts.filter = options.filteractive() ? &options : nullptr;
+    const SaveOutcome outcome = writeStagedFile(
+        file, [&](const PieceWriter& piece) { return write(source.table, facts, piece); });
+    if (outcome.status == SaveOutcome::Status::Saved)
+        return true;
+    say(QStringLiteral("cannot save %1: %2").arg(native(file.path()), outcome.reason));
+    return false;
+}
+
+bool commitAll(std::initializer_list<StagedFile*> files)
+{
+    for (StagedFile* file : files) {
         if (file->isOpen() && !file->commit()) {
             say(QStringLiteral("cannot save %1: %2").arg(native(file->path()), file->reason()));
             return false;
@@ -173,7 +198,13 @@ int runBatch(const CommandLine& commandLine, BatchReports* reports, FileSystemSe
         return ExitFailed;
     if (commandLine.print && !reports->print(commandLine, source, options))
         return ExitFailed;
-    if (!commitAll(listingFile, pdfFile))
+    StagedFile catalogueFile(commandLine.htmlFile);
+    if (!commandLine.htmlFile.isEmpty() && !exportListing(catalogueFile, writeCatalogue, source, options))
+        return ExitFailed;
+    StagedFile jsonLinesFile(commandLine.jsonlFile);
+    if (!commandLine.jsonlFile.isEmpty() && !exportListing(jsonLinesFile, writeJsonLines, source, options))
+        return ExitFailed;
+    if (!commitAll({ &listingFile, &pdfFile, &catalogueFile, &jsonLinesFile }))
         return ExitFailed;
     return source.warned ? ExitWarnings : ExitDone;
 }

@@ -1,6 +1,8 @@
 #include "listingfilereader.h"
 
 #include "bytename.h"
+#include "cataloguereader.h"
+#include "cataloguerecords.h"
 #include "stagedfile.h"
 
 #include <QCoreApplication>
@@ -325,9 +327,58 @@ ListingFileContent parseFields(FieldScanner& scanner, int recordLimit)
 
 } // namespace
 
+namespace {
+
+ListingFileContent fromCatalogue(CatalogueContent&& catalogue)
+{
+    ListingFileContent content;
+    content.selectedPath = fromNativeBytes(catalogue.selectedPath);
+    content.hasSelectedPath = catalogue.hasSelectedPath;
+    content.records = std::move(catalogue.records);
+    content.limitReached = catalogue.limitReached;
+    using Fault = CatalogueContent::Fault;
+    switch (catalogue.fault) {
+    case Fault::None:
+        break;
+    case Fault::NoRecords:
+        content.fault = { ReadFault::Kind::NoListing, 1, {} };
+        break;
+    case Fault::EndsInRecords:
+        content.fault = { ReadFault::Kind::EndsInRecord, catalogue.line, {} };
+        break;
+    case Fault::MalformedRecord:
+        content.fault = { ReadFault::Kind::MalformedField, catalogue.line, {} };
+        break;
+    case Fault::NotText:
+        content.fault = { ReadFault::Kind::NotText, 1, {} };
+        break;
+    }
+    return content;
+}
+
+} // namespace
+
 ListingFileContent ListingFileReader::parse(const ByteSource& source, int recordLimit)
 {
-    FieldScanner scanner(source);
+    // A catalogue page the program wrote says so in its first bytes; its records are read in place of fields.
+    QByteArray head(CatalogueRecords::signature.size(), Qt::Uninitialized);
+    qsizetype headSize = 0;
+    for (qsizetype filled = 1; headSize < head.size() && filled > 0; headSize += filled)
+        filled = std::max<qsizetype>(source(head.data() + headSize, head.size() - headSize), 0);
+    head.resize(headSize);
+    qsizetype replayed = 0;
+    const ByteSource replay = [&](char* buffer, qsizetype capacity) -> qsizetype {
+        if (replayed == head.size())
+            return source(buffer, capacity);
+        const qsizetype count = std::min(capacity, head.size() - replayed);
+        std::memcpy(buffer, head.constData() + replayed, size_t(count));
+        replayed += count;
+        return count;
+    };
+    if (head == CatalogueRecords::signature)
+        return fromCatalogue(readCatalogue(replay, recordLimit));
+
+    FieldScanner scanner(replay);
     ListingFileContent content = parseFields(scanner, recordLimit);
     // A file whose reading reached a NUL byte is no listing, whatever came before it. A fault or the limit met
     // before that byte is reported as such, so the outcome does not depend on how the stream was chunked.
