@@ -2,9 +2,9 @@
 
 #include "bytename.h"
 #include "cataloguewriter.h"
-#include "jsonlineswriter.h"
 #include "commandline.h"
 #include "folderwalk.h"
+#include "jsonlineswriter.h"
 #include "listingfilebytes.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
@@ -118,8 +118,7 @@ bool saveListing(StagedFile& file, const BatchSource& source, const ReportOption
 using ListingExport = bool (*)(const ListingTable&, const CatalogueFacts&, const CatalogueSink&);
 
 // The catalogue page or the JSON Lines, streamed into its staged file.
-bool exportListing(
-    StagedFile& file, ListingExport write, const BatchSource& source, const ReportOptions& options)
+bool exportListing(StagedFile& file, ListingExport write, const BatchSource& source, const ReportOptions& options)
 {
     CatalogueFacts facts;
     facts.selectedPath = source.selectedPath;
@@ -127,8 +126,8 @@ bool exportListing(
     facts.version = QCoreApplication::applicationVersion();
     facts.made = QDateTime::currentDateTime();
     facts.filter = options.filteractive() ? &options : nullptr;
-    const SaveOutcome outcome = writeStagedFile(
-        file, [&](const PieceWriter& piece) { return write(source.table, facts, piece); });
+    const SaveOutcome outcome
+        = writeStagedFile(file, [&](const PieceWriter& piece) { return write(source.table, facts, piece); });
     if (outcome.status == SaveOutcome::Status::Saved)
         return true;
     say(QStringLiteral("cannot save %1: %2").arg(native(file.path()), outcome.reason));

@@ -155,9 +155,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     }
     if (parser.isSet(options.compare) && result.print && !result.pdfFile.isEmpty())
         return usageError(QStringLiteral("With --compare give either --print or --pdf, not both."));
-    for (const QCommandLineOption* option :
-        { &options.save, &options.pdf, &options.html, &options.jsonl, &options.open, &options.printer,
-            &options.compare })
+    for (const QCommandLineOption* option : { &options.save, &options.pdf, &options.html, &options.jsonl, &options.open,
+             &options.printer, &options.compare })
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
             return usageError(QStringLiteral("--%1 needs a value.").arg(option->names().constFirst()));
     result.quiet = parser.isSet(options.quiet);

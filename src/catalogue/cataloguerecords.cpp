@@ -277,8 +277,7 @@ CatalogueRecordDecoder::Line CatalogueRecordDecoder::readFile(QByteArrayView lin
     return Line::Entry;
 }
 
-CatalogueRecordDecoder::Line CatalogueRecordDecoder::readFolder(
-    QByteArrayView line, bool marked, ListingTable& table)
+CatalogueRecordDecoder::Line CatalogueRecordDecoder::readFolder(QByteArrayView line, bool marked, ListingTable& table)
 {
     std::array<QByteArrayView, 3> fields;
     if (!splitFields(line, fields))

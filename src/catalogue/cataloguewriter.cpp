@@ -81,9 +81,10 @@ Totals totalsOf(const ListingTable& table, const ReportOptions* filter)
 
 QString choicesText(const CatalogueFacts& facts)
 {
-    const QString depth = facts.depth <= 0 ? QStringLiteral("all levels") : QStringLiteral("%1 levels").arg(facts.depth);
-    const QString limit = facts.limit <= 0 ? QStringLiteral("no entry limit")
-                                           : QStringLiteral("at most %1 entries").arg(facts.limit);
+    const QString depth
+        = facts.depth <= 0 ? QStringLiteral("all levels") : QStringLiteral("%1 levels").arg(facts.depth);
+    const QString limit
+        = facts.limit <= 0 ? QStringLiteral("no entry limit") : QStringLiteral("at most %1 entries").arg(facts.limit);
     return depth + QStringLiteral(", ") + limit;
 }
 
@@ -91,9 +92,9 @@ QByteArray factsList(const ListingTable& table, const CatalogueFacts& facts)
 {
     const Totals totals = totalsOf(table, facts.filter);
     const QLocale english(QLocale::English);
-    const QString totalsText = QStringLiteral("%1 files, %2 folders, %3 bytes")
-                                   .arg(english.toString(totals.files), english.toString(totals.folders),
-                                       english.toString(totals.bytes));
+    const QString totalsText
+        = QStringLiteral("%1 files, %2 folders, %3 bytes")
+              .arg(english.toString(totals.files), english.toString(totals.folders), english.toString(totals.bytes));
     const std::pair<const char*, QString> items[] = {
         { "Host", facts.host },
         { "Made", facts.made.toOffsetFromUtc(facts.made.offsetFromUtc()).toString(Qt::ISODate) },

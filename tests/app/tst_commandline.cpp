@@ -69,6 +69,11 @@ private slots:
         row("compare, print and pdf", "--compare old.txt --print --pdf o.pdf", Mode::UsageError);
         row("save and pdf the same file", "--save o --pdf ./o", Mode::UsageError);
         row("pdf onto the opened listing", "--open l.txt --pdf l.txt", Mode::UsageError);
+        row("catalogue and json lines", "--html o.html --jsonl o.jsonl /tmp", Mode::Batch);
+        row("compare and catalogue", "--compare old.txt --html o.html", Mode::UsageError);
+        row("catalogue onto the saved listing", "--save o --html ./o", Mode::UsageError);
+        row("json lines onto the opened listing", "--open l.txt --jsonl l.txt", Mode::UsageError);
+        row("json lines onto the catalogue", "--jsonl o --html o", Mode::UsageError);
         row("pdf onto the older listing", "--compare l.txt --pdf ../" + QDir::current().dirName() + "/l.txt",
             Mode::UsageError);
     }
@@ -110,6 +115,9 @@ private slots:
         QTest::newRow("listing of NUL bytes") << "--save DIR/out --open DIR/nul" << 1 << false;
         QTest::newRow("compare with a listing of NUL bytes") << "--compare DIR/nul TREE" << 2 << false;
         QTest::newRow("listing limit reached") << "--save DIR/out DIR/many" << 3 << true;
+        QTest::newRow("catalogue and json lines") << "--html DIR/out --jsonl DIR/o2 --exclude doc TREE" << 0 << true;
+        QTest::newRow("catalogue fails, listing kept") << "--save DIR/out --html DIR/none/x.html TREE" << 1 << false;
+        QTest::newRow("json lines onto a pipe, listing kept") << "--save DIR/out --jsonl DIR/pipe TREE" << 1 << false;
     }
     void exitStatus()
     {
@@ -252,6 +260,21 @@ private slots:
             0);
         QCOMPARE(readAll(windowFile).count("\r\n"), 6);
         QCOMPARE(readAll(commandLineFile), readAll(windowFile));
+    }
+
+    // The catalogue opens as the listing it was made from, for --open and --compare alike.
+    void catalogueOpensAsItsListing()
+    {
+        const QString page = m_dir.filePath(QStringLiteral("catalogue.html"));
+        const QString listing = m_dir.filePath(QStringLiteral("walked.txt"));
+        const QString again = m_dir.filePath(QStringLiteral("again.txt"));
+        const auto run = [](const QStringList& arguments) {
+            return QProcess::execute(QStringLiteral(VELLUMARK_PROGRAM), arguments);
+        };
+        QCOMPARE(run({ QStringLiteral("--html"), page, QStringLiteral("--save"), listing, m_tree }), 0);
+        QCOMPARE(run({ QStringLiteral("--open"), page, QStringLiteral("--save"), again }), 0);
+        QCOMPARE(readAll(again), readAll(listing));
+        QCOMPARE(run({ QStringLiteral("--compare"), page, QStringLiteral("--open"), listing }), 0);
     }
 
 private:
