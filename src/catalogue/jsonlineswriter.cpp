@@ -134,7 +134,7 @@ private:
 
 QByteArray headerLine(const CatalogueFacts& facts)
 {
-    QByteArray out = "{\"format\":\"vellumark-listing\",\"version\":";
+    QByteArray out = R"({"format":"vellumark-listing","version":)";
     appendNumber(out, formatVersion);
     const std::pair<QByteArrayView, QByteArray> texts[] = { { "folder", toNativeBytes(facts.selectedPath) },
         { "host", facts.host.toUtf8() }, { "program", QStringLiteral("Vellumark %1").arg(facts.version).toUtf8() } };
@@ -144,7 +144,7 @@ QByteArray headerLine(const CatalogueFacts& facts)
     }
     out.append(",\"time\":");
     IsoTimes().append(out, facts.made.toSecsSinceEpoch());
-    out.append(",\"choices\":{\"depth\":");
+    out.append(R"(,"choices":{"depth":)");
     if (facts.depth > 0)
         appendNumber(out, facts.depth);
     else
@@ -204,7 +204,7 @@ bool writeJsonLines(const ListingTable& table, const CatalogueFacts& facts, cons
         appendTextField(piece, "path", path);
         piece.append(',');
         appendTextField(piece, "name", isFolder ? lastPart(name) : name);
-        piece.append(isFolder ? ",\"kind\":\"folder\",\"level\":" : ",\"kind\":\"file\",\"level\":");
+        piece.append(isFolder ? R"(,"kind":"folder","level":)" : R"(,"kind":"file","level":)");
         appendNumber(piece, isFolder ? folderLevel : folderLevel + 1);
         piece.append(",\"size\":");
         if (const std::optional<qint64> size = table.fileSize(i))
