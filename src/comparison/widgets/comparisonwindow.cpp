@@ -1,7 +1,7 @@
 #include "comparisonwindow.h"
 
-#include "comparisonrun.h"
 #include "filedialogservice.h"
+#include "listingfilereader.h"
 #include "listingfilewriter.h"
 #include "listingsession.h"
 #include "messageservice.h"
@@ -67,7 +67,7 @@ void compareWithListing(ListingSession& session)
     if (path.isEmpty())
         return;
     FileReadResult read = readListingFile(path);
-    const QString problem = ComparisonRun::readProblem(path, read);
+    const QString problem = listingReadProblem(path, read);
     if (!problem.isEmpty()) {
         services.messages->show(session.window(), { QMessageBox::Warning, {}, capitalised(problem), QMessageBox::Ok });
         return;
