@@ -73,27 +73,28 @@ private slots:
         const QByteArray made = DateTextFormatter::instants().format(1700000000).toUtf8();
         const QByteArray older = DateTextFormatter::instants().format(-86400 * 400).toUtf8();
         QTest::newRow("hostile names") << listing("/t",
-            { R"("</script><script>x=1</script>","1","")", R"("<!--<script>","2","")",
+            { "\"</script><script>x=1</script>\",\"1\",\"\"", "\"<!--<script>\",\"2\",\"\"",
                 "\"line\r\nbreak\ttab\\\\ back\\x3C\",\"3\",\"\"", "\"caf\xE9 \xFF\x80 \xE2\x82\",\"4\",\"\"",
                 "\"\xEF\xBB\xBFmark\",\"5\",\"\"", "\"\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D.txt\",\"6\",\"\"",
                 "\"say \"\"hi\"\"\",\"7\",\"\"", "\"&lt;\x7F\x01\",\"8\",\"\"" })
                                        << QString();
         QTest::newRow("texts kept as read") << listing("/t",
-            { R"("a","007","yesterday")", R"("b","","")", R"("c","+5","3/4/2024 10:15")", "\"d\",\"1\",\"\xFF\"",
-                R"("e","99999999999999999999","")", R"("/t/s"," ","04")", R"("/t/s"," ","=")" })
-                                            << QString();
+            { "\"a\",\"007\",\"yesterday\"", "\"b\",\"\",\"\"", "\"c\",\"+5\",\"3/4/2024 10:15\"",
+                "\"d\",\"1\",\"\xFF\"", "\"e\",\"99999999999999999999\",\"\"", "\"/t/s\",\" \",\"04\"",
+                "\"/t/s\",\" \",\"=\"" }) << QString();
         QTest::newRow("creation times") << listing("/t",
             { "\"a\",\"1\",\"" + made + "\"", "\"b\",\"1\",\"" + older + "\"", "\"c\",\"1\",\"" + made + "\"",
-                R"("d","1","")", "\"e\",\"1\",\"" + made + "\"" })
+                "\"d\",\"1\",\"\"", "\"e\",\"1\",\"" + made + "\"" })
                                         << QString();
         QTest::newRow("folder paths") << listing("/",
-            { R"("/a"," "," ")", R"("/a/"," ","1")", R"("/a/b"," ","1")", R"("/ab"," "," ")", R"("/ab/c/d"," ","2")",
-                R"("/ab/c/d"," ","2")", R"("a//b"," ","7")", R"(""," "," ")", R"("/x\y/z"," ","12")" })
+            { "\"/a\",\" \",\" \"", "\"/a/\",\" \",\"1\"", "\"/a/b\",\" \",\"1\"", "\"/ab\",\" \",\" \"",
+                "\"/ab/c/d\",\" \",\"2\"", "\"/ab/c/d\",\" \",\"2\"", "\"a//b\",\" \",\"7\"", "\"\",\" \",\" \"",
+                "\"/x\\y/z\",\" \",\"12\"" })
                                       << QString();
-        QTest::newRow("no selected folder") << listing("", { R"("/a"," "," ")", R"("f","1","")" }) << QString();
+        QTest::newRow("no selected folder") << listing("", { "\"/a\",\" \",\" \"", "\"f\",\"1\",\"\"" }) << QString();
         QTest::newRow("no entries") << listing("/t", {}) << QString();
         QTest::newRow("filtered") << listing(
-            "/t", { R"("a.txt","1","")", R"("b.doc","2","")", R"("/t/s"," "," ")", R"("c.txt","3","")" })
+            "/t", { "\"a.txt\",\"1\",\"\"", "\"b.doc\",\"2\",\"\"", "\"/t/s\",\" \",\" \"", "\"c.txt\",\"3\",\"\"" })
                                   << QStringLiteral("txt");
     }
     void readsBack()
@@ -204,26 +205,29 @@ private slots:
         QTest::addColumn<QByteArray>("expected"); // the object, less the creation time
         const QByteArray made = DateTextFormatter::instants().format(1700000000).toUtf8();
         const QByteArray tree = listing("/t",
-            { "\"a.txt\",\"12\",\"" + made + "\"", R"("/t/s"," "," ")", "\"caf\xE9\",\"3\",\"\"", R"("/t/s/d"," ","1")",
-                "\"x\ty\",\"007\",\"later\"" });
-        QTest::newRow("a file in the folder") << tree << 1
-                                              << QByteArray(R"({"path":"/t/a.txt","name":"a.txt","kind":"file",)"
-                                                            R"("level":1,"size":12,"created_unix":1700000000})");
-        QTest::newRow("a folder") << tree << 2
-                                  << QByteArray(R"({"path":"/t/s","name":"s","kind":"folder","level":1,"size":null,)"
-                                                R"("created":null,"created_unix":null})");
+            { "\"a.txt\",\"12\",\"" + made + "\"", "\"/t/s\",\" \",\" \"", "\"caf\xE9\",\"3\",\"\"",
+                "\"/t/s/d\",\" \",\"1\"", "\"x\ty\",\"007\",\"later\"" });
+        QTest::newRow("a file in the folder")
+            << tree << 1
+            << QByteArray("{\"path\":\"/t/a.txt\",\"name\":\"a.txt\",\"kind\":\"file\","
+                          "\"level\":1,\"size\":12,\"created_unix\":1700000000}");
+        QTest::newRow("a folder")
+            << tree << 2
+            << QByteArray("{\"path\":\"/t/s\",\"name\":\"s\",\"kind\":\"folder\",\"level\":1,\"size\":null,"
+                          "\"created\":null,\"created_unix\":null}");
         QTest::newRow("a name that is not UTF-8")
             << tree << 3
-            << QByteArray(R"({"path":"/t/s/caf\ufffd","path_base64":"L3Qvcy9jYWbp","name":"caf\ufffd",)"
-                          R"("name_base64":"Y2Fm6Q==","kind":"file","level":2,"size":3,"created":null,)"
-                          R"("created_unix":null})");
+            << QByteArray("{\"path\":\"/t/s/caf\\ufffd\",\"path_base64\":\"L3Qvcy9jYWbp\",\"name\":\"caf\\ufffd\","
+                          "\"name_base64\":\"Y2Fm6Q==\",\"kind\":\"file\",\"level\":2,\"size\":3,\"created\":null,"
+                          "\"created_unix\":null}");
         QTest::newRow("texts kept as read")
             << tree << 5
-            << QByteArray(R"({"path":"/t/s/d/x\ty","name":"x\ty","kind":"file","level":3,"size":null,)"
-                          R"("size_text":"007","created":null,"created_unix":null,"created_text":"later"})");
-        QTest::newRow("the root folder") << listing("/", { R"("/a"," "," ")", R"("b","1","")" }) << 2
-                                         << QByteArray(R"({"path":"/a/b","name":"b","kind":"file","level":2,)"
-                                                       R"("size":1,"created":null,"created_unix":null})");
+            << QByteArray("{\"path\":\"/t/s/d/x\\ty\",\"name\":\"x\\ty\",\"kind\":\"file\",\"level\":3,\"size\":null,"
+                          "\"size_text\":\"007\",\"created\":null,\"created_unix\":null,\"created_text\":\"later\"}");
+        QTest::newRow("the root folder") << listing("/", { "\"/a\",\" \",\" \"", "\"b\",\"1\",\"\"" }) << 2
+                                         << QByteArray(
+                                                "{\"path\":\"/a/b\",\"name\":\"b\",\"kind\":\"file\",\"level\":2,"
+                                                "\"size\":1,\"created\":null,\"created_unix\":null}");
     }
     void jsonLines()
     {

@@ -52,9 +52,6 @@ public:
     [[nodiscard]] std::optional<LoadedListing> readListing(const QString& path);
     [[nodiscard]] std::optional<LoadedListing> walkFolder(const QString& folder);
 
-    // Why a listing file cannot be compared, or nothing when it can.
-    [[nodiscard]] static QString readProblem(const QString& path, const FileReadResult& read);
-
 private:
     [[nodiscard]] bool writeReport(const ComparisonRequest& request, const ComparisonReportContent& content);
     void complain(const QString& text);
