@@ -54,7 +54,8 @@ bool walkFolder(const CommandLine& commandLine, FileSystemService* givenFileSyst
     FileSystemService& fileSystem = givenFileSystem ? *givenFileSystem : ownFileSystem.emplace();
     BatchProgress progress(commandLine.quiet);
     FolderWalk walk(fileSystem, source.table,
-        { [&] { progress.show(QStringLiteral("entries listed:"), source.table.listcount(), 500); }, {}, {}, {} });
+        { [&] { progress.show(QStringLiteral("entries listed:"), source.table.listcount(), 500); }, {}, {}, {} },
+        commandLine.choices);
     const WalkOutcome outcome = walk.ShowFileList(source.selectedPath);
     progress.finish();
     if (source.table.listcount() == 0) {
@@ -66,7 +67,7 @@ bool walkFolder(const CommandLine& commandLine, FileSystemService* givenFileSyst
     for (const UnreadableFolder& unreadable : outcome.unreadable)
         say(QStringLiteral("warning: cannot read %1: %2").arg(native(unreadable.path), unreadable.reason));
     if (outcome.limitReached)
-        say(QStringLiteral("warning: the listing stopped at the limit of %1 entries").arg(ListingTable::listLimit));
+        say(QStringLiteral("warning: the listing stopped at the limit of %1 entries").arg(commandLine.choices.limit));
     source.warned = outcome.limitReached || !outcome.unreadable.empty();
     return true;
 }
@@ -77,11 +78,9 @@ bool readListing(const CommandLine& commandLine, BatchSource& source)
     QString reason = notA(commandLine.listing, false);
     FileReadResult read;
     if (reason.isEmpty()) {
-        read = readListingFile(commandLine.listing);
+        read = readListingFile(commandLine.listing, commandLine.choices.limit);
         if (!read.opened)
             reason = read.error;
-        else if (read.content.limitReached)
-            reason = QStringLiteral("it holds more than %1 records").arg(ListingTable::listLimit);
         else if (read.content.fault.kind == ReadFault::Kind::NoListing
             || read.content.fault.kind == ReadFault::Kind::NotText)
             reason = faultText(read.content.fault);
@@ -93,6 +92,13 @@ bool readListing(const CommandLine& commandLine, BatchSource& source)
     if (!reason.isEmpty()) {
         say(QStringLiteral("cannot open %1: %2").arg(path, reason));
         return false;
+    }
+    // As the window does, a file longer than the limit gives its first records and a warning.
+    if (read.content.limitReached) {
+        say(QStringLiteral("warning: %1 holds more than %2 records; the first %2 are kept")
+                .arg(path)
+                .arg(commandLine.choices.limit));
+        source.warned = true;
     }
     source.selectedPath = read.content.selectedPath;
     source.table.replaceWith(std::move(read.content.records));

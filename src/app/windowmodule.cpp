@@ -111,7 +111,7 @@ int DrawnReports::compare(const CommandLine& commandLine)
     ReadAheadFileSystem fileSystem;
     QtPrinterService printers;
     const ComparisonRequest request { commandLine.compareListing, commandLine.folder, commandLine.listing,
-        commandLine.pdfFile, commandLine.print };
+        commandLine.pdfFile, commandLine.print, commandLine.choices };
     return ComparisonRun(fileSystem, &printers, out, err).run(request, filter);
 }
 
@@ -234,6 +234,7 @@ int runWindow(int argc, char* argv[], const CommandLine& commandLine)
     MainWindow window(services);
     QObject::connect(&window, &MainWindow::programEnded, &app, &QApplication::quit, Qt::QueuedConnection);
     applyFilter(commandLine, window.reportOptions());
+    window.setListingChoices(commandLine.choices);
     window.show();
     if (!listing.isEmpty())
         QTimer::singleShot(0, &window, &MainWindow::openreport);
