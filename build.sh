@@ -30,7 +30,7 @@ deps) install_missing ;;
 run)
     install_missing
     build
-    exec "$build/src/app/vellumark"
+    exec "$build/bin/vellumark"
     ;;
 test)
     install_missing

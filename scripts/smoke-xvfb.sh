@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb and checks that its main window appears.
 set -euo pipefail
-binary=${1:-build/src/app/vellumark}
+binary=${1:-build/bin/vellumark}
 xvfb=""
 program=""
 

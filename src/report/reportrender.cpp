@@ -1,7 +1,6 @@
 #include "reportrender.h"
 
 #include "apptitle.h"
-#include "comparisonreport.h"
 #include "printersurface.h"
 #include "reportlayout.h"
 #include "stagedfile.h"
@@ -11,11 +10,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
-namespace {
-// Draws one document's pages on a surface, running the check after every row; returns whether it finished.
-using DrawPages = std::function<bool(ReportSurface& surface, const std::function<bool()>& afterRow)>;
-
-ReportRenderOutcome render(
+ReportRenderOutcome renderPages(
     QPagedPaintDevice& device, const DrawPages& drawPages, const std::function<bool(int pages)>& afterRow)
 {
     PrinterSurface surface(device);
@@ -31,20 +26,13 @@ ReportRenderOutcome render(
     return outcome;
 }
 
+namespace {
 DrawPages reportPages(const ListingTable& table, const ReportOptions& options,
     const std::function<QString()>& selectedPath, const QDateTime& runDate)
 {
     return [&table, &options, &selectedPath, runDate](ReportSurface& surface, const std::function<bool()>& afterRow) {
         ReportLayout layout(surface, ReportGeometry::printer(), options, selectedPath, runDateText(runDate));
         return drawReport(layout, table, afterRow);
-    };
-}
-
-DrawPages comparisonPages(const ComparisonReportContent& content)
-{
-    return [&content](ReportSurface& surface, const std::function<bool()>& afterRow) {
-        ComparisonReport report(surface, ComparisonGeometry::printer(), content);
-        return report.draw(afterRow);
     };
 }
 
@@ -98,11 +86,10 @@ ReportRenderOutcome renderReport(QPrinter& printer, const ListingTable& table, c
     const std::function<QString()>& selectedPath, const QDateTime& runDate,
     const std::function<bool(int pages)>& afterRow)
 {
-    return render(printer, reportPages(table, options, selectedPath, runDate), afterRow);
+    return renderPages(printer, reportPages(table, options, selectedPath, runDate), afterRow);
 }
 
-namespace {
-PdfWriteOutcome writePdf(StagedFile& file, const QPageLayout& pageLayout, const DrawPages& drawPages,
+PdfWriteOutcome writePagesPdf(StagedFile& file, const QPageLayout& pageLayout, const DrawPages& drawPages,
     const std::function<bool(int pages)>& afterRow)
 {
     constexpr int pdfResolution = 1200; // a high-resolution QPrinter's, so both draw the same pages
@@ -116,7 +103,7 @@ PdfWriteOutcome writePdf(StagedFile& file, const QPageLayout& pageLayout, const 
         writer.setPageLayout(pageLayout);
         writer.setTitle(Vellumark::applicationTitle());
         writer.setCreator(Vellumark::applicationTitle());
-        drawn = render(writer, drawPages, afterRow);
+        drawn = renderPages(writer, drawPages, afterRow);
     }
     if (!drawn.finished || !device.finish()) {
         file.discard();
@@ -130,6 +117,7 @@ PdfWriteOutcome writePdf(StagedFile& file, const QPageLayout& pageLayout, const 
     return { true, {}, drawn.pages };
 }
 
+namespace {
 PdfWriteOutcome committed(StagedFile& file, PdfWriteOutcome written)
 {
     if (written.ok && !file.commit())
@@ -142,7 +130,7 @@ PdfWriteOutcome writeReportPdf(StagedFile& file, const QPageLayout& pageLayout, 
     const ReportOptions& options, const std::function<QString()>& selectedPath, const QDateTime& runDate,
     const std::function<bool(int pages)>& afterRow)
 {
-    return writePdf(file, pageLayout, reportPages(table, options, selectedPath, runDate), afterRow);
+    return writePagesPdf(file, pageLayout, reportPages(table, options, selectedPath, runDate), afterRow);
 }
 
 PdfWriteOutcome writeReportPdf(const QString& path, const QPageLayout& pageLayout, const ListingTable& table,
@@ -153,21 +141,9 @@ PdfWriteOutcome writeReportPdf(const QString& path, const QPageLayout& pageLayou
     return committed(file, writeReportPdf(file, pageLayout, table, options, selectedPath, runDate, afterRow));
 }
 
-ReportRenderOutcome renderComparison(
-    QPrinter& printer, const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow)
-{
-    return render(printer, comparisonPages(content), afterRow);
-}
-
-PdfWriteOutcome writeComparisonPdf(StagedFile& file, const QPageLayout& pageLayout,
-    const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow)
-{
-    return writePdf(file, pageLayout, comparisonPages(content), afterRow);
-}
-
-PdfWriteOutcome writeComparisonPdf(const QString& path, const QPageLayout& pageLayout,
-    const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow)
+PdfWriteOutcome writePagesPdf(const QString& path, const QPageLayout& pageLayout, const DrawPages& drawPages,
+    const std::function<bool(int pages)>& afterRow)
 {
     StagedFile file(path);
-    return committed(file, writePdf(file, pageLayout, comparisonPages(content), afterRow));
+    return committed(file, writePagesPdf(file, pageLayout, drawPages, afterRow));
 }

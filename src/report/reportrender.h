@@ -6,10 +6,11 @@
 
 class ListingTable;
 class QPageLayout;
+class QPagedPaintDevice;
 class QPrinter;
 class ReportOptions;
+class ReportSurface;
 class StagedFile;
-struct ComparisonReportContent;
 
 struct ReportRenderOutcome {
     bool finished = false; // every row and the summary were drawn and the document was ended
@@ -41,10 +42,13 @@ struct PdfWriteOutcome {
     const ReportOptions& options, const std::function<QString()>& selectedPath, const QDateTime& runDate,
     const std::function<bool(int pages)>& afterRow = {});
 
-// The pages of a comparison, on a printer or as a PDF file, in the same ways as the report's.
-[[nodiscard]] ReportRenderOutcome renderComparison(
-    QPrinter& printer, const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});
-[[nodiscard]] PdfWriteOutcome writeComparisonPdf(const QString& path, const QPageLayout& pageLayout,
-    const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});
-[[nodiscard]] PdfWriteOutcome writeComparisonPdf(StagedFile& file, const QPageLayout& pageLayout,
-    const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});
+// Draws one document's pages on a surface, running the check after every row; returns whether it finished.
+using DrawPages = std::function<bool(ReportSurface& surface, const std::function<bool()>& afterRow)>;
+
+// Any document drawn in the report's ways: on a printer or a PDF writer, or as a PDF file staged or at a path.
+[[nodiscard]] ReportRenderOutcome renderPages(
+    QPagedPaintDevice& device, const DrawPages& drawPages, const std::function<bool(int pages)>& afterRow = {});
+[[nodiscard]] PdfWriteOutcome writePagesPdf(StagedFile& file, const QPageLayout& pageLayout, const DrawPages& drawPages,
+    const std::function<bool(int pages)>& afterRow = {});
+[[nodiscard]] PdfWriteOutcome writePagesPdf(const QString& path, const QPageLayout& pageLayout,
+    const DrawPages& drawPages, const std::function<bool(int pages)>& afterRow = {});

@@ -52,6 +52,39 @@ QToolButton* pageButton(
     button->setIconSize(Twips::size(375, 375));
     return button;
 }
+
+// The report of the session's listing.
+class ListingDocument final : public PreviewDocument {
+public:
+    ListingDocument(ListingSession& session, const ReportOptions& options)
+        : m_session(session)
+        , m_options(options)
+    {
+    }
+
+    std::optional<int> draw(ReportSurface& surface, const std::function<bool()>& afterRow) override
+    {
+        if (listingIsEmpty(m_session.listing()))
+            return 0;
+        ReportLayout layout(
+            surface, ReportGeometry::preview(), m_options, [this] { return m_session.selectedPath(); },
+            runDateText(QDateTime::currentDateTime()));
+        m_layout = &layout;
+        const bool finished = drawReport(layout, m_session.listing(), afterRow);
+        m_layout = nullptr;
+        return finished ? std::optional(layout.state().pageno) : std::nullopt;
+    }
+    int pageBeingDrawn() const override { return m_layout ? m_layout->state().pageno : 1; }
+    std::function<void()> printCommand() const override
+    {
+        return [&session = m_session, &options = m_options] { ReportCommands(session, options).printlisting(); };
+    }
+
+private:
+    ListingSession& m_session;
+    const ReportOptions& m_options;
+    const ReportLayout* m_layout = nullptr;
+};
 }
 
 void showPrintPreview(ListingSession& session, const ReportOptions& options)
@@ -67,15 +100,17 @@ void showPrintPreview(ListingSession& session, const ReportOptions& options)
         return;
     }
     // Parentless, so that disabling the main window leaves it usable; it deletes itself once closed.
-    auto* window = new PrintPreviewWindow(session, options);
+    auto* window = new PrintPreviewWindow(
+        std::make_unique<ListingDocument>(session, options), session.window(), session.services().printer);
     window->open();
 }
 
-PrintPreviewWindow::PrintPreviewWindow(ListingSession& session, const ReportOptions& options)
+PrintPreviewWindow::PrintPreviewWindow(
+    std::unique_ptr<PreviewDocument> document, QWidget* owner, PrinterService* printers)
     : QWidget(nullptr, Qt::Window)
-    , m_session(session)
-    , m_options(options)
-    , m_mainWindow(session.window())
+    , m_document(std::move(document))
+    , m_mainWindow(owner)
+    , m_printers(printers)
 {
     setObjectName(QStringLiteral("frmprintpreview"));
     setWindowTitle(tr("Print Preview"));
@@ -222,37 +257,28 @@ void PrintPreviewWindow::open()
     lastpage = 0;
     centreOnScreen(this);
     show();
-    m_pages->scalepreviewpage(pageInches(m_session.services().printer));
+    m_pages->scalepreviewpage(pageInches(m_printers));
     previewlisting();
 }
 
 void PrintPreviewWindow::previewlisting()
 {
     m_label->setText(tr("Page 1"));
-    int pageno = 0;
-    if (!listingIsEmpty(m_session.listing())) {
-        m_drawing = true;
-        const ReportLayout* layoutSeen = nullptr;
-        PreviewPageSurface surface([&layoutSeen] { return layoutSeen ? layoutSeen->state().pageno : 1; });
-        surface.pageAdded = [this](int pageCount) { setPageLabel(1, pageCount); };
-        surface.pageFinished = [this](int index, const PreviewPage& page) { m_pages->setPage(index, page); };
-        ReportLayout layout(
-            surface, ReportGeometry::preview(), m_options, [this] { return m_session.selectedPath(); },
-            runDateText(QDateTime::currentDateTime()));
-        layoutSeen = &layout;
-        TimeSlicer slicer([] { QCoreApplication::processEvents(); });
-        const bool finished = drawReport(layout, m_session.listing(), [&] {
-            slicer.maybeTurn();
-            return !m_closed;
-        });
-        m_drawing = false;
-        if (!finished) {
-            deleteLater();
-            return;
-        }
-        pageno = layout.state().pageno;
+    m_drawing = true;
+    PreviewPageSurface surface([this] { return m_document->pageBeingDrawn(); });
+    surface.pageAdded = [this](int pageCount) { setPageLabel(1, pageCount); };
+    surface.pageFinished = [this](int index, const PreviewPage& page) { m_pages->setPage(index, page); };
+    TimeSlicer slicer([] { QCoreApplication::processEvents(); });
+    const std::optional<int> pageno = m_document->draw(surface, [&] {
+        slicer.maybeTurn();
+        return !m_closed;
+    });
+    m_drawing = false;
+    if (!pageno) {
+        deleteLater();
+        return;
     }
-    lastpage = pageno - 1;
+    lastpage = *pageno - 1;
     currentpage = 0;
     m_pages->showPage(0);
     setPageLabel(1, m_pages->pageCount());
@@ -279,12 +305,10 @@ void PrintPreviewWindow::picPageup_Click()
 
 void PrintPreviewWindow::cmdprint_Click()
 {
+    const std::function<void()> print = m_document->printCommand();
     close();
-    // Printed once the preview is gone, from the main window's own event handling.
-    ListingSession& session = m_session;
-    const ReportOptions& options = m_options;
-    QTimer::singleShot(0, m_mainWindow ? static_cast<QObject*>(m_mainWindow.data()) : qApp,
-        [&session, &options] { ReportCommands(session, options).printlisting(); });
+    // Printed once the preview is gone, from the owner's own event handling.
+    QTimer::singleShot(0, m_mainWindow ? static_cast<QObject*>(m_mainWindow.data()) : qApp, print);
 }
 
 void PrintPreviewWindow::closeEvent(QCloseEvent* event)

@@ -60,37 +60,10 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
     return comparison.counts.total() == 0 ? same : different;
 }
 
-QString ComparisonRun::readProblem(const QString& path, const FileReadResult& read, qint64 limit)
-{
-    const QString shown = QDir::toNativeSeparators(path);
-    if (!read.opened)
-        return tr("cannot read the listing %1: %2").arg(shown, read.error);
-    if (read.content.limitReached)
-        return tr("the listing %1 holds more than %2 entries").arg(shown).arg(limit);
-    switch (read.content.fault.kind) {
-    case ReadFault::Kind::None:
-        return {};
-    case ReadFault::Kind::NoListing:
-        return tr("%1 is empty, not a listing").arg(shown);
-    case ReadFault::Kind::NotText:
-        return tr("%1 is not a listing file: it is not text").arg(shown);
-    case ReadFault::Kind::ReadError:
-        return tr("cannot read the listing %1: %2").arg(shown, read.content.fault.reason);
-    case ReadFault::Kind::EndsInRecord:
-    case ReadFault::Kind::MalformedField:
-    case ReadFault::Kind::WrongFieldCount:
-        break;
-    }
-    return tr("the listing %1 is malformed at line %2: %3")
-        .arg(shown)
-        .arg(read.content.fault.line)
-        .arg(faultText(read.content.fault));
-}
-
 std::optional<LoadedListing> ComparisonRun::readListing(const QString& path, qint64 limit)
 {
     FileReadResult read = readListingFile(path, limit);
-    const QString problem = readProblem(path, read, limit);
+    const QString problem = listingReadProblem(path, read, limit);
     if (!problem.isEmpty()) {
         complain(problem);
         return std::nullopt;

@@ -3,9 +3,13 @@
 #include <QList>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
 
 class ListingSession;
 class PreviewPageView;
+class PrinterService;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -13,21 +17,36 @@ class QScrollArea;
 class QShortcut;
 class QToolButton;
 class ReportOptions;
+class ReportSurface;
+
+// What the print preview shows: pages drawn on its surface, in inches, and the Print its button starts.
+class PreviewDocument {
+public:
+    virtual ~PreviewDocument() = default;
+    // Draws every page; afterRow runs after each row and stops the drawing when it returns false. Returns how
+    // many pages were drawn, or nothing when stopped.
+    [[nodiscard]] virtual std::optional<int> draw(ReportSurface& surface, const std::function<bool()>& afterRow) = 0;
+    // The page the drawing is on; 1 before it starts.
+    [[nodiscard]] virtual int pageBeingDrawn() const = 0;
+    // Run once the preview has closed, so it must not need the preview or this document.
+    [[nodiscard]] virtual std::function<void()> printCommand() const = 0;
+};
 
 // Opens the print preview of the session's listing: the main window is disabled until the preview closes.
 // Returns once every page is drawn (or the preview was closed while drawing). Does nothing while another
 // command runs.
 void showPrintPreview(ListingSession& session, const ReportOptions& options);
 
-// The print preview window: every page of the report drawn once when it opens, then paged through.
+// The print preview window: every page of the document drawn once when it opens, then paged through. The
+// window it was opened from (the owner) is disabled meanwhile.
 class PrintPreviewWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    PrintPreviewWindow(ListingSession& session, const ReportOptions& options);
+    PrintPreviewWindow(std::unique_ptr<PreviewDocument> document, QWidget* owner, PrinterService* printers);
     ~PrintPreviewWindow() override;
 
-    // Disables the main window, centres and shows this one, fits and draws the pages.
+    // Disables the owner, centres and shows this one, fits and draws the pages.
     void open();
 
 protected:
@@ -47,9 +66,9 @@ private:
     void picPageup_Click();
     void cmdprint_Click();
 
-    ListingSession& m_session;
-    const ReportOptions& m_options;
+    std::unique_ptr<PreviewDocument> m_document;
     QPointer<QWidget> m_mainWindow;
+    PrinterService* m_printers;
     QLabel* m_label = nullptr;
     QScrollArea* m_scroll = nullptr;
     PreviewPageView* m_pages = nullptr;

@@ -1,13 +1,13 @@
 #include "comparisonwindow.h"
 
-#include "comparisonrun.h"
 #include "filedialogservice.h"
+#include "listingfilereader.h"
 #include "listingfilewriter.h"
 #include "listingsession.h"
 #include "messageservice.h"
 #include "platformservices.h"
-#include "previewpageview.h"
 #include "printerservice.h"
+#include "printpreviewwindow.h"
 #include "reportcommands.h"
 #include "reportlayout.h"
 #include "reportrender.h"
@@ -16,18 +16,17 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace {
 constexpr Change changes[] = { Change::Added, Change::Removed, Change::Changed };
@@ -45,6 +44,42 @@ QString capitalised(QString text)
         text[0] = text[0].toUpper();
     return text;
 }
+
+// The comparison's pages in the print preview. It keeps its own copy of what it draws: the preview may
+// outlive the window it was opened from.
+class ComparisonDocument final : public PreviewDocument {
+public:
+    ComparisonDocument(ListingComparison comparison, ComparisonSource older, ComparisonSource newer, QString runDate,
+        QPointer<ComparisonWindow> window)
+        : m_comparison(std::move(comparison))
+        , m_content { std::move(older), std::move(newer), std::move(runDate), m_comparison }
+        , m_window(std::move(window))
+    {
+    }
+
+    std::optional<int> draw(ReportSurface& surface, const std::function<bool()>& afterRow) override
+    {
+        ComparisonReport report(surface, ComparisonGeometry::preview(), m_content);
+        m_report = &report;
+        const bool finished = report.draw(afterRow);
+        m_report = nullptr;
+        return finished ? std::optional(report.pageno()) : std::nullopt;
+    }
+    int pageBeingDrawn() const override { return m_report ? m_report->pageno() : 1; }
+    std::function<void()> printCommand() const override
+    {
+        return [window = m_window] {
+            if (window)
+                window->printComparison();
+        };
+    }
+
+private:
+    ListingComparison m_comparison;
+    ComparisonReportContent m_content;
+    QPointer<ComparisonWindow> m_window;
+    const ComparisonReport* m_report = nullptr;
+};
 }
 
 QAction* addCompareCommand(QMenu* menu, ListingSession& session)
@@ -66,8 +101,9 @@ void compareWithListing(ListingSession& session)
     const QString path = services.fileDialogs->getOpenFileName(session.window(), FileDialogService::textFilter());
     if (path.isEmpty())
         return;
-    FileReadResult read = readListingFile(path);
-    const QString problem = ComparisonRun::readProblem(path, read);
+    const qint64 limit = session.listingChoices().limit;
+    FileReadResult read = readListingFile(path, limit);
+    const QString problem = listingReadProblem(path, read, limit);
     if (!problem.isEmpty()) {
         services.messages->show(session.window(), { QMessageBox::Warning, {}, capitalised(problem), QMessageBox::Ok });
         return;
@@ -287,50 +323,9 @@ void ComparisonWindow::saveComparison()
 
 void ComparisonWindow::previewComparison()
 {
-    auto* preview = new QDialog(this);
-    preview->setObjectName(QStringLiteral("frmcomparepreview"));
-    preview->setWindowTitle(tr("Print Preview"));
-    preview->setAttribute(Qt::WA_DeleteOnClose);
-    auto* layout = new QVBoxLayout(preview);
-    auto* label = new QLabel(preview);
-    label->setObjectName(QStringLiteral("Label1"));
-    auto* pages = new PreviewPageView(preview);
-    pages->setObjectName(QStringLiteral("Picture1"));
-    pages->setMinimumSize(425, 550);
-    layout->addWidget(label);
-    layout->addWidget(pages, 1);
-    auto* row = new QHBoxLayout;
-    auto* previous = new QPushButton(tr("Page Up"), preview);
-    previous->setObjectName(QStringLiteral("picPageup"));
-    auto* next = new QPushButton(tr("Page Down"), preview);
-    next->setObjectName(QStringLiteral("picpagedown"));
-    row->addWidget(previous);
-    row->addWidget(next);
-    layout->addLayout(row);
-
-    const ComparisonReportContent drawn = content();
-    ComparisonReport* reportSeen = nullptr;
-    PreviewPageSurface surface([&reportSeen] { return reportSeen ? reportSeen->pageno() : 1; });
-    surface.pageFinished = [pages](int index, const PreviewPage& page) { pages->setPage(index, page); };
-    ComparisonReport report(surface, ComparisonGeometry::preview(), drawn);
-    reportSeen = &report;
-    {
-        RunProgress progress(this, tr("Print Preview"));
-        const auto afterRow = afterRowOf(progress, static_cast<int>(drawn.comparison.differences.size()), nullptr);
-        if (!report.draw([&afterRow, &reportSeen] { return afterRow(reportSeen->pageno()); })) {
-            delete preview;
-            return;
-        }
-    }
-    const auto show = [pages, label](int page) {
-        pages->showPage(std::clamp(page, 0, pages->pageCount() - 1));
-        label->setText(tr("Page %1 of %2").arg(pages->pageOnShow() + 1).arg(pages->pageCount()));
-    };
-    connect(previous, &QPushButton::clicked, preview, [pages, show] { show(pages->pageOnShow() - 1); });
-    connect(next, &QPushButton::clicked, preview, [pages, show] { show(pages->pageOnShow() + 1); });
-    show(0);
-    preview->show();
-    pages->scalepreviewpage(m_services.printer
-            ? m_services.printer->pageLayout().fullRect(QPageLayout::Inch).size()
-            : PrinterService::fallbackPageLayout().fullRect(QPageLayout::Inch).size());
+    // Parentless, so that disabling this window leaves the preview usable; it deletes itself once closed.
+    auto* preview = new PrintPreviewWindow(std::make_unique<ComparisonDocument>(m_comparison, m_older, m_newer,
+                                               m_runDate, QPointer<ComparisonWindow>(this)),
+        this, m_services.printer);
+    preview->open();
 }

@@ -3,6 +3,7 @@
 #include "datetextformatter.h"
 
 #include <QDir>
+#include <QPrinter>
 
 ComparisonGeometry ComparisonGeometry::printer()
 {
@@ -155,4 +156,26 @@ void ComparisonReport::printSummary()
     }
     printFooter();
     m_surface.EndDoc();
+}
+
+namespace {
+DrawPages comparisonPages(const ComparisonReportContent& content)
+{
+    return [&content](ReportSurface& surface, const std::function<bool()>& afterRow) {
+        ComparisonReport report(surface, ComparisonGeometry::printer(), content);
+        return report.draw(afterRow);
+    };
+}
+}
+
+ReportRenderOutcome renderComparison(
+    QPrinter& printer, const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow)
+{
+    return renderPages(printer, comparisonPages(content), afterRow);
+}
+
+PdfWriteOutcome writeComparisonPdf(const QString& path, const QPageLayout& pageLayout,
+    const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow)
+{
+    return writePagesPdf(path, pageLayout, comparisonPages(content), afterRow);
 }

@@ -54,10 +54,6 @@ public:
     [[nodiscard]] std::optional<LoadedListing> readListing(const QString& path, qint64 limit);
     [[nodiscard]] std::optional<LoadedListing> walkFolder(const QString& folder, const ListingChoices& choices);
 
-    // Why a listing file cannot be compared, or nothing when it can.
-    [[nodiscard]] static QString readProblem(
-        const QString& path, const FileReadResult& read, qint64 limit = ListingChoices::defaultLimit);
-
 private:
     [[nodiscard]] bool writeReport(const ComparisonRequest& request, const ComparisonReportContent& content);
     void complain(const QString& text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listingcomparison.h"
+#include "reportrender.h"
 #include "reportsurface.h"
 
 #include <QCoreApplication>
@@ -73,3 +74,9 @@ private:
     const ComparisonReportContent& m_content;
     int m_pageno = 1;
 };
+
+// The pages of a comparison, on a printer or as a PDF file, in the same ways as the report's.
+[[nodiscard]] ReportRenderOutcome renderComparison(
+    QPrinter& printer, const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});
+[[nodiscard]] PdfWriteOutcome writeComparisonPdf(const QString& path, const QPageLayout& pageLayout,
+    const ComparisonReportContent& content, const std::function<bool(int pages)>& afterRow = {});
