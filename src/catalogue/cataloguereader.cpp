@@ -93,7 +93,7 @@ Fault faultAtEnd(LineStream::Status status, const LineStream& lines, Fault other
     return lines.notText() ? Fault::NotText : otherwise;
 }
 
-void readRecords(LineStream& lines, CatalogueContent& content, int recordLimit)
+void readRecords(LineStream& lines, CatalogueContent& content, qint64 recordLimit)
 {
     CatalogueRecordDecoder decoder;
     QByteArrayView line;
@@ -126,7 +126,7 @@ void readRecords(LineStream& lines, CatalogueContent& content, int recordLimit)
 
 } // namespace
 
-CatalogueContent readCatalogue(const CatalogueByteSource& source, int recordLimit)
+CatalogueContent readCatalogue(const CatalogueByteSource& source, qint64 recordLimit)
 {
     CatalogueContent content;
     LineStream lines(source);

@@ -27,4 +27,4 @@ using CatalogueByteSource = std::function<qsizetype(char* buffer, qsizetype capa
 
 // Reads a catalogue page as a stream, line by line, skipping everything but its records; memory holds one line
 // and a chunk whatever the page's length. Reading stops at the limit, at a fault, or after the records.
-[[nodiscard]] CatalogueContent readCatalogue(const CatalogueByteSource& source, int recordLimit);
+[[nodiscard]] CatalogueContent readCatalogue(const CatalogueByteSource& source, qint64 recordLimit);

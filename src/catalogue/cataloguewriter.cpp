@@ -81,10 +81,12 @@ Totals totalsOf(const ListingTable& table, const ReportOptions* filter)
 
 QString choicesText(const CatalogueFacts& facts)
 {
-    const QString depth
-        = facts.depth <= 0 ? QStringLiteral("all levels") : QStringLiteral("%1 levels").arg(facts.depth);
-    const QString limit
-        = facts.limit <= 0 ? QStringLiteral("no entry limit") : QStringLiteral("at most %1 entries").arg(facts.limit);
+    const ListingChoices& choices = facts.choices;
+    const QString depth = choices.depth == ListingChoices::allLevels ? QStringLiteral("all levels")
+                                                                     : QStringLiteral("%1 levels").arg(choices.depth);
+    const QString limit = choices.limit == ListingChoices::noLimit
+        ? QStringLiteral("no entry limit")
+        : QStringLiteral("at most %1 entries").arg(choices.limit);
     return depth + QStringLiteral(", ") + limit;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listingchoices.h"
+
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
@@ -14,8 +16,7 @@ struct CatalogueFacts {
     QString host;
     QString version;
     QDateTime made;
-    int depth = 5; // levels below the folder; 0 for all
-    qint64 limit = 32000; // entries; 0 for none
+    ListingChoices choices;
     const ReportOptions* filter = nullptr; // the filter in force, or none
 };
 

@@ -145,13 +145,13 @@ QByteArray headerLine(const CatalogueFacts& facts)
     out.append(",\"time\":");
     IsoTimes().append(out, facts.made.toSecsSinceEpoch());
     out.append(R"(,"choices":{"depth":)");
-    if (facts.depth > 0)
-        appendNumber(out, facts.depth);
+    if (facts.choices.depth != ListingChoices::allLevels)
+        appendNumber(out, facts.choices.depth);
     else
         out.append("null");
     out.append(",\"limit\":");
-    if (facts.limit > 0)
-        appendNumber(out, facts.limit);
+    if (facts.choices.limit != ListingChoices::noLimit)
+        appendNumber(out, facts.choices.limit);
     else
         out.append("null");
     out.append(',');

@@ -59,7 +59,8 @@ bool walkFolder(const CommandLine& commandLine, FileSystemService* givenFileSyst
     FileSystemService& fileSystem = givenFileSystem ? *givenFileSystem : ownFileSystem.emplace();
     BatchProgress progress(commandLine.quiet);
     FolderWalk walk(fileSystem, source.table,
-        { [&] { progress.show(QStringLiteral("entries listed:"), source.table.listcount(), 500); }, {}, {}, {} });
+        { [&] { progress.show(QStringLiteral("entries listed:"), source.table.listcount(), 500); }, {}, {}, {} },
+        commandLine.choices);
     const WalkOutcome outcome = walk.ShowFileList(source.selectedPath);
     progress.finish();
     if (source.table.listcount() == 0) {
@@ -71,7 +72,7 @@ bool walkFolder(const CommandLine& commandLine, FileSystemService* givenFileSyst
     for (const UnreadableFolder& unreadable : outcome.unreadable)
         say(QStringLiteral("warning: cannot read %1: %2").arg(native(unreadable.path), unreadable.reason));
     if (outcome.limitReached)
-        say(QStringLiteral("warning: the listing stopped at the limit of %1 entries").arg(ListingTable::listLimit));
+        say(QStringLiteral("warning: the listing stopped at the limit of %1 entries").arg(commandLine.choices.limit));
     source.warned = outcome.limitReached || !outcome.unreadable.empty();
     return true;
 }
@@ -82,11 +83,9 @@ bool readListing(const CommandLine& commandLine, BatchSource& source)
     QString reason = notA(commandLine.listing, false);
     FileReadResult read;
     if (reason.isEmpty()) {
-        read = readListingFile(commandLine.listing);
+        read = readListingFile(commandLine.listing, commandLine.choices.limit);
         if (!read.opened)
             reason = read.error;
-        else if (read.content.limitReached)
-            reason = QStringLiteral("it holds more than %1 records").arg(ListingTable::listLimit);
         else if (read.content.fault.kind == ReadFault::Kind::NoListing
             || read.content.fault.kind == ReadFault::Kind::NotText)
             reason = faultText(read.content.fault);
@@ -98,6 +97,13 @@ bool readListing(const CommandLine& commandLine, BatchSource& source)
     if (!reason.isEmpty()) {
         say(QStringLiteral("cannot open %1: %2").arg(path, reason));
         return false;
+    }
+    // As the window does, a file longer than the limit gives its first records and a warning.
+    if (read.content.limitReached) {
+        say(QStringLiteral("warning: %1 holds more than %2 records; the first %2 are kept")
+                .arg(path)
+                .arg(commandLine.choices.limit));
+        source.warned = true;
     }
     source.selectedPath = read.content.selectedPath;
     source.table.replaceWith(std::move(read.content.records));
@@ -118,9 +124,11 @@ bool saveListing(StagedFile& file, const BatchSource& source, const ReportOption
 using ListingExport = bool (*)(const ListingTable&, const CatalogueFacts&, const CatalogueSink&);
 
 // The catalogue page or the JSON Lines, streamed into its staged file.
-bool exportListing(StagedFile& file, ListingExport write, const BatchSource& source, const ReportOptions& options)
+bool exportListing(StagedFile& file, ListingExport write, const CommandLine& commandLine, const BatchSource& source,
+    const ReportOptions& options)
 {
     CatalogueFacts facts;
+    facts.choices = commandLine.choices;
     facts.selectedPath = source.selectedPath;
     facts.host = QSysInfo::machineHostName();
     facts.version = QCoreApplication::applicationVersion();
@@ -198,10 +206,10 @@ int runBatch(const CommandLine& commandLine, BatchReports* reports, FileSystemSe
     if (commandLine.print && !reports->print(commandLine, source, options))
         return ExitFailed;
     StagedFile catalogueFile(commandLine.htmlFile);
-    if (!commandLine.htmlFile.isEmpty() && !exportListing(catalogueFile, writeCatalogue, source, options))
+    if (!commandLine.htmlFile.isEmpty() && !exportListing(catalogueFile, writeCatalogue, commandLine, source, options))
         return ExitFailed;
     StagedFile jsonLinesFile(commandLine.jsonlFile);
-    if (!commandLine.jsonlFile.isEmpty() && !exportListing(jsonLinesFile, writeJsonLines, source, options))
+    if (!commandLine.jsonlFile.isEmpty() && !exportListing(jsonLinesFile, writeJsonLines, commandLine, source, options))
         return ExitFailed;
     if (!commitAll({ &listingFile, &pdfFile, &catalogueFile, &jsonLinesFile }))
         return ExitFailed;

@@ -23,12 +23,13 @@ ComparisonRun::ComparisonRun(FileSystemService& fileSystem, PrinterService* prin
 
 int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& filter)
 {
-    const std::optional<LoadedListing> older = readListing(request.oldListing);
+    const qint64 limit = request.choices.limit;
+    const std::optional<LoadedListing> older = readListing(request.oldListing, limit);
     if (!older)
         return trouble;
     const std::optional<LoadedListing> newer = request.newListing.isEmpty()
-        ? walkFolder(request.newFolder.isEmpty() ? QDir::currentPath() : request.newFolder)
-        : readListing(request.newListing);
+        ? walkFolder(request.newFolder.isEmpty() ? QDir::currentPath() : request.newFolder, request.choices)
+        : readListing(request.newListing, limit);
     if (!newer)
         return trouble;
 
@@ -49,7 +50,7 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
         if (older->stoppedAtLimit)
             complain(tr("the listing %1 holds %2 entries, its limit: entries past it were not listed")
                          .arg(QDir::toNativeSeparators(request.oldListing))
-                         .arg(ListingTable::listLimit));
+                         .arg(limit));
         complain(comparison.notCompared == 1
                 ? tr("the comparison is partial: 1 entry was not looked at on the other side")
                 : tr("the comparison is partial: %1 entries were not looked at on the other side")
@@ -59,10 +60,10 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
     return comparison.counts.total() == 0 ? same : different;
 }
 
-std::optional<LoadedListing> ComparisonRun::readListing(const QString& path)
+std::optional<LoadedListing> ComparisonRun::readListing(const QString& path, qint64 limit)
 {
-    FileReadResult read = readListingFile(path);
-    const QString problem = listingReadProblem(path, read);
+    FileReadResult read = readListingFile(path, limit);
+    const QString problem = listingReadProblem(path, read, limit);
     if (!problem.isEmpty()) {
         complain(problem);
         return std::nullopt;
@@ -72,11 +73,11 @@ std::optional<LoadedListing> ComparisonRun::readListing(const QString& path)
                                 info.lastModified() },
         read.content.selectedPath, std::move(read.content.records), {}, false };
     // A listing that holds the limit may have been stopped by it.
-    listing.stoppedAtLimit = listing.entries.listcount() >= ListingTable::listLimit;
+    listing.stoppedAtLimit = listing.entries.size() >= limit;
     return listing;
 }
 
-std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder)
+std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder, const ListingChoices& choices)
 {
     const QString path = QDir::toNativeSeparators(QDir(folder).absolutePath());
     if (!QFileInfo(path).isDir()) {
@@ -84,7 +85,7 @@ std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder)
         return std::nullopt;
     }
     ListingTable table;
-    FolderWalk walk(m_fileSystem, table, {});
+    FolderWalk walk(m_fileSystem, table, {}, choices);
     const WalkOutcome outcome = walk.ShowFileList(path);
     if (!outcome.unreadable.empty() && outcome.unreadable.front().path == path) {
         complain(tr("cannot list the folder %1: %2").arg(path, outcome.unreadable.front().reason));
@@ -93,9 +94,8 @@ std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder)
     for (const UnreadableFolder& unreadable : outcome.unreadable)
         complain(tr("cannot read the folder %1: %2").arg(unreadable.path, unreadable.reason));
     if (outcome.limitReached)
-        complain(tr("the folder %1 holds more than %2 entries; the first %2 are compared")
-                     .arg(path)
-                     .arg(ListingTable::listLimit));
+        complain(
+            tr("the folder %1 holds more than %2 entries; the first %2 are compared").arg(path).arg(choices.limit));
     LoadedListing listing { { ComparisonSource::Kind::Folder, path, path, QDateTime::currentDateTime() }, path,
         std::move(table), {}, outcome.limitReached };
     for (const UnreadableFolder& unreadable : outcome.unreadable)

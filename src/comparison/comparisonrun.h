@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comparisonreport.h"
+#include "listingchoices.h"
 #include "listingfilereader.h"
 
 #include <QCoreApplication>
@@ -30,6 +31,7 @@ struct ComparisonRequest {
     QString newListing;
     QString pdfPath; // write the comparison report here instead of the records
     bool print = false; // print the comparison report instead of the records
+    ListingChoices choices; // how deep the folder is walked, and how many entries either side may hold
 };
 
 class ComparisonRun {
@@ -49,8 +51,8 @@ public:
     [[nodiscard]] int run(const ComparisonRequest& request, const ReportOptions& filter);
 
     // A listing file read whole, or a message on err and nothing.
-    [[nodiscard]] std::optional<LoadedListing> readListing(const QString& path);
-    [[nodiscard]] std::optional<LoadedListing> walkFolder(const QString& folder);
+    [[nodiscard]] std::optional<LoadedListing> readListing(const QString& path, qint64 limit);
+    [[nodiscard]] std::optional<LoadedListing> walkFolder(const QString& folder, const ListingChoices& choices);
 
 private:
     [[nodiscard]] bool writeReport(const ComparisonRequest& request, const ComparisonReportContent& content);

@@ -248,7 +248,7 @@ ReadFault faultFor(FieldStatus status, const FieldScanner& scanner, int recordLi
 
 } // namespace
 
-ListingFileContent ListingFileReader::parse(QByteArrayView bytes, int recordLimit)
+ListingFileContent ListingFileReader::parse(QByteArrayView bytes, qint64 recordLimit)
 {
     qsizetype offered = 0;
     const ByteSource source = [&](char* buffer, qsizetype capacity) {
@@ -289,7 +289,7 @@ ReadFault readRecord(FieldScanner& scanner, RecordFields& fields, int recordLine
     return scanner.endedLine() ? ReadFault {} : wrongCount(scanner, recordLine, 3);
 }
 
-ListingFileContent parseFields(FieldScanner& scanner, int recordLimit)
+ListingFileContent parseFields(FieldScanner& scanner, qint64 recordLimit)
 {
     ListingFileContent content;
     RecordFields fields;
@@ -317,7 +317,7 @@ ListingFileContent parseFields(FieldScanner& scanner, int recordLimit)
             break;
         if (name.isEmpty() && fields[1].isEmpty() && fields[2].isEmpty())
             continue;
-        if (content.records.listcount() >= recordLimit) {
+        if (content.records.size() >= recordLimit) {
             content.limitReached = true;
             break;
         }
@@ -359,7 +359,7 @@ ListingFileContent fromCatalogue(CatalogueContent&& catalogue)
 
 } // namespace
 
-ListingFileContent ListingFileReader::parse(const ByteSource& source, int recordLimit)
+ListingFileContent ListingFileReader::parse(const ByteSource& source, qint64 recordLimit)
 {
     // A catalogue page the program wrote says so in its first bytes; its records are read in place of fields.
     QByteArray head(CatalogueRecords::signature.size(), Qt::Uninitialized);
@@ -421,7 +421,7 @@ QString faultText(const ReadFault& fault)
     return {};
 }
 
-FileReadResult readListingFile(const QString& path)
+FileReadResult readListingFile(const QString& path, qint64 recordLimit)
 {
     FileReadResult result;
     const QByteArray native = toNativeBytes(path);
@@ -460,21 +460,21 @@ FileReadResult readListingFile(const QString& path)
         lineEnds += std::count(buffer, buffer + filled, '\n');
         return filled;
     };
-    result.content = ListingFileReader::parse(source, ListingTable::listLimit);
+    result.content = ListingFileReader::parse(source, recordLimit);
     ::close(fd);
     if (!readError.isEmpty() && !result.content.limitReached)
         result.content.fault = { ReadFault::Kind::ReadError, static_cast<int>(lineEnds) + 1, readError };
     return result;
 }
 
-QString listingReadProblem(const QString& path, const FileReadResult& read)
+QString listingReadProblem(const QString& path, const FileReadResult& read, qint64 recordLimit)
 {
     const auto tr = [](const char* text) { return QCoreApplication::translate("ListingFileReader", text); };
     const QString shown = QDir::toNativeSeparators(path);
     if (!read.opened)
         return tr("cannot read the listing %1: %2").arg(shown, read.error);
     if (read.content.limitReached)
-        return tr("the listing %1 holds more than %2 entries").arg(shown).arg(ListingTable::listLimit);
+        return tr("the listing %1 holds more than %2 entries").arg(shown).arg(recordLimit);
     switch (read.content.fault.kind) {
     case ReadFault::Kind::None:
         return {};

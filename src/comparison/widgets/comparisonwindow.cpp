@@ -101,8 +101,9 @@ void compareWithListing(ListingSession& session)
     const QString path = services.fileDialogs->getOpenFileName(session.window(), FileDialogService::textFilter());
     if (path.isEmpty())
         return;
-    FileReadResult read = readListingFile(path);
-    const QString problem = listingReadProblem(path, read);
+    const qint64 limit = session.listingChoices().limit;
+    FileReadResult read = readListingFile(path, limit);
+    const QString problem = listingReadProblem(path, read, limit);
     if (!problem.isEmpty()) {
         services.messages->show(session.window(), { QMessageBox::Warning, {}, capitalised(problem), QMessageBox::Ok });
         return;

@@ -1,6 +1,7 @@
 #include "listingfilecommands.h"
 
 #include "filedialogservice.h"
+#include "listingchoices.h"
 #include "listingfilebytes.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
@@ -129,7 +130,7 @@ void ListingFileCommands::openreport(const QString& chosenPath)
     if (path.isEmpty())
         return;
 
-    FileReadResult read = readListingFile(path);
+    FileReadResult read = readListingFile(path, m_session.listingChoices().limit);
     if (!read.opened) {
         const QString text = tr("Cannot open %1").arg(QDir::toNativeSeparators(path)) + crlf() + read.error;
         tell({ QMessageBox::NoIcon, tr("Error Opening File"), text, QMessageBox::Ok });
@@ -168,8 +169,8 @@ void ListingFileCommands::reportReadOutcome(const QString& path, const FileReadR
 {
     const ListingFileContent& content = read.content;
     if (content.limitReached) {
-        tell({ QMessageBox::Critical, {},
-            tr("Maximum List size of 32000 reached") + crlf() + tr("List stopped at 32000 records"), QMessageBox::Ok });
+        tell({ QMessageBox::Critical, {}, ListingChoiceText::limitMessage(m_session.listingChoices().limit),
+            QMessageBox::Ok });
         return;
     }
     if (content.fault.kind == ReadFault::Kind::None)
