@@ -1,6 +1,6 @@
 #include "comparisonrun.h"
 
-#include "folderwalk.h"
+#include "listingloader.h"
 #include "listingtable.h"
 #include "printerservice.h"
 #include "reportlayout.h"
@@ -9,7 +9,6 @@
 #include "writeall.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QIODevice>
 #include <QPrinter>
 
@@ -21,21 +20,51 @@ ComparisonRun::ComparisonRun(FileSystemService& fileSystem, PrinterService* prin
 {
 }
 
+namespace {
+ComparisonSource sourceOf(const LoadedListing& listing)
+{
+    const bool file = listing.source == LoadedListing::Source::ListingFile;
+    return { file ? ComparisonSource::Kind::ListingFile : ComparisonSource::Kind::Folder, listing.path,
+        listing.selectedPath, listing.date };
+}
+
+// A listing file that holds the limit may have been stopped by it.
+bool stoppedAtLimit(const LoadedListing& listing)
+{
+    return listing.source == LoadedListing::Source::ListingFile ? listing.table.listcount() >= ListingTable::listLimit
+                                                                : listing.limitReached;
+}
+
+ComparedListing compared(const LoadedListing& listing)
+{
+    ComparedListing side { listing.selectedPath, listing.table, {}, stoppedAtLimit(listing) };
+    for (const UnreadableFolder& unreadable : listing.unreadable)
+        side.unreadFolders.push_back(unreadable.path);
+    return side;
+}
+}
+
 int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& filter)
 {
-    const std::optional<LoadedListing> older = readListing(request.oldListing);
-    if (!older)
+    const ListingLoader loader(m_fileSystem);
+    const LoadedListing older = loader.readFile(request.oldListing);
+    if (!older.usable()) {
+        complain(older.problem);
         return trouble;
-    const std::optional<LoadedListing> newer = request.newListing.isEmpty()
-        ? walkFolder(request.newFolder.isEmpty() ? QDir::currentPath() : request.newFolder)
-        : readListing(request.newListing);
-    if (!newer)
+    }
+    const LoadedListing newer
+        = request.newListing.isEmpty() ? loader.walkFolder(request.newFolder) : loader.readFile(request.newListing);
+    for (const QString& warning : newer.warnings)
+        complain(warning);
+    if (!newer.usable()) {
+        complain(newer.problem);
         return trouble;
+    }
 
-    const ListingComparison comparison = compareListings(older->compared(), newer->compared(), filter);
+    const ListingComparison comparison = compareListings(compared(older), compared(newer), filter);
     if (request.print || !request.pdfPath.isEmpty()) {
-        const ComparisonReportContent content { older->source, newer->source, runDateText(QDateTime::currentDateTime()),
-            comparison };
+        const ComparisonReportContent content { sourceOf(older), sourceOf(newer),
+            runDateText(QDateTime::currentDateTime()), comparison };
         if (!writeReport(request, content))
             return trouble;
     } else {
@@ -46,9 +75,9 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
         }
     }
     if (comparison.notCompared > 0) {
-        if (older->stoppedAtLimit)
+        if (stoppedAtLimit(older))
             complain(tr("the listing %1 holds %2 entries, its limit: entries past it were not listed")
-                         .arg(QDir::toNativeSeparators(request.oldListing))
+                         .arg(QDir::toNativeSeparators(older.path))
                          .arg(ListingTable::listLimit));
         complain(comparison.notCompared == 1
                 ? tr("the comparison is partial: 1 entry was not looked at on the other side")
@@ -57,50 +86,6 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
         return partial;
     }
     return comparison.counts.total() == 0 ? same : different;
-}
-
-std::optional<LoadedListing> ComparisonRun::readListing(const QString& path)
-{
-    FileReadResult read = readListingFile(path);
-    const QString problem = listingReadProblem(path, read);
-    if (!problem.isEmpty()) {
-        complain(problem);
-        return std::nullopt;
-    }
-    const QFileInfo info(path);
-    LoadedListing listing { { ComparisonSource::Kind::ListingFile, info.absoluteFilePath(), read.content.selectedPath,
-                                info.lastModified() },
-        read.content.selectedPath, std::move(read.content.records), {}, false };
-    // A listing that holds the limit may have been stopped by it.
-    listing.stoppedAtLimit = listing.entries.listcount() >= ListingTable::listLimit;
-    return listing;
-}
-
-std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder)
-{
-    const QString path = QDir::toNativeSeparators(QDir(folder).absolutePath());
-    if (!QFileInfo(path).isDir()) {
-        complain(tr("cannot list the folder %1: it is not a folder").arg(path));
-        return std::nullopt;
-    }
-    ListingTable table;
-    FolderWalk walk(m_fileSystem, table, {});
-    const WalkOutcome outcome = walk.ShowFileList(path);
-    if (!outcome.unreadable.empty() && outcome.unreadable.front().path == path) {
-        complain(tr("cannot list the folder %1: %2").arg(path, outcome.unreadable.front().reason));
-        return std::nullopt;
-    }
-    for (const UnreadableFolder& unreadable : outcome.unreadable)
-        complain(tr("cannot read the folder %1: %2").arg(unreadable.path, unreadable.reason));
-    if (outcome.limitReached)
-        complain(tr("the folder %1 holds more than %2 entries; the first %2 are compared")
-                     .arg(path)
-                     .arg(ListingTable::listLimit));
-    LoadedListing listing { { ComparisonSource::Kind::Folder, path, path, QDateTime::currentDateTime() }, path,
-        std::move(table), {}, outcome.limitReached };
-    for (const UnreadableFolder& unreadable : outcome.unreadable)
-        listing.unreadFolders.push_back(unreadable.path);
-    return listing;
 }
 
 bool ComparisonRun::writeReport(const ComparisonRequest& request, const ComparisonReportContent& content)

@@ -1,27 +1,14 @@
 #pragma once
 
 #include "comparisonreport.h"
-#include "listingfilereader.h"
 
 #include <QCoreApplication>
 #include <QString>
-#include <optional>
 
 class FileSystemService;
 class PrinterService;
 class QIODevice;
 class ReportOptions;
-
-// One side of a comparison made without a window: read from a listing file or walked from a folder now.
-struct LoadedListing {
-    ComparisonSource source;
-    QString selectedPath;
-    ListingTable entries;
-    std::vector<QString> unreadFolders; // a walk's folders whose contents could not be read
-    bool stoppedAtLimit = false; // entries past the listing's limit were not listed
-
-    [[nodiscard]] ComparedListing compared() const { return { selectedPath, entries, unreadFolders, stoppedAtLimit }; }
-};
 
 // The command line's comparison: an older listing file against a folder walked now or a newer listing file.
 struct ComparisonRequest {
@@ -47,10 +34,6 @@ public:
     // Writes one record per difference that the filter passes to out, or the report to a PDF file or the
     // printer; messages go to err.
     [[nodiscard]] int run(const ComparisonRequest& request, const ReportOptions& filter);
-
-    // A listing file read whole, or a message on err and nothing.
-    [[nodiscard]] std::optional<LoadedListing> readListing(const QString& path);
-    [[nodiscard]] std::optional<LoadedListing> walkFolder(const QString& folder);
 
 private:
     [[nodiscard]] bool writeReport(const ComparisonRequest& request, const ComparisonReportContent& content);
