@@ -12,12 +12,13 @@
 
 namespace {
 
-QString descriptionText()
+// The text leaves a place for how deep the walk goes, which the user may choose.
+QString descriptionText(const QString& reach)
 {
     QFile file(QStringLiteral(":/about/description.txt"));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
-    return QString::fromUtf8(file.readAll()).trimmed();
+    return QString::fromUtf8(file.readAll()).trimmed().arg(reach);
 }
 
 QWidget* separatorLine(QWidget* parent, const QString& name, const QColor& colour)
@@ -46,7 +47,7 @@ int placeBelow(QLabel* label, QRect designed, int aboveBottom)
 }
 
 // Without a parent: a parent that is disabled would disable this window with it.
-AboutBox::AboutBox(QWidget* mainWindow)
+AboutBox::AboutBox(QWidget* mainWindow, const QString& reach)
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
     , m_lock(mainWindow)
 {
@@ -56,7 +57,7 @@ AboutBox::AboutBox(QWidget* mainWindow)
     setModal(false);
     setWindowTitle(tr("About %1").arg(Vellumark::applicationTitle()));
     setWindowIcon(Vellumark::applicationIcon());
-    layoutControls();
+    layoutControls(reach);
 
     // The program ends with its main window; the box must not outlive it.
     if (QWidget* main = m_lock.mainWindow())
@@ -66,7 +67,7 @@ AboutBox::AboutBox(QWidget* mainWindow)
 
 AboutBox::~AboutBox() = default;
 
-void AboutBox::layoutControls()
+void AboutBox::layoutControls(const QString& reach)
 {
     auto* picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
@@ -82,7 +83,7 @@ void AboutBox::layoutControls()
     lblTitle->setFont(titleFont);
     auto* lblVersion = new QLabel(Vellumark::programVersionText(), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    auto* lblDescription = new QLabel(descriptionText(), this);
+    auto* lblDescription = new QLabel(descriptionText(reach), this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDescription->setWordWrap(true);
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -108,9 +109,9 @@ void AboutBox::layoutControls()
     setFixedSize(width, cmdOK->geometry().bottom() + 1 + Twips::toPixels(195));
 }
 
-AboutBox* showAbout(QWidget* mainWindow)
+AboutBox* showAbout(QWidget* mainWindow, const QString& reach)
 {
-    auto* box = new AboutBox(mainWindow);
+    auto* box = new AboutBox(mainWindow, reach);
     box->show();
     box->raise();
     box->activateWindow();

@@ -10,14 +10,15 @@
 class AboutBox final : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutBox(QWidget* mainWindow);
+    // reach: how deep the walk goes, "five levels deep" unless the user chose otherwise.
+    AboutBox(QWidget* mainWindow, const QString& reach);
     ~AboutBox() override;
 
 private:
-    void layoutControls();
+    void layoutControls(const QString& reach);
 
     MainWindowLock m_lock;
 };
 
 // Help > About Vellumark. The box deletes itself when closed; the pointer is for callers that want to look at it.
-AboutBox* showAbout(QWidget* mainWindow);
+AboutBox* showAbout(QWidget* mainWindow, const QString& reach);

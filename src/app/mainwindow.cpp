@@ -359,6 +359,12 @@ void MainWindow::showListingState()
         m_listingFile.isEmpty() ? title : QFileInfo(m_listingFile).fileName() + QStringLiteral(" - ") + title);
 }
 
+void MainWindow::setListingChoices(const ListingChoices& choices)
+{
+    m_choices = choices;
+    showListingState();
+}
+
 void MainWindow::listingFileChanged(const QString& path, bool opened)
 {
     m_listingFile = path;
@@ -477,6 +483,7 @@ void MainWindow::createlisting()
             return m_DirChosenDirectory->path();
         });
     const WalkOutcome& outcome = created.outcome;
+    m_origin.choices = m_choices;
     m_origin.limitReached = outcome.limitReached;
     m_origin.depthReached = outcome.depthReached;
     m_origin.cancelled = outcome.cancelled;
@@ -502,6 +509,6 @@ void MainWindow::showOptions() { m_reportOptionsWindow.show(this, m_options); }
 
 void MainWindow::showHelpTopics() { ::showHelpTopics(m_services.help, this); }
 
-void MainWindow::showAbout() { ::showAbout(this); }
+void MainWindow::showAbout() { ::showAbout(this, ListingChoiceText::depthPhrase(m_choices.depth)); }
 
 void MainWindow::unloadSecondaryWindows() { m_reportOptionsWindow.unload(); }

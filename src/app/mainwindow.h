@@ -42,6 +42,8 @@ public:
     void listingChanged() override;
     QString selectedPath() const override;
     void setSelectedPath(const QString& path) override;
+    ListingChoices listingChoices() const override { return m_choices; }
+    void setListingChoices(const ListingChoices& choices);
     bool listsaved() const override { return m_listsaved; }
     void setListsaved(bool saved) override { m_listsaved = saved; }
     bool closing() const override { return m_closing; }
@@ -96,6 +98,7 @@ private:
     PlatformServices m_services;
     ListingTable m_listing;
     ReportOptions m_options;
+    ListingChoices m_choices;
     ReportOptionsWindow m_reportOptionsWindow;
     ListingFileCommands m_listingFiles { *this, m_options };
     bool m_listsaved = true;

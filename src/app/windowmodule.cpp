@@ -145,6 +145,7 @@ int runWindow(int argc, char* argv[], const CommandLine& commandLine)
     MainWindow window(services);
     QObject::connect(&window, &MainWindow::programEnded, &app, &QApplication::quit, Qt::QueuedConnection);
     applyFilter(commandLine, window.reportOptions());
+    window.setListingChoices(commandLine.choices);
     window.show();
     if (!listing.isEmpty())
         QTimer::singleShot(0, &window, &MainWindow::openreport);

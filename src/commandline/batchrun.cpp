@@ -26,6 +26,7 @@ bool load(const CommandLine& commandLine, FileSystemService* givenFileSystem, Ba
     std::optional<ReadAheadFileSystem> ownFileSystem;
     FileSystemService& fileSystem = givenFileSystem ? *givenFileSystem : ownFileSystem.emplace();
     ListingLoader loader(fileSystem);
+    loader.choices = commandLine.choices;
     loader.entriesNeeded = true;
     BatchProgress progress(commandLine.quiet);
     loader.entriesListed = [&progress](int entries) { progress.show(QStringLiteral("entries listed:"), entries, 500); };

@@ -31,16 +31,22 @@ struct Options {
         QStringLiteral("Compare the listing file OLD with FOLDER (or the --open listing): one record per difference, "
                        "exit status 0 same, 1 different, 2 trouble."),
         QStringLiteral("OLD") };
+    QCommandLineOption depth { QStringLiteral("depth"),
+        QStringLiteral("List N levels of subfolders, or all of them (default 5)."), QStringLiteral("N|all") };
+    QCommandLineOption limit { QStringLiteral("limit"),
+        QStringLiteral("Take at most N entries from the walk or the listing file, or any number (default 32000)."),
+        QStringLiteral("N|none") };
     QCommandLineOption quiet { { QStringLiteral("q"), QStringLiteral("quiet") }, QStringLiteral("Show no progress.") };
 
     void addTo(QCommandLineParser& parser) const
     {
         parser.setApplicationDescription(
             QStringLiteral("Lists a folder five levels deep, saves the listing and prints its report.\n"
-                           "With --save, --pdf or --print no window opens."));
+                           "With --save, --pdf, --print or --compare no window opens; with none of them the window "
+                           "opens on FOLDER with the --depth and --limit given."));
         parser.addPositionalArgument(QStringLiteral("FOLDER"),
             QStringLiteral("The folder to list (default: the current folder)."), QStringLiteral("[FOLDER]"));
-        parser.addOptions({ open, save, pdf, print, printer, include, exclude, compare, quiet });
+        parser.addOptions({ open, save, pdf, print, printer, include, exclude, compare, depth, limit, quiet });
         parser.addHelpOption();
         parser.addVersionOption();
     }
@@ -101,6 +107,26 @@ QString outputClash(const CommandLine& commandLine)
     return {};
 }
 
+// The last --depth and --limit given count, as for every option that takes one value.
+QString readChoices(const QCommandLineParser& parser, const Options& options, ListingChoices& choices)
+{
+    if (parser.isSet(options.depth)) {
+        const std::optional<int> depth = ListingChoiceText::parseDepth(parser.value(options.depth));
+        if (!depth)
+            return QStringLiteral("--depth takes a number of levels from 1, or all; not '%1'.")
+                .arg(parser.value(options.depth));
+        choices.depth = *depth;
+    }
+    if (parser.isSet(options.limit)) {
+        const std::optional<qint64> limit = ListingChoiceText::parseLimit(parser.value(options.limit));
+        if (!limit)
+            return QStringLiteral("--limit takes a number of entries from 1, or none; not '%1'.")
+                .arg(parser.value(options.limit));
+        choices.limit = *limit;
+    }
+    return {};
+}
+
 } // namespace
 
 QString commandLineHelp()
@@ -147,6 +173,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
             return usageError(QStringLiteral("--%1 needs a value.").arg(option->names().constFirst()));
     result.quiet = parser.isSet(options.quiet);
+    if (const QString problem = readChoices(parser, options, result.choices); !problem.isEmpty())
+        return usageError(problem);
 
     if (parser.isSet(options.include) && parser.isSet(options.exclude))
         return usageError(QStringLiteral("Give either --include or --exclude, not both."));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listingchoices.h"
 #include "reportoptions.h"
 
 #include <QString>
@@ -20,6 +21,7 @@ struct CommandLine {
     QString printerName; // empty: the default printer
     FilterMode filter = FilterMode::IncludeAll;
     QStringList types;
+    ListingChoices choices; // --depth and --limit
     bool quiet = false;
     QString error; // the usage error
 

@@ -28,16 +28,16 @@ ComparisonSource sourceOf(const LoadedListing& listing)
         listing.selectedPath, listing.date };
 }
 
-// A listing file that holds the limit may have been stopped by it.
-bool stoppedAtLimit(const LoadedListing& listing)
+// A listing file that holds as many entries as the limit may have been stopped by it when it was made.
+bool stoppedAtLimit(const LoadedListing& listing, qint64 limit)
 {
-    return listing.source == LoadedListing::Source::ListingFile ? listing.table.listcount() >= ListingTable::listLimit
-                                                                : listing.limitReached;
+    return listing.limitReached
+        || (listing.source == LoadedListing::Source::ListingFile && listing.table.size() >= limit);
 }
 
-ComparedListing compared(const LoadedListing& listing)
+ComparedListing compared(const LoadedListing& listing, qint64 limit)
 {
-    ComparedListing side { listing.selectedPath, listing.table, {}, stoppedAtLimit(listing) };
+    ComparedListing side { listing.selectedPath, listing.table, {}, stoppedAtLimit(listing, limit) };
     for (const UnreadableFolder& unreadable : listing.unreadable)
         side.unreadFolders.push_back(unreadable.path);
     return side;
@@ -46,22 +46,18 @@ ComparedListing compared(const LoadedListing& listing)
 
 int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& filter)
 {
-    const ListingLoader loader(m_fileSystem);
+    ListingLoader loader(m_fileSystem);
+    loader.choices = request.choices;
+    const qint64 limit = request.choices.limit;
     const LoadedListing older = loader.readFile(request.oldListing);
-    if (!older.usable()) {
-        complain(older.problem);
+    if (!said(older))
         return trouble;
-    }
     const LoadedListing newer
         = request.newListing.isEmpty() ? loader.walkFolder(request.newFolder) : loader.readFile(request.newListing);
-    for (const QString& warning : newer.warnings)
-        complain(warning);
-    if (!newer.usable()) {
-        complain(newer.problem);
+    if (!said(newer))
         return trouble;
-    }
 
-    const ListingComparison comparison = compareListings(compared(older), compared(newer), filter);
+    const ListingComparison comparison = compareListings(compared(older, limit), compared(newer, limit), filter);
     if (request.print || !request.pdfPath.isEmpty()) {
         const ComparisonReportContent content { sourceOf(older), sourceOf(newer),
             runDateText(QDateTime::currentDateTime()), comparison };
@@ -75,17 +71,28 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
         }
     }
     if (comparison.notCompared > 0) {
-        if (stoppedAtLimit(older))
+        if (stoppedAtLimit(older, limit) && !older.limitReached)
             complain(tr("the listing %1 holds %2 entries, its limit: entries past it were not listed")
-                         .arg(QDir::toNativeSeparators(older.path))
-                         .arg(ListingTable::listLimit));
+                         .arg(QDir::toNativeSeparators(older.path), ListingChoiceText::limit(limit)));
         complain(comparison.notCompared == 1
                 ? tr("the comparison is partial: 1 entry was not looked at on the other side")
                 : tr("the comparison is partial: %1 entries were not looked at on the other side")
                       .arg(comparison.notCompared));
         return partial;
     }
+    // A side used in part, as warned, leaves the comparison partial too.
+    if (!older.warnings.isEmpty() || !newer.warnings.isEmpty())
+        return partial;
     return comparison.counts.total() == 0 ? same : different;
+}
+
+bool ComparisonRun::said(const LoadedListing& listing)
+{
+    for (const QString& warning : listing.warnings)
+        complain(warning);
+    if (!listing.usable())
+        complain(listing.problem);
+    return listing.usable();
 }
 
 bool ComparisonRun::writeReport(const ComparisonRequest& request, const ComparisonReportContent& content)

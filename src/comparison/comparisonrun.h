@@ -1,11 +1,13 @@
 #pragma once
 
 #include "comparisonreport.h"
+#include "listingchoices.h"
 
 #include <QCoreApplication>
 #include <QString>
 
 class FileSystemService;
+struct LoadedListing;
 class PrinterService;
 class QIODevice;
 class ReportOptions;
@@ -17,6 +19,7 @@ struct ComparisonRequest {
     QString newListing;
     QString pdfPath; // write the comparison report here instead of the records
     bool print = false; // print the comparison report instead of the records
+    ListingChoices choices; // how deep the folder is walked, and how many entries either side may hold
 };
 
 class ComparisonRun {
@@ -38,6 +41,8 @@ public:
 private:
     [[nodiscard]] bool writeReport(const ComparisonRequest& request, const ComparisonReportContent& content);
     void complain(const QString& text);
+    // The listing's warnings and problem on err; whether it can be used.
+    [[nodiscard]] bool said(const LoadedListing& listing);
 
     FileSystemService& m_fileSystem;
     PrinterService* m_printers;

@@ -8,10 +8,11 @@
 #include <cmath>
 #include <utility>
 
-FolderWalk::FolderWalk(FileSystemService& fileSystem, ListingTable& table, WalkHooks hooks)
+FolderWalk::FolderWalk(FileSystemService& fileSystem, ListingTable& table, WalkHooks hooks, ListingChoices choices)
     : m_fileSystem(fileSystem)
     , m_table(table)
     , m_hooks(std::move(hooks))
+    , m_choices(choices)
 {
 }
 
@@ -68,13 +69,14 @@ bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath
         m_outcome.unreadable.push_back({ path, opened.error });
         return true;
     }
-    if (level < maxLevel)
+    const bool deeper = m_choices.listsLevel(level + 1);
+    if (deeper)
         m_fileSystem.willRead(opened.folder->SubFolders);
     else if (!opened.folder->SubFolders.empty())
         m_outcome.depthReached = true;
     if (!appendFiles(*opened.folder))
         return false;
-    if (level < maxLevel) {
+    if (deeper) {
         for (const SubFolderItem& sub : opened.folder->SubFolders)
             if (!walkSubFolder(sub.Path, sub.nativePath, level + 1))
                 return false;
@@ -86,7 +88,7 @@ bool FolderWalk::appended()
 {
     if (!yield())
         return false;
-    if (m_table.isFull()) {
+    if (!m_choices.holdsMore(m_table.size())) {
         m_outcome.limitReached = true;
         return false;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listingchoices.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <array>
@@ -29,15 +31,14 @@ struct WalkOutcome {
     std::vector<UnreadableFolder> unreadable;
 };
 
-// Walks a folder five levels deep into the listing: the folder's own files, then each subfolder's row, its
-// files and its subtree, depth first. Stops at the listing limit or when the user cancels, keeping what it listed. A
-// folder that cannot be read keeps its row, loses its contents, and is reported in the outcome.
+// Walks a folder into the listing as deep as the choices say: the folder's own files, then each subfolder's row,
+// its files and its subtree, depth first. Stops at the choices' limit or when the user cancels, keeping what it
+// listed. A folder that cannot be read keeps its row, loses its contents, and is reported in the outcome.
 class FolderWalk {
 public:
-    static constexpr int maxLevel = 5;
     static constexpr int barMaximum = 1000;
 
-    FolderWalk(FileSystemService& fileSystem, ListingTable& table, WalkHooks hooks);
+    FolderWalk(FileSystemService& fileSystem, ListingTable& table, WalkHooks hooks, ListingChoices choices = {});
 
     [[nodiscard]] WalkOutcome ShowFileList(const QString& folderspec);
 
@@ -50,5 +51,6 @@ private:
     FileSystemService& m_fileSystem;
     ListingTable& m_table;
     WalkHooks m_hooks;
+    ListingChoices m_choices;
     WalkOutcome m_outcome;
 };

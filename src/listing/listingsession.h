@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listingchoices.h"
+
 #include <QString>
 
 class ListingTable;
@@ -19,6 +21,9 @@ public:
 
     [[nodiscard]] virtual QString selectedPath() const = 0; // txtSelection
     virtual void setSelectedPath(const QString& path) = 0;
+
+    // How deep Create List walks and how many entries a walk or an opened file may bring.
+    [[nodiscard]] virtual ListingChoices listingChoices() const { return {}; }
 
     [[nodiscard]] virtual bool listsaved() const = 0;
     virtual void setListsaved(bool saved) = 0;

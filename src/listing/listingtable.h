@@ -34,7 +34,7 @@ enum class GridId { Grid1 = 1, Grid2 = 2 };
 class ListingTable {
 public:
     static constexpr int gridCapacity = 16000;
-    static constexpr int listLimit = 2 * gridCapacity;
+    static constexpr int listLimit = 2 * gridCapacity; // the default limit; Grid2 takes every entry past Grid1
     static constexpr int spareRows = 24;
     static constexpr int designedRows = 1 + spareRows;
 
@@ -52,7 +52,7 @@ public:
     // Entry i of another listing, as it stands there.
     void appendEntry(const ListingTable& other, qsizetype i);
     // Appends entry listcount + 1 from its cell texts: the first gridCapacity entries fill Grid1, the rest Grid2.
-    // The caller keeps within listLimit.
+    // The caller keeps within the listing's limit.
     void updatetable(const QString& name, const QString& size, const QString& datecreated);
     // Back to the designed state: no entries, listcount 0.
     void empty();
@@ -61,7 +61,6 @@ public:
 
     [[nodiscard]] int listcount() const { return static_cast<int>(m_count); }
     [[nodiscard]] qsizetype size() const { return m_count; }
-    [[nodiscard]] bool isFull() const { return listcount() >= listLimit; }
 
     // Typed values of entry i (from 0).
     [[nodiscard]] EntryKind kind(qsizetype i) const;

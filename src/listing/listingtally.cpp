@@ -82,9 +82,12 @@ QString StatusText::completeness(const ListingOrigin& origin, bool filterActive)
     if (origin.cancelled)
         gaps << tr("cancelled");
     if (origin.limitReached)
-        gaps << tr("stopped at %1 entries").arg(numberLocale().toString(ListingTable::listLimit));
-    if (origin.depthReached)
+        gaps << tr("stopped at %1 entries").arg(numberLocale().toString(origin.choices.limit));
+    if (origin.depthReached && origin.choices.depth == ListingChoices::defaultDepth)
         gaps << tr("stopped at five levels");
+    else if (origin.depthReached)
+        gaps << (origin.choices.depth == 1 ? tr("stopped at 1 level")
+                                           : tr("stopped at %1 levels").arg(origin.choices.depth));
     if (origin.unreadableFolders == 1)
         gaps << tr("1 folder unreadable");
     else if (origin.unreadableFolders > 1)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listingchoices.h"
 #include "listingtable.h"
 
 #include <QDateTime>
@@ -34,6 +35,7 @@ struct ListingOrigin {
     Source source = Source::None;
     QString place; // the folder walked or the file opened
     QDateTime when;
+    ListingChoices choices; // those in force when the listing was made
     bool limitReached = false;
     bool depthReached = false;
     bool cancelled = false;

@@ -245,7 +245,7 @@ ReadFault faultFor(FieldStatus status, const FieldScanner& scanner, int recordLi
 
 } // namespace
 
-ListingFileContent ListingFileReader::parse(QByteArrayView bytes, int recordLimit)
+ListingFileContent ListingFileReader::parse(QByteArrayView bytes, qint64 recordLimit)
 {
     qsizetype offered = 0;
     const ByteSource source = [&](char* buffer, qsizetype capacity) {
@@ -286,7 +286,7 @@ ReadFault readRecord(FieldScanner& scanner, RecordFields& fields, int recordLine
     return scanner.endedLine() ? ReadFault {} : wrongCount(scanner, recordLine, 3);
 }
 
-ListingFileContent parseFields(FieldScanner& scanner, int recordLimit)
+ListingFileContent parseFields(FieldScanner& scanner, qint64 recordLimit)
 {
     ListingFileContent content;
     RecordFields fields;
@@ -314,7 +314,7 @@ ListingFileContent parseFields(FieldScanner& scanner, int recordLimit)
             break;
         if (name.isEmpty() && fields[1].isEmpty() && fields[2].isEmpty())
             continue;
-        if (content.records.listcount() >= recordLimit) {
+        if (content.records.size() >= recordLimit) {
             content.limitReached = true;
             break;
         }
@@ -325,7 +325,7 @@ ListingFileContent parseFields(FieldScanner& scanner, int recordLimit)
 
 } // namespace
 
-ListingFileContent ListingFileReader::parse(const ByteSource& source, int recordLimit)
+ListingFileContent ListingFileReader::parse(const ByteSource& source, qint64 recordLimit)
 {
     FieldScanner scanner(source);
     ListingFileContent content = parseFields(scanner, recordLimit);
@@ -369,7 +369,7 @@ QString faultText(const ReadFault& fault)
     return {};
 }
 
-FileReadResult readListingFile(const QString& path)
+FileReadResult readListingFile(const QString& path, qint64 recordLimit)
 {
     FileReadResult result;
     const QByteArray native = toNativeBytes(path);
@@ -408,7 +408,7 @@ FileReadResult readListingFile(const QString& path)
         lineEnds += std::count(buffer, buffer + filled, '\n');
         return filled;
     };
-    result.content = ListingFileReader::parse(source, ListingTable::listLimit);
+    result.content = ListingFileReader::parse(source, recordLimit);
     ::close(fd);
     if (!readError.isEmpty() && !result.content.limitReached)
         result.content.fault = { ReadFault::Kind::ReadError, static_cast<int>(lineEnds) + 1, readError };

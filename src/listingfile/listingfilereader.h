@@ -31,8 +31,8 @@ struct ReadFault {
 struct ListingFileContent {
     QString selectedPath;
     bool hasSelectedPath = false; // the first field was read whole
-    ListingTable records; // never more than the listing limit
-    bool limitReached = false; // the file holds more records than the listing can take
+    ListingTable records; // never more than the record limit
+    bool limitReached = false; // the file holds more records than the limit lets in
     ReadFault fault;
 
     bool operator==(const ListingFileContent&) const = default;
@@ -50,8 +50,9 @@ public:
     // Fills up to capacity bytes into buffer and returns how many; 0 at the end of the stream or on a failure.
     using ByteSource = std::function<qsizetype(char* buffer, qsizetype capacity)>;
 
-    [[nodiscard]] static ListingFileContent parse(QByteArrayView bytes, int recordLimit = ListingTable::listLimit);
-    [[nodiscard]] static ListingFileContent parse(const ByteSource& source, int recordLimit = ListingTable::listLimit);
+    [[nodiscard]] static ListingFileContent parse(QByteArrayView bytes, qint64 recordLimit = ListingTable::listLimit);
+    [[nodiscard]] static ListingFileContent parse(
+        const ByteSource& source, qint64 recordLimit = ListingTable::listLimit);
 };
 
 // What is wrong at the fault's line, in words for a message ("it holds 2 fields, not 3"); empty for no fault.
@@ -65,4 +66,4 @@ struct FileReadResult {
 
 // Reads a regular file as a stream, never blocking on a pipe or a device, which it refuses. A read that fails
 // partway keeps what came before.
-[[nodiscard]] FileReadResult readListingFile(const QString& path);
+[[nodiscard]] FileReadResult readListingFile(const QString& path, qint64 recordLimit = ListingTable::listLimit);

@@ -32,7 +32,7 @@ LoadedListing ListingLoader::readFile(const QString& path) const
     LoadedListing loaded;
     loaded.source = LoadedListing::Source::ListingFile;
     loaded.path = info.absoluteFilePath();
-    loaded.read = readListingFile(path);
+    loaded.read = readListingFile(path, choices.limit);
     loaded.date = info.lastModified();
     loaded.selectedPath = loaded.read.content.selectedPath;
     loaded.table = std::move(loaded.read.content.records);
@@ -41,8 +41,6 @@ LoadedListing ListingLoader::readFile(const QString& path) const
     const ReadFault& fault = loaded.read.content.fault;
     if (!loaded.read.opened)
         loaded.problem = tr("cannot read the listing %1: %2").arg(shown, loaded.read.error);
-    else if (loaded.read.content.limitReached)
-        loaded.problem = tr("the listing %1 holds more than %2 entries").arg(shown).arg(ListingTable::listLimit);
     else if (fault.kind == ReadFault::Kind::NoListing)
         loaded.problem = tr("%1 is empty, not a listing").arg(shown);
     else if (fault.kind == ReadFault::Kind::NotText)
@@ -54,6 +52,10 @@ LoadedListing ListingLoader::readFile(const QString& path) const
             = tr("the listing %1 is malformed at line %2: %3").arg(shown).arg(fault.line).arg(faultText(fault));
     else if (entriesNeeded && loaded.table.listcount() == 0)
         loaded.problem = tr("the listing %1 holds no entries").arg(shown);
+    loaded.limitReached = loaded.read.content.limitReached;
+    if (loaded.usable() && loaded.limitReached)
+        loaded.warnings << tr("warning: the listing %1 holds more than %2 entries; the first %2 are kept")
+                               .arg(shown, ListingChoiceText::limit(choices.limit));
     return loaded;
 }
 
@@ -72,7 +74,8 @@ LoadedListing ListingLoader::walkFolder(const QString& folder) const
     WalkHooks hooks;
     if (entriesListed)
         hooks.yieldPoint = [this, &loaded] { entriesListed(loaded.table.listcount()); };
-    const WalkOutcome outcome = FolderWalk(m_fileSystem, loaded.table, std::move(hooks)).ShowFileList(loaded.path);
+    const WalkOutcome outcome
+        = FolderWalk(m_fileSystem, loaded.table, std::move(hooks), choices).ShowFileList(loaded.path);
     if (!outcome.unreadable.empty() && outcome.unreadable.front().path == loaded.path) {
         loaded.problem = tr("cannot list the folder %1: %2").arg(loaded.path, outcome.unreadable.front().reason);
         return loaded;
@@ -87,7 +90,6 @@ LoadedListing ListingLoader::walkFolder(const QString& folder) const
         loaded.warnings << tr("warning: cannot read the folder %1: %2").arg(native(unreadable.path), unreadable.reason);
     if (outcome.limitReached)
         loaded.warnings << tr("warning: the folder %1 holds more than %2 entries; the first %2 are listed")
-                               .arg(loaded.path)
-                               .arg(ListingTable::listLimit);
+                               .arg(loaded.path, ListingChoiceText::limit(choices.limit));
     return loaded;
 }

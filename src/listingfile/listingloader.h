@@ -1,6 +1,7 @@
 #pragma once
 
 #include "folderwalk.h"
+#include "listingchoices.h"
 #include "listingfilereader.h"
 #include "listingtable.h"
 
@@ -23,7 +24,7 @@ struct LoadedListing {
     ListingTable table;
     FileReadResult read; // a file's read as it went, its records moved into the table
     std::vector<UnreadableFolder> unreadable; // folders of the walk whose contents could not be read
-    bool limitReached = false; // the walk stopped at the listing's limit
+    bool limitReached = false; // the walk or the file stopped at the limit
     QString problem; // why the listing cannot be used, in words; empty when it can
     QStringList warnings; // what a partial walk left out, one line each
 
@@ -31,14 +32,16 @@ struct LoadedListing {
 };
 
 // Reads listing files and walks folders for the command line, the comparison and the window's Open, with one
-// wording for every problem and one policy for runs without a window: a listing file is used only whole; a
-// walk is used as far as it got, each folder it could not read and the limit a warning.
+// wording for every problem and one policy: a listing file is used only whole up to the limit; a walk as far as
+// it got. The first records up to the limit, and each folder a walk could not read, make a partial listing,
+// used with a warning for each.
 class ListingLoader {
     Q_DECLARE_TR_FUNCTIONS(ListingLoader)
 
 public:
     explicit ListingLoader(FileSystemService& fileSystem);
 
+    ListingChoices choices; // how deep a walk goes; how many entries either takes
     bool entriesNeeded = false; // a listing or folder without entries is a problem too
     std::function<void(int entries)> entriesListed; // as a walk goes
 

@@ -13,7 +13,7 @@ ReportGeometry ReportGeometry::printer()
     ReportGeometry g;
     g.sizeColumnX = 6000;
     g.dateColumnX = 8400;
-    g.indentByLevel = { 0, 250, 500, 750, 1000 };
+    g.indentStep = 250;
     g.footerX = 5900;
     g.footerY = 14414;
     g.pageEnd = PageEndRule::CursorPastLimit;
@@ -26,7 +26,7 @@ ReportGeometry ReportGeometry::preview()
     ReportGeometry g;
     g.sizeColumnX = 5;
     g.dateColumnX = 6.25;
-    g.indentByLevel = { 0, 0.1, 0.2, 0.3, 0.4 };
+    g.indentStep = 0.1;
     g.footerX = 4.25;
     g.footerY = 10;
     g.footerYOnEveryPage = false;
@@ -139,9 +139,9 @@ void ReportLayout::printreportrow(const ListingTable& table, qsizetype entry)
         m_state.indent = 0;
         datecreated = table.dateText(entry);
     } else if (folderRow) {
-        const auto level = static_cast<size_t>(table.level(entry));
-        if (level >= 1 && level <= m_geometry.indentByLevel.size())
-            m_state.indent = m_geometry.indentByLevel.at(level - 1);
+        // A marker that names no level keeps the indent before it.
+        if (const int level = table.level(entry); level >= 1)
+            m_state.indent = m_geometry.indentOf(level);
     } else {
         datecreated = table.dateText(entry);
     }

@@ -3,6 +3,7 @@
 #include "reportsurface.h"
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <functional>
 
@@ -31,7 +32,9 @@ enum class PageEndRule {
 struct ReportGeometry {
     double sizeColumnX = 0; // also where a name wraps
     double dateColumnX = 0;
-    std::array<double, 5> indentByLevel {}; // for folder levels 1 to 5; a deeper folder keeps the indent before it
+    double indentStep = 0; // a folder row's indent grows by this a level, from none at level 1
+    int indentedLevels = 10; // folders deeper than this share its indent, so that names keep room
+    [[nodiscard]] double indentOf(int level) const { return indentStep * (std::min(level, indentedLevels) - 1); }
     double footerX = 0;
     double footerY = 0;
     bool footerYOnEveryPage = true; // otherwise only the closing footers move the cursor to footerY

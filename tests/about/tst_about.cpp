@@ -123,9 +123,13 @@ private slots:
         QTest::addColumn<QString>("family");
         QTest::addColumn<int>("points");
         QTest::addColumn<QString>("how");
-        QTest::newRow("DejaVu Sans 9, OK button") << "DejaVu Sans" << 9 << "ok";
-        QTest::newRow("Noto Sans 14, Escape key") << "Noto Sans" << 14 << "escape";
-        QTest::newRow("DejaVu Sans 9, the main window goes") << "DejaVu Sans" << 9 << "main window";
+        QTest::addColumn<QString>("reach");
+        QTest::newRow("DejaVu Sans 9, OK button") << "DejaVu Sans" << 9 << "ok"
+                                                  << "five levels deep";
+        QTest::newRow("Noto Sans 14, Escape key") << "Noto Sans" << 14 << "escape"
+                                                  << "all levels deep";
+        QTest::newRow("DejaVu Sans 9, the main window goes") << "DejaVu Sans" << 9 << "main window"
+                                                             << "12 levels deep";
     }
     // Every line of every label shows in full, and nothing overlaps or runs out of the box. The main window stays
     // disabled until the box goes (the box is no child of it, or it could not be used).
@@ -134,12 +138,16 @@ private slots:
         QFETCH(QString, family);
         QFETCH(int, points);
         QFETCH(QString, how);
+        QFETCH(QString, reach);
         const QFont before = QApplication::font();
         QApplication::setFont(QFont(family, points));
         auto mainWindow = std::make_unique<QWidget>();
         mainWindow->show();
-        const QPointer<AboutBox> box = showAbout(mainWindow.get());
+        const QPointer<AboutBox> box = showAbout(mainWindow.get(), reach);
         QVERIFY(QTest::qWaitForWindowExposed(box));
+        QCOMPARE(box->findChild<QLabel*>(QStringLiteral("lblDescription"))->text(),
+            QStringLiteral("Vellumark will print the contents of a specified folder including its subfolders, %1.")
+                .arg(reach));
         QVERIFY(!mainWindow->isEnabled());
         QCOMPARE(box->findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
             QStringLiteral("Version " VELLUMARK_VERSION));

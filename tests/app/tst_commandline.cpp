@@ -48,8 +48,10 @@ private slots:
         using Mode = CommandLine::Mode;
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<Mode>("mode");
-        const auto row = [](const char* name, const QString& line, Mode mode) {
-            QTest::newRow(name) << (QStringLiteral("vellumark ") + line).split(u' ', Qt::SkipEmptyParts) << mode;
+        QTest::addColumn<QString>("choices"); // depth/limit
+        const auto row = [](const char* name, const QString& line, Mode mode, const QString& choices = "5/32000") {
+            QTest::newRow(name) << (QStringLiteral("vellumark ") + line).split(u' ', Qt::SkipEmptyParts) << mode
+                                << choices;
         };
         row("nothing", {}, Mode::Window);
         row("pdf of listing", "--pdf o.pdf --open l.txt", Mode::Batch);
@@ -69,6 +71,14 @@ private slots:
         row("compare, print and pdf", "--compare old.txt --print --pdf o.pdf", Mode::UsageError);
         row("save and pdf the same file", "--save o --pdf ./o", Mode::UsageError);
         row("pdf onto the opened listing", "--open l.txt --pdf l.txt", Mode::UsageError);
+        row("window with depth and limit", "--depth all --limit none /tmp", Mode::Window, "all/none");
+        row("depth and limit for a comparison", "--compare l.txt --depth=7 --limit=100000", Mode::Batch, "7/100000");
+        row("last depth counts", "--save o --depth 2 --depth ALL --limit 1", Mode::Batch, "all/1");
+        row("depth 0", "--save o --depth 0", Mode::UsageError, "5/32000");
+        row("limit 0", "--save o --limit 0", Mode::UsageError, "5/32000");
+        row("signed limit", "--save o --limit +5", Mode::UsageError, "5/32000");
+        row("limit as a word", "--save o --limit all", Mode::UsageError, "5/32000");
+        row("depth past any level", "--save o --depth 99999999999", Mode::UsageError, "5/32000");
         row("pdf onto the older listing", "--compare l.txt --pdf ../" + QDir::current().dirName() + "/l.txt",
             Mode::UsageError);
     }
@@ -76,8 +86,11 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(CommandLine::Mode, mode);
+        QFETCH(QString, choices);
         const CommandLine parsed = parseCommandLine(arguments);
         QCOMPARE(parsed.mode, mode);
+        QCOMPARE(ListingChoiceText::depth(parsed.choices.depth) + u'/' + ListingChoiceText::limit(parsed.choices.limit),
+            choices);
         QCOMPARE(parsed.error.isEmpty(), mode != CommandLine::Mode::UsageError);
         ReportOptions options; // every type given reaches the report's filter
         applyFilter(parsed, options);
@@ -110,6 +123,10 @@ private slots:
         QTest::newRow("listing of NUL bytes") << "--save DIR/out --open DIR/nul" << 1 << false;
         QTest::newRow("compare with a listing of NUL bytes") << "--compare DIR/nul TREE" << 2 << false;
         QTest::newRow("listing limit reached") << "--save DIR/out DIR/many" << 3 << true;
+        QTest::newRow("listing file over the limit") << "--save DIR/out --open DIR/three --limit 2" << 3 << true;
+        QTest::newRow("listing file, no limit") << "--save DIR/out --open DIR/three --limit none" << 0 << true;
+        QTest::newRow("compare over the limit") << "--compare DIR/three --open DIR/three --limit 2" << 3 << false;
+        QTest::newRow("compare within the limit") << "--compare DIR/three --open DIR/three --limit 3" << 0 << false;
     }
     void exitStatus()
     {
@@ -123,6 +140,8 @@ private slots:
         writeFile(dir + QStringLiteral("/corrupt"), "\"/x\"\r\n\"a\"b\",\"1\",\"2\"\r\n");
         writeFile(dir + QStringLiteral("/four"), "\"/x\"\r\n\"a\",\"1\",\"2\",\"3\"\r\n");
         writeFile(dir + QStringLiteral("/nul"), QByteArray(64, '\0'));
+        writeFile(
+            dir + QStringLiteral("/three"), "\"/x\"\r\n\"a\",\"1\",\"\"\r\n\"b\",\"1\",\"\"\r\n\"c\",\"1\",\"\"\r\n");
         QCOMPARE(::link(QFile::encodeName(dir + QStringLiteral("/corrupt")).constData(),
                      QFile::encodeName(dir + QStringLiteral("/link")).constData()),
             0);
@@ -162,22 +181,32 @@ private slots:
     void partialWalk_data()
     {
         QTest::addColumn<QString>("unreadable"); // below the tree
+        QTest::addColumn<QString>("choice");
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("records");
-        QTest::newRow("an unreadable subfolder") << "/sub, \"q\"" << 3 << 3;
-        QTest::newRow("an unreadable folder a level down") << "/sub, \"q\"/deeper" << 3 << 5;
-        QTest::newRow("the folder itself unreadable") << "" << 1 << 0;
-        QTest::newRow("all read") << "/none" << 0 << 5;
+        QTest::newRow("an unreadable subfolder") << "/sub, \"q\""
+                                                 << "-q" << 3 << 3;
+        QTest::newRow("an unreadable folder a level down") << "/sub, \"q\"/deeper"
+                                                           << "-q" << 3 << 5;
+        QTest::newRow("the folder itself unreadable") << ""
+                                                      << "-q" << 1 << 0;
+        QTest::newRow("all read") << "/none"
+                                  << "-q" << 0 << 5;
+        QTest::newRow("depth 1") << "/none"
+                                 << "--depth=1" << 0 << 4;
+        QTest::newRow("limit 2") << "/none"
+                                 << "--limit=2" << 3 << 2;
     }
     void partialWalk()
     {
         QFETCH(QString, unreadable);
+        QFETCH(QString, choice);
         QFETCH(int, status);
         QFETCH(int, records);
         FaultyFileSystemService fileSystem;
         fileSystem.failures.insert(QFile::encodeName(m_tree + unreadable), QStringLiteral("Permission denied"));
         const QString out = m_dir.filePath(QStringLiteral("partial-%1.txt").arg(QTest::currentDataTag()));
-        CommandLine commandLine = parseCommandLine({ "vellumark", "-q", "--save", out, m_tree });
+        CommandLine commandLine = parseCommandLine({ "vellumark", "-q", choice, "--save", out, m_tree });
         QCOMPARE(runBatch(commandLine, nullptr, &fileSystem), status);
         const QByteArray saved = readAll(out);
         QCOMPARE(saved == "<missing>" ? 0 : int(saved.count("\r\n")) - 1, records);

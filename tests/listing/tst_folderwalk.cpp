@@ -27,6 +27,36 @@ void makeTree(const QString& root, const QStringList& paths)
     }
 }
 
+// A tree that exists only here: `levels` folders L1, L2, ... each inside the one before and each holding one file,
+// below a top folder that holds `topFiles` files.
+class ChainFileSystem final : public FileSystemService {
+public:
+    ChainFileSystem(int levels, int topFiles)
+        : m_levels(levels)
+        , m_topFiles(topFiles)
+    {
+    }
+    int opened = 0;
+
+    FolderResult GetFolder(const QByteArray& nativePath) override
+    {
+        ++opened;
+        const auto level = static_cast<int>(nativePath.count("/L"));
+        Folder folder { QString::fromUtf8(nativePath), {}, {} };
+        for (int i = 0; i < (level == 0 ? m_topFiles : 1); ++i)
+            folder.Files.push_back({ QStringLiteral("f%1").arg(i), 3, 0 });
+        if (level < m_levels) {
+            const QByteArray sub = nativePath + "/L" + QByteArray::number(level + 1);
+            folder.SubFolders.push_back({ QString::fromUtf8(sub), sub });
+        }
+        return { std::move(folder), {} };
+    }
+
+private:
+    int m_levels;
+    int m_topFiles;
+};
+
 struct Walked {
     ListingTable table;
     WalkOutcome outcome;
@@ -44,14 +74,15 @@ struct Walked {
     }
 };
 
-std::unique_ptr<Walked> walk(
-    const QString& folder, FileSystemService* fileSystem = nullptr, const std::function<bool()>& cancel = {})
+std::unique_ptr<Walked> walk(const QString& folder, FileSystemService* fileSystem = nullptr,
+    const std::function<bool()>& cancel = {}, ListingChoices choices = {})
 {
     auto result = std::make_unique<Walked>();
     PosixFileSystemService posix;
     FolderWalk walker(fileSystem ? *fileSystem : posix, result->table,
         { {}, [&](int value) { result->progress.append(value); },
-            [&](const QString& path) { result->entered.append(path); }, cancel });
+            [&](const QString& path) { result->entered.append(path); }, cancel },
+        choices);
     result->outcome = walker.ShowFileList(folder);
     return result;
 }
@@ -84,24 +115,33 @@ private slots:
         QCOMPARE(result->table.sizeText(8), QStringLiteral("3"));
     }
 
-    // Level-5 folders are listed with their files; nothing of level 6 or below, and the outcome says so.
+    // The chosen depth's folders are listed with their files; nothing below them, and the outcome says so.
     void depthLimit_data()
     {
         QTest::addColumn<int>("levels");
-        QTest::newRow("5 levels") << 5;
-        QTest::newRow("6 levels") << 6;
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<QString>("deepest"); // the last folder row listed
+        QTest::newRow("5 levels, default") << 5 << 5 << "[4]/t/L1/L2/L3/L4/L5";
+        QTest::newRow("6 levels, default") << 6 << 5 << "[4]/t/L1/L2/L3/L4/L5";
+        QTest::newRow("8 levels, depth 1") << 8 << 1 << "[ ]/t/L1";
+        QTest::newRow("8 levels, depth 6") << 8 << 6 << "[5]/t/L1/L2/L3/L4/L5/L6";
+        QTest::newRow("8 levels, depth 8") << 8 << 8 << "[7]/t/L1/L2/L3/L4/L5/L6/L7/L8";
+        QTest::newRow("8 levels, all") << 8 << ListingChoices::allLevels << "[7]/t/L1/L2/L3/L4/L5/L6/L7/L8";
     }
     void depthLimit()
     {
         QFETCH(int, levels);
-        QString path = m_root;
-        for (int level = 1; level <= levels; ++level)
-            makeTree(path += QStringLiteral("/L%1").arg(level), { QStringLiteral("f%1.txt").arg(level) });
-        const auto result = walk(m_root);
-        const QString level5 = m_root + "/L1/L2/L3/L4/L5";
-        QCOMPARE(result->names().mid(8), QStringList({ "[4]" + level5, "f5.txt" }));
-        QCOMPARE(result->outcome.depthReached, levels > 5);
-        QCOMPARE(result->entered.last(), level5);
+        QFETCH(int, depth);
+        QFETCH(QString, deepest);
+        ChainFileSystem fileSystem(levels, 1);
+        const auto result = walk("/t", &fileSystem, {}, { depth, ListingChoices::defaultLimit });
+        const int listed = std::min(levels, depth);
+        QCOMPARE(result->table.size(), 1 + 2 * listed);
+        QCOMPARE(result->names().at(2 * listed - 1), deepest);
+        QCOMPARE(result->names().constLast(), QStringLiteral("f0"));
+        QCOMPARE(result->outcome.depthReached, levels > depth);
+        QCOMPARE(result->entered.last(), deepest.mid(3));
+        QCOMPARE(fileSystem.opened, listed + 1);
     }
 
     // Cancelled at the n-th yield, the walk stops there and keeps what it listed.
@@ -128,19 +168,27 @@ private slots:
     void listingLimit_data()
     {
         QTest::addColumn<int>("files");
-        for (int files : { 31999, 32000 })
-            QTest::addRow("%d files", files) << files;
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<int>("listed");
+        QTest::newRow("limit 1") << 3 << qint64 { 1 } << 1;
+        QTest::newRow("31999 files, default") << 31999 << ListingChoices::defaultLimit << 31999;
+        QTest::newRow("32000 files, default") << 32000 << ListingChoices::defaultLimit << 32000;
+        QTest::newRow("32001 files, default") << 32001 << ListingChoices::defaultLimit << 32000;
+        QTest::newRow("32001 files, limit 32001") << 32001 << qint64 { 32001 } << 32001;
+        QTest::newRow("32002 files, limit 32001") << 32002 << qint64 { 32001 } << 32001;
+        QTest::newRow("32001 files, none") << 32001 << ListingChoices::noLimit << 32001;
     }
+    // The walk stops once it holds the limit, a listing that fills it exactly included.
     void listingLimit()
     {
         QFETCH(int, files);
-        for (int i = 0; i < files; ++i) {
-            const QByteArray name = m_dir->nativePath() + "/f" + QByteArray::number(i).rightJustified(5, '0');
-            QCOMPARE(::close(::creat(name.constData(), 0644)), 0);
-        }
-        const auto result = walk(m_root);
-        QCOMPARE(result->outcome.limitReached, files >= 32000);
-        QCOMPARE(result->table.listcount(), std::min(files, 32000));
+        QFETCH(qint64, limit);
+        QFETCH(int, listed);
+        ChainFileSystem fileSystem(0, files);
+        const auto result = walk("/t", &fileSystem, {}, { ListingChoices::defaultDepth, limit });
+        QCOMPARE(result->outcome.limitReached, listed == limit);
+        QCOMPARE(result->table.listcount(), listed);
+        QCOMPARE(result->table.name(listed - 1), QStringLiteral("f%1").arg(listed - 1));
     }
 
     // The bar moves a rounded share per top-level subfolder and ends full, also for an empty folder.

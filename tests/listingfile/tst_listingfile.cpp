@@ -193,10 +193,13 @@ private slots:
         QTest::addColumn<QString>("problem");
         QTest::addColumn<QString>("warning");
         QTest::addColumn<int>("entries");
+        QTest::addColumn<qint64>("limit");
         const QByteArray one = "\"/t\"\r\n\"a\",\"1\",\"d\"\r\n";
         const auto row = [](const char* tag, const QString& name, const QByteArray& bytes, bool walked, bool needed,
-                             const QString& unreadable, const QString& problem, const QString& warning, int entries) {
-            QTest::newRow(tag) << name << bytes << walked << needed << unreadable << problem << warning << entries;
+                             const QString& unreadable, const QString& problem, const QString& warning, int entries,
+                             qint64 limit = ListingChoices::defaultLimit) {
+            QTest::newRow(tag) << name << bytes << walked << needed << unreadable << problem << warning << entries
+                               << limit;
         };
         row("a listing file", "f", one, false, true, "", "", "", 1);
         row("no such file", "none", {}, false, false, "", "cannot read the listing $P: No such file or directory", "",
@@ -216,6 +219,10 @@ private slots:
         row("an empty folder", "tree/s/e", {}, true, false, "", "", "", 0);
         row("no such folder", "none", {}, true, false, "", "cannot list the folder $P: No such file or directory", "",
             0);
+        row("a listing over the limit", "f", one + "\"b\",\"2\",\"d\"\r\n", false, true, "", "",
+            "warning: the listing $P holds more than 1 entries; the first 1 are kept", 1, 1);
+        row("a walk over the limit", "tree", {}, true, true, "", "",
+            "warning: the folder $P holds more than 2 entries; the first 2 are listed", 2, 2);
         row("a file for a folder", "tree/a.txt", {}, true, false, "", "cannot list the folder $P: Not a directory", "",
             0);
     }
@@ -229,6 +236,7 @@ private slots:
         QFETCH(QString, problem);
         QFETCH(QString, warning);
         QFETCH(int, entries);
+        QFETCH(qint64, limit);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath("tree/s/e"));
         for (const char* file : { "tree/a.txt", "tree/s/b.txt" })
@@ -243,6 +251,7 @@ private slots:
             fileSystem.failures.insert(QDir::cleanPath(path + unreadable).toUtf8(), "Permission denied");
         ListingLoader loader(fileSystem);
         loader.entriesNeeded = needed;
+        loader.choices.limit = limit;
         const LoadedListing loaded = walked ? loader.walkFolder(path) : loader.readFile(path);
         QCOMPARE(loaded.problem, QString(problem).replace("$P", path));
         QCOMPARE(loaded.warnings.join('\n'), QString(warning).replace("$P", path));

@@ -216,30 +216,41 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("selection");
         QTest::addColumn<QString>("text"); // how the message starts, %1 the file; empty: no message
+        QTest::addColumn<qint64>("limit");
         const QByteArray good = "\"/p\"\r\n\"a\",\"1\",\"d\"\r\n\"b\",\"2\",\"d\"\r\n";
         const QString top = fromNativeBytes(topDir);
         const QString kept = "\r\nThe records before that line have been kept";
-        QTest::newRow("16001 rows, saved again unchanged") << "in.txt" << listingFile(16001) << 16001 << top << "";
-        QTest::newRow("cancelled") << "" << QByteArray() << 5 << filledSelection << "";
+        QTest::newRow("16001 rows, saved again unchanged")
+            << "in.txt" << listingFile(16001) << 16001 << top << "" << ListingChoices::defaultLimit;
+        QTest::newRow("cancelled") << "" << QByteArray() << 5 << filledSelection << "" << ListingChoices::defaultLimit;
         QTest::newRow("a named pipe, which must not block")
-            << "pipe" << QByteArray() << 5 << filledSelection << "Cannot open %1\r\nThis is a named pipe, not a file";
+            << "pipe" << QByteArray() << 5 << filledSelection << "Cannot open %1\r\nThis is a named pipe, not a file"
+            << ListingChoices::defaultLimit;
         QTest::newRow("truncated") << "in.txt" << good + "\"c\",\"3" << 2 << "/p"
-                                   << "Error reading %1 at line 4\r\nThe file ends inside a record" + kept;
+                                   << "Error reading %1 at line 4\r\nThe file ends inside a record" + kept
+                                   << ListingChoices::defaultLimit;
         QTest::newRow("empty") << "in.txt" << QByteArray() << 5 << filledSelection
-                               << "%1 is not a listing file\r\nIt holds no listing";
+                               << "%1 is not a listing file\r\nIt holds no listing" << ListingChoices::defaultLimit;
         QTest::newRow("binary") << "in.txt" << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << 5 << filledSelection
-                                << "%1 is not a listing file";
+                                << "%1 is not a listing file" << ListingChoices::defaultLimit;
         QTest::newRow("a text file") << "in.txt" << QByteArray("Notes\nRead this, then that.\n") << 5 << filledSelection
-                                     << "%1 is not a listing file\r\nLine 2: it holds 2 fields, not 3";
-        QTest::newRow("a record of four fields") << "in.txt" << good + "\"c\",\"3\",\"d\",\"x\"\r\n"
-                                                 << 2 << "/p"
-                                                 << "Error reading %1 at line 4\r\nIt holds 4 fields, not 3" + kept;
+                                     << "%1 is not a listing file\r\nLine 2: it holds 2 fields, not 3"
+                                     << ListingChoices::defaultLimit;
+        QTest::newRow("a record of four fields")
+            << "in.txt" << good + "\"c\",\"3\",\"d\",\"x\"\r\n"
+            << 2 << "/p"
+            << "Error reading %1 at line 4\r\nIt holds 4 fields, not 3" + kept << ListingChoices::defaultLimit;
         // The kernel refuses to read this one at offset 0, a read error a test can rely on.
         QTest::newRow("read error") << "/proc/self/mem" << QByteArray() << 5 << filledSelection
-                                    << "Cannot open %1\r\n" + qt_error_string(EIO);
+                                    << "Cannot open %1\r\n" + qt_error_string(EIO) << ListingChoices::defaultLimit;
         QTest::newRow("over the listing limit")
             << "in.txt" << listingFile(32001) << ListingTable::listLimit << top
-            << "Maximum List size of 32000 reached\r\nList stopped at 32000 records";
+            << "Maximum List size of 32000 reached\r\nList stopped at 32000 records" << ListingChoices::defaultLimit;
+        QTest::newRow("over a limit of 2")
+            << "in.txt" << good + good.mid(6) << 2 << "/p"
+            << "Maximum List size of 2 reached\r\nList stopped at 2 records" << qint64 { 2 };
+        QTest::newRow("32001 rows, no limit")
+            << "in.txt" << listingFile(32001) << 32001 << top << "" << ListingChoices::noLimit;
     }
     // What cannot be opened keeps the listing and leaves it unsaved; what is read replaces it.
     void openKeepsOrReplaces()
@@ -249,6 +260,8 @@ private slots:
         QFETCH(int, count);
         QFETCH(QString, selection);
         QFETCH(QString, text);
+        QFETCH(qint64, limit);
+        m->session.choices.limit = limit;
         fillListing();
         const QString path = QDir(m->dir.path()).filePath(chosen);
         const bool read = selection != filledSelection; // the listing was replaced

@@ -12,8 +12,9 @@ private slots:
     {
         RecordedReport report(ReportGeometry::printer());
         QList<ListingEntry> rows { fileRow("a.txt"), folderRow("/sel/a/b/c/d/e", "4"), fileRow("f1"),
-            folderRow("/sel/e", "1"), folderRow("/sel/e/odd", "7"), fileRow("f3"), folderRow("/sel/z", " "),
-            fileRow(QString(59, u'n')), fileRow(QString(60, u'n')) };
+            folderRow("/sel/e", "1"), folderRow("/sel/e/odd", "07"), fileRow("f3"), folderRow("/sel/six", "5"),
+            folderRow("/sel/thirty", "29"), fileRow("f30"), folderRow("/sel/z", " "), fileRow(QString(59, u'n')),
+            fileRow(QString(60, u'n')) };
         for (int i = 0; i < 200; ++i)
             rows.append(i % 3 ? fileRow("f") : folderRow("/sel/d", "1"));
         QVERIFY(report.draw(rows));
@@ -30,9 +31,11 @@ private slots:
             { Op::Line, 1, 8400, 1920, " ", 0 }, { Op::Line, 1, 0, 2160, {}, 0 },
             { Op::Text, 1, 1000, 2400, "f1", 0 } };
         QCOMPARE(report.surface.operations.mid(0, expected.size()), expected);
-        // An invalid level keeps the indent of the folder before.
+        // An invalid level keeps the indent of the folder before; past five levels the indent grows up to its cap.
         for (const char* text : { "/sel/e", "/sel/e/odd", "f3" })
             QCOMPARE(report.surface.find(text).x, 250.0);
+        QCOMPARE(report.surface.find("/sel/six").x, 1250.0);
+        QCOMPARE(report.surface.find("f30").x, 2250.0);
         // A direct subfolder has no indent; a name reaching the size column puts its size and date on the next line.
         const SurfaceOperation fits = report.surface.find(QString(59, u'n')),
                                wraps = report.surface.find(QString(60, u'n'));
@@ -43,8 +46,8 @@ private slots:
         for (const SurfaceOperation& op : ops)
             QVERIFY2(op.y <= 14375 || (op.text != "f" && op.text != "/sel/d"), qPrintable(QString::number(op.page)));
         QCOMPARE(report.textsOn(report.surface.pageCount()).last(4),
-            (QStringList { "Summary Information", "Total number of files in selected Directory:  138 ",
-                "Total number of Directories in selected Directory:  72 ",
+            (QStringList { "Summary Information", "Total number of files in selected Directory:  139 ",
+                "Total number of Directories in selected Directory:  74 ",
                 QString("Page %1").arg(report.surface.pageCount()) }));
     }
 

@@ -98,7 +98,7 @@ int DrawnReports::compare(const CommandLine& commandLine)
     ReadAheadFileSystem fileSystem;
     QtPrinterService printers;
     const ComparisonRequest request { commandLine.compareListing, commandLine.folder, commandLine.listing,
-        commandLine.pdfFile, commandLine.print };
+        commandLine.pdfFile, commandLine.print, commandLine.choices };
     return ComparisonRun(fileSystem, &printers, out, err).run(request, filter);
 }
 

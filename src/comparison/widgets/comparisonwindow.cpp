@@ -101,7 +101,9 @@ void compareWithListing(ListingSession& session)
     const QString path = services.fileDialogs->getOpenFileName(session.window(), FileDialogService::textFilter());
     if (path.isEmpty())
         return;
-    const LoadedListing older = ListingLoader(*services.fileSystem).readFile(path);
+    ListingLoader loader(*services.fileSystem);
+    loader.choices = session.listingChoices();
+    const LoadedListing older = loader.readFile(path);
     if (!older.usable()) {
         services.messages->show(
             session.window(), { QMessageBox::Warning, {}, capitalised(older.problem), QMessageBox::Ok });

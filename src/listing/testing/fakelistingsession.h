@@ -30,6 +30,7 @@ public:
     bool running = false;
     int listingChanges = 0;
     int programEnds = 0;
+    ListingChoices choices;
 
     QWidget* window() override { return &mainWindow; }
     PlatformServices& services() override { return services_; }
@@ -37,6 +38,7 @@ public:
     void listingChanged() override { ++listingChanges; }
     QString selectedPath() const override { return selection; }
     void setSelectedPath(const QString& path) override { selection = path; }
+    ListingChoices listingChoices() const override { return choices; }
     bool listsaved() const override { return saved; }
     void setListsaved(bool value) override { saved = value; }
     bool closing() const override { return isClosing; }

@@ -12,11 +12,6 @@
 namespace {
 constexpr int unreadableShown = 5;
 
-QString limitText()
-{
-    return CreateListCommand::tr("Maximum List size of 32000 reached\r\nList stopped at 32000 records");
-}
-
 QString cancelText(int listcount)
 {
     return CreateListCommand::tr("Create List cancelled\r\nList stopped at %1 records").arg(listcount);
@@ -50,6 +45,7 @@ CreatedListing CreateListCommand::createlisting(const QString& highlightedFolder
     m_session.listingChanged();
 
     CreatedListing created;
+    const ListingChoices choices = m_session.listingChoices();
     {
         ProgressWindow progress(m_session.window(), tr("Creating List"));
         progress.show();
@@ -69,14 +65,15 @@ CreatedListing CreateListCommand::createlisting(const QString& highlightedFolder
         WalkHooks hooks { [&slicer] { slicer.maybeTurn(); }, [&progress](int value) { progress.setValue(value); },
             [&reading](const QString& folder) { reading = folder; },
             [&progress] { return progress.cancelRequested(); } };
-        created.outcome
-            = FolderWalk(*m_session.services().fileSystem, table, std::move(hooks)).ShowFileList(created.folder);
+        created.outcome = FolderWalk(*m_session.services().fileSystem, table, std::move(hooks), choices)
+                              .ShowFileList(created.folder);
         m_session.listingChanged();
         if (created.outcome.limitReached || created.outcome.cancelled) {
             const bool limit = created.outcome.limitReached;
             m_session.services().messages->show(m_session.window(),
                 { limit ? QMessageBox::Critical : QMessageBox::Information, {},
-                    limit ? limitText() : cancelText(table.listcount()), QMessageBox::Ok });
+                    limit ? ListingChoiceText::limitMessage(choices.limit) : cancelText(table.listcount()),
+                    QMessageBox::Ok });
             progress.setValue(FolderWalk::barMaximum);
         }
     }

@@ -1,6 +1,7 @@
 #include "listingfilecommands.h"
 
 #include "filedialogservice.h"
+#include "listingchoices.h"
 #include "listingfilebytes.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
@@ -130,7 +131,9 @@ void ListingFileCommands::openreport(const QString& chosenPath)
     if (path.isEmpty())
         return;
 
-    LoadedListing loaded = ListingLoader(*m_session.services().fileSystem).readFile(path);
+    ListingLoader loader(*m_session.services().fileSystem);
+    loader.choices = m_session.listingChoices();
+    LoadedListing loaded = loader.readFile(path);
     const FileReadResult& read = loaded.read;
     if (!read.opened) {
         const QString text = tr("Cannot open %1").arg(QDir::toNativeSeparators(path)) + crlf() + read.error;
@@ -170,8 +173,8 @@ void ListingFileCommands::reportReadOutcome(const QString& path, const FileReadR
 {
     const ListingFileContent& content = read.content;
     if (content.limitReached) {
-        tell({ QMessageBox::Critical, {},
-            tr("Maximum List size of 32000 reached") + crlf() + tr("List stopped at 32000 records"), QMessageBox::Ok });
+        tell({ QMessageBox::Critical, {}, ListingChoiceText::limitMessage(m_session.listingChoices().limit),
+            QMessageBox::Ok });
         return;
     }
     if (content.fault.kind == ReadFault::Kind::None)
