@@ -6,7 +6,6 @@
 #include "stagedfile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -465,32 +464,4 @@ FileReadResult readListingFile(const QString& path, qint64 recordLimit)
     if (!readError.isEmpty() && !result.content.limitReached)
         result.content.fault = { ReadFault::Kind::ReadError, static_cast<int>(lineEnds) + 1, readError };
     return result;
-}
-
-QString listingReadProblem(const QString& path, const FileReadResult& read, qint64 recordLimit)
-{
-    const auto tr = [](const char* text) { return QCoreApplication::translate("ListingFileReader", text); };
-    const QString shown = QDir::toNativeSeparators(path);
-    if (!read.opened)
-        return tr("cannot read the listing %1: %2").arg(shown, read.error);
-    if (read.content.limitReached)
-        return tr("the listing %1 holds more than %2 entries").arg(shown).arg(recordLimit);
-    switch (read.content.fault.kind) {
-    case ReadFault::Kind::None:
-        return {};
-    case ReadFault::Kind::NoListing:
-        return tr("%1 is empty, not a listing").arg(shown);
-    case ReadFault::Kind::NotText:
-        return tr("%1 is not a listing file: it is not text").arg(shown);
-    case ReadFault::Kind::ReadError:
-        return tr("cannot read the listing %1: %2").arg(shown, read.content.fault.reason);
-    case ReadFault::Kind::EndsInRecord:
-    case ReadFault::Kind::MalformedField:
-    case ReadFault::Kind::WrongFieldCount:
-        break;
-    }
-    return tr("the listing %1 is malformed at line %2: %3")
-        .arg(shown)
-        .arg(read.content.fault.line)
-        .arg(faultText(read.content.fault));
 }

@@ -130,7 +130,7 @@ private slots:
         QTest::newRow("listing limit reached") << "--save DIR/out DIR/many" << 3 << true;
         QTest::newRow("listing file over the limit") << "--save DIR/out --open DIR/three --limit 2" << 3 << true;
         QTest::newRow("listing file, no limit") << "--save DIR/out --open DIR/three --limit none" << 0 << true;
-        QTest::newRow("compare over the limit") << "--compare DIR/three --open DIR/three --limit 2" << 2 << false;
+        QTest::newRow("compare over the limit") << "--compare DIR/three --open DIR/three --limit 2" << 3 << false;
         QTest::newRow("compare within the limit") << "--compare DIR/three --open DIR/three --limit 3" << 0 << false;
         QTest::newRow("catalogue and json lines") << "--html DIR/out --jsonl DIR/o2 --exclude doc TREE" << 0 << true;
         QTest::newRow("catalogue fails, listing kept") << "--save DIR/out --html DIR/none/x.html TREE" << 1 << false;
