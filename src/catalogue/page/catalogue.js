@@ -55,6 +55,8 @@
         return out + text.slice(from);
     }
 
+    const display = (text) => (text.indexOf("\\") < 0 ? text : shown(unescapeText(text)));
+
     function lastPart(path) {
         const cut = path.lastIndexOf("/", path.length - 2);
         return cut < 0 ? path : path.slice(cut + 1);
@@ -85,9 +87,11 @@
         let clock = 0;
         for (let i = 0; i < count; ++i) {
             const line = lines[first + 1 + i];
-            const fields = line.slice(1).split("\t");
+            const tab = line.indexOf("\t");
+            const nextTab = line.indexOf("\t", tab + 1);
+            const fields = [line.slice(1, tab), line.slice(tab + 1, nextTab), line.slice(nextTab + 1)];
             if (line[0] === "f") {
-                const name = shown(unescapeText(fields[0]));
+                const name = display(fields[0]);
                 names[i] = name;
                 parent[i] = folder;
                 if (fields[1][0] === "=") {
@@ -127,7 +131,7 @@
                 end = cut < 0 ? previousFolder.length : cut;
             }
             previousFolder = shared > 0 ? previousFolder.slice(0, end) + "/" + rest : rest;
-            const path = shown(unescapeText(previousFolder));
+            const path = display(previousFolder);
             folderPaths[i] = path;
             names[i] = lastPart(path);
             isFolder[i] = 1;
