@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QLocale>
+#include <limits>
 
 namespace {
 
@@ -73,7 +74,9 @@ Totals totalsOf(const ListingTable& table, const ReportOptions* filter)
             ++totals.folders;
         } else {
             ++totals.files;
-            totals.bytes += table.fileSize(i).value_or(0);
+            // Sizes read from a file may be anything a 64-bit number holds: the sum stops at the largest.
+            if (__builtin_add_overflow(totals.bytes, table.fileSize(i).value_or(0), &totals.bytes))
+                totals.bytes = std::numeric_limits<qint64>::max();
         }
     }
     return totals;
