@@ -59,6 +59,7 @@ public:
     void printWithDialog();
     void exportPdf();
     void showOptions();
+    void chooseListingChoices();
     void showPrintPreview();
     void showHelpTopics();
     void showAbout();
