@@ -19,6 +19,13 @@ struct Options {
         QStringLiteral("FILE") };
     QCommandLineOption pdf { QStringLiteral("pdf"), QStringLiteral("Write the printed report as the PDF file FILE."),
         QStringLiteral("FILE") };
+    QCommandLineOption html { QStringLiteral("html"),
+        QStringLiteral("Write the listing as the catalogue FILE: one HTML page to search and browse in any browser, "
+                       "which Vellumark can open again."),
+        QStringLiteral("FILE") };
+    QCommandLineOption jsonl { QStringLiteral("jsonl"),
+        QStringLiteral("Write the listing as JSON Lines to FILE: a header object, then one object per entry."),
+        QStringLiteral("FILE") };
     QCommandLineOption print { QStringLiteral("print"), QStringLiteral("Print the report.") };
     QCommandLineOption printer { QStringLiteral("printer"),
         QStringLiteral("Print on the printer NAME instead of the default printer."), QStringLiteral("NAME") };
@@ -40,13 +47,14 @@ struct Options {
 
     void addTo(QCommandLineParser& parser) const
     {
-        parser.setApplicationDescription(
-            QStringLiteral("Lists a folder five levels deep, saves the listing and prints its report.\n"
-                           "With --save, --pdf, --print or --compare no window opens; with none of them the window "
-                           "opens on FOLDER with the --depth and --limit given."));
+        parser.setApplicationDescription(QStringLiteral(
+            "Lists a folder five levels deep, saves the listing and prints its report.\n"
+            "With --save, --pdf, --html, --jsonl, --print or --compare no window opens; with none of them the window "
+            "opens on FOLDER with the --depth and --limit given."));
         parser.addPositionalArgument(QStringLiteral("FOLDER"),
             QStringLiteral("The folder to list (default: the current folder)."), QStringLiteral("[FOLDER]"));
-        parser.addOptions({ open, save, pdf, print, printer, include, exclude, compare, depth, limit, quiet });
+        parser.addOptions(
+            { open, save, pdf, html, jsonl, print, printer, include, exclude, compare, depth, limit, quiet });
         parser.addHelpOption();
         parser.addVersionOption();
     }
@@ -91,11 +99,12 @@ bool sameFile(const QString& first, const QString& second)
 // An output that would replace an input, or another output, is found before anything runs.
 QString outputClash(const CommandLine& commandLine)
 {
-    const std::pair<QLatin1StringView, QString> outputs[]
-        = { { QLatin1StringView("save"), commandLine.saveFile }, { QLatin1StringView("pdf"), commandLine.pdfFile } };
+    const std::pair<QLatin1StringView, QString> outputs[] = { { QLatin1StringView("save"), commandLine.saveFile },
+        { QLatin1StringView("pdf"), commandLine.pdfFile }, { QLatin1StringView("html"), commandLine.htmlFile },
+        { QLatin1StringView("jsonl"), commandLine.jsonlFile } };
     const std::pair<QLatin1StringView, QString> inputs[] = { { QLatin1StringView("open"), commandLine.listing },
-        { QLatin1StringView("compare"), commandLine.compareListing },
-        { QLatin1StringView("pdf"), commandLine.pdfFile } };
+        { QLatin1StringView("compare"), commandLine.compareListing }, { QLatin1StringView("pdf"), commandLine.pdfFile },
+        { QLatin1StringView("html"), commandLine.htmlFile }, { QLatin1StringView("jsonl"), commandLine.jsonlFile } };
     for (const auto& [output, outputPath] : outputs) {
         for (const auto& [input, inputPath] : inputs) {
             if (output == input || outputPath.isEmpty() || inputPath.isEmpty() || !sameFile(outputPath, inputPath))
@@ -159,17 +168,22 @@ CommandLine parseCommandLine(const QStringList& arguments)
         return usageError(QStringLiteral("Give either FOLDER or --open, not both."));
     result.saveFile = parser.value(options.save);
     result.pdfFile = parser.value(options.pdf);
+    result.htmlFile = parser.value(options.html);
+    result.jsonlFile = parser.value(options.jsonl);
     result.print = parser.isSet(options.print);
     result.printerName = parser.value(options.printer);
     if (parser.isSet(options.printer) && !result.print)
         return usageError(QStringLiteral("--printer needs --print."));
     result.compareListing = parser.value(options.compare);
-    if (parser.isSet(options.compare) && parser.isSet(options.save))
-        return usageError(QStringLiteral("Give either --compare or --save, not both."));
+    for (const QCommandLineOption* listingOutput : { &options.save, &options.html, &options.jsonl }) {
+        if (parser.isSet(options.compare) && parser.isSet(*listingOutput))
+            return usageError(
+                QStringLiteral("Give either --compare or --%1, not both.").arg(listingOutput->names().constFirst()));
+    }
     if (parser.isSet(options.compare) && result.print && !result.pdfFile.isEmpty())
         return usageError(QStringLiteral("With --compare give either --print or --pdf, not both."));
-    for (const QCommandLineOption* option :
-        { &options.save, &options.pdf, &options.open, &options.printer, &options.compare })
+    for (const QCommandLineOption* option : { &options.save, &options.pdf, &options.html, &options.jsonl, &options.open,
+             &options.printer, &options.compare })
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
             return usageError(QStringLiteral("--%1 needs a value.").arg(option->names().constFirst()));
     result.quiet = parser.isSet(options.quiet);

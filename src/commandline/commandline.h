@@ -17,6 +17,8 @@ struct CommandLine {
     QString compareListing; // --compare: the older listing file that FOLDER or --open is compared with
     QString saveFile;
     QString pdfFile;
+    QString htmlFile; // the catalogue page
+    QString jsonlFile;
     bool print = false;
     QString printerName; // empty: the default printer
     FilterMode filter = FilterMode::IncludeAll;
@@ -27,7 +29,8 @@ struct CommandLine {
 
     [[nodiscard]] bool runsWithoutWindow() const
     {
-        return !saveFile.isEmpty() || !pdfFile.isEmpty() || print || !compareListing.isEmpty();
+        return !saveFile.isEmpty() || !pdfFile.isEmpty() || print || !compareListing.isEmpty() || !htmlFile.isEmpty()
+            || !jsonlFile.isEmpty();
     }
     [[nodiscard]] bool drawsReport() const { return !pdfFile.isEmpty() || print; }
     bool operator==(const CommandLine&) const = default;

@@ -1,6 +1,6 @@
 #include "comparisonrun.h"
 
-#include "folderwalk.h"
+#include "listingloader.h"
 #include "listingtable.h"
 #include "printerservice.h"
 #include "reportlayout.h"
@@ -9,7 +9,6 @@
 #include "writeall.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QIODevice>
 #include <QPrinter>
 
@@ -21,22 +20,47 @@ ComparisonRun::ComparisonRun(FileSystemService& fileSystem, PrinterService* prin
 {
 }
 
+namespace {
+ComparisonSource sourceOf(const LoadedListing& listing)
+{
+    const bool file = listing.source == LoadedListing::Source::ListingFile;
+    return { file ? ComparisonSource::Kind::ListingFile : ComparisonSource::Kind::Folder, listing.path,
+        listing.selectedPath, listing.date };
+}
+
+// A listing file that holds as many entries as the limit may have been stopped by it when it was made.
+bool stoppedAtLimit(const LoadedListing& listing, qint64 limit)
+{
+    return listing.limitReached
+        || (listing.source == LoadedListing::Source::ListingFile && listing.table.size() >= limit);
+}
+
+ComparedListing compared(const LoadedListing& listing, qint64 limit)
+{
+    ComparedListing side { listing.selectedPath, listing.table, {}, stoppedAtLimit(listing, limit) };
+    for (const UnreadableFolder& unreadable : listing.unreadable)
+        side.unreadFolders.push_back(unreadable.path);
+    return side;
+}
+}
+
 int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& filter)
 {
+    ListingLoader loader(m_fileSystem);
+    loader.choices = request.choices;
     const qint64 limit = request.choices.limit;
-    const std::optional<LoadedListing> older = readListing(request.oldListing, limit);
-    if (!older)
+    const LoadedListing older = loader.readFile(request.oldListing);
+    if (!said(older))
         return trouble;
-    const std::optional<LoadedListing> newer = request.newListing.isEmpty()
-        ? walkFolder(request.newFolder.isEmpty() ? QDir::currentPath() : request.newFolder, request.choices)
-        : readListing(request.newListing, limit);
-    if (!newer)
+    const LoadedListing newer
+        = request.newListing.isEmpty() ? loader.walkFolder(request.newFolder) : loader.readFile(request.newListing);
+    if (!said(newer))
         return trouble;
 
-    const ListingComparison comparison = compareListings(older->compared(), newer->compared(), filter);
+    const ListingComparison comparison = compareListings(compared(older, limit), compared(newer, limit), filter);
     if (request.print || !request.pdfPath.isEmpty()) {
-        const ComparisonReportContent content { older->source, newer->source, runDateText(QDateTime::currentDateTime()),
-            comparison };
+        const ComparisonReportContent content { sourceOf(older), sourceOf(newer),
+            runDateText(QDateTime::currentDateTime()), comparison };
         if (!writeReport(request, content))
             return trouble;
     } else {
@@ -47,60 +71,28 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
         }
     }
     if (comparison.notCompared > 0) {
-        if (older->stoppedAtLimit)
+        if (stoppedAtLimit(older, limit) && !older.limitReached)
             complain(tr("the listing %1 holds %2 entries, its limit: entries past it were not listed")
-                         .arg(QDir::toNativeSeparators(request.oldListing))
-                         .arg(limit));
+                         .arg(QDir::toNativeSeparators(older.path), ListingChoiceText::limit(limit)));
         complain(comparison.notCompared == 1
                 ? tr("the comparison is partial: 1 entry was not looked at on the other side")
                 : tr("the comparison is partial: %1 entries were not looked at on the other side")
                       .arg(comparison.notCompared));
         return partial;
     }
+    // A side used in part, as warned, leaves the comparison partial too.
+    if (!older.warnings.isEmpty() || !newer.warnings.isEmpty())
+        return partial;
     return comparison.counts.total() == 0 ? same : different;
 }
 
-std::optional<LoadedListing> ComparisonRun::readListing(const QString& path, qint64 limit)
+bool ComparisonRun::said(const LoadedListing& listing)
 {
-    FileReadResult read = readListingFile(path, limit);
-    const QString problem = listingReadProblem(path, read, limit);
-    if (!problem.isEmpty()) {
-        complain(problem);
-        return std::nullopt;
-    }
-    const QFileInfo info(path);
-    LoadedListing listing { { ComparisonSource::Kind::ListingFile, info.absoluteFilePath(), read.content.selectedPath,
-                                info.lastModified() },
-        read.content.selectedPath, std::move(read.content.records), {}, false };
-    // A listing that holds the limit may have been stopped by it.
-    listing.stoppedAtLimit = listing.entries.size() >= limit;
-    return listing;
-}
-
-std::optional<LoadedListing> ComparisonRun::walkFolder(const QString& folder, const ListingChoices& choices)
-{
-    const QString path = QDir::toNativeSeparators(QDir(folder).absolutePath());
-    if (!QFileInfo(path).isDir()) {
-        complain(tr("cannot list the folder %1: it is not a folder").arg(path));
-        return std::nullopt;
-    }
-    ListingTable table;
-    FolderWalk walk(m_fileSystem, table, {}, choices);
-    const WalkOutcome outcome = walk.ShowFileList(path);
-    if (!outcome.unreadable.empty() && outcome.unreadable.front().path == path) {
-        complain(tr("cannot list the folder %1: %2").arg(path, outcome.unreadable.front().reason));
-        return std::nullopt;
-    }
-    for (const UnreadableFolder& unreadable : outcome.unreadable)
-        complain(tr("cannot read the folder %1: %2").arg(unreadable.path, unreadable.reason));
-    if (outcome.limitReached)
-        complain(
-            tr("the folder %1 holds more than %2 entries; the first %2 are compared").arg(path).arg(choices.limit));
-    LoadedListing listing { { ComparisonSource::Kind::Folder, path, path, QDateTime::currentDateTime() }, path,
-        std::move(table), {}, outcome.limitReached };
-    for (const UnreadableFolder& unreadable : outcome.unreadable)
-        listing.unreadFolders.push_back(unreadable.path);
-    return listing;
+    for (const QString& warning : listing.warnings)
+        complain(warning);
+    if (!listing.usable())
+        complain(listing.problem);
+    return listing.usable();
 }
 
 bool ComparisonRun::writeReport(const ComparisonRequest& request, const ComparisonReportContent& content)

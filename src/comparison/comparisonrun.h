@@ -2,27 +2,15 @@
 
 #include "comparisonreport.h"
 #include "listingchoices.h"
-#include "listingfilereader.h"
 
 #include <QCoreApplication>
 #include <QString>
-#include <optional>
 
 class FileSystemService;
+struct LoadedListing;
 class PrinterService;
 class QIODevice;
 class ReportOptions;
-
-// One side of a comparison made without a window: read from a listing file or walked from a folder now.
-struct LoadedListing {
-    ComparisonSource source;
-    QString selectedPath;
-    ListingTable entries;
-    std::vector<QString> unreadFolders; // a walk's folders whose contents could not be read
-    bool stoppedAtLimit = false; // entries past the listing's limit were not listed
-
-    [[nodiscard]] ComparedListing compared() const { return { selectedPath, entries, unreadFolders, stoppedAtLimit }; }
-};
 
 // The command line's comparison: an older listing file against a folder walked now or a newer listing file.
 struct ComparisonRequest {
@@ -50,13 +38,11 @@ public:
     // printer; messages go to err.
     [[nodiscard]] int run(const ComparisonRequest& request, const ReportOptions& filter);
 
-    // A listing file read whole, or a message on err and nothing.
-    [[nodiscard]] std::optional<LoadedListing> readListing(const QString& path, qint64 limit);
-    [[nodiscard]] std::optional<LoadedListing> walkFolder(const QString& folder, const ListingChoices& choices);
-
 private:
     [[nodiscard]] bool writeReport(const ComparisonRequest& request, const ComparisonReportContent& content);
     void complain(const QString& text);
+    // The listing's warnings and problem on err; whether it can be used.
+    [[nodiscard]] bool said(const LoadedListing& listing);
 
     FileSystemService& m_fileSystem;
     PrinterService* m_printers;

@@ -81,6 +81,30 @@ void ListingTable::appendRecord(QByteArrayView name, QByteArrayView size, QByteA
     append(bits, sizeValue, createdValue, name);
 }
 
+void ListingTable::appendFileCells(QByteArrayView name, std::variant<qint64, QByteArrayView> size,
+    std::variant<std::optional<qint64>, QByteArrayView> created)
+{
+    quint32 bits = 0;
+    qint64 sizeValue = 0;
+    if (const auto* text = std::get_if<QByteArrayView>(&size)) {
+        bits |= sizeTextFlag;
+        sizeValue = static_cast<qint64>(m_bytes.add(*text));
+    } else {
+        sizeValue = std::get<qint64>(size);
+    }
+    qint64 createdValue = 0;
+    if (const auto* text = std::get_if<QByteArrayView>(&created)) {
+        if (!text->isEmpty()) {
+            bits |= dateTextFlag;
+            createdValue = static_cast<qint64>(m_bytes.add(*text));
+        }
+    } else if (const std::optional<qint64> time = std::get<std::optional<qint64>>(created)) {
+        bits |= createdFlag;
+        createdValue = *time;
+    }
+    append(bits, sizeValue, createdValue, name);
+}
+
 void ListingTable::appendEntry(const ListingTable& other, qsizetype i)
 {
     const Block& block = other.blockOf(i);

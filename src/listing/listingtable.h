@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <variant>
 #include <vector>
 
 class DateTextFormatter;
@@ -49,6 +50,9 @@ public:
     void appendFolder(QByteArrayView path, int level);
     // A row given by its three cell texts, as a listing file holds them.
     void appendRecord(QByteArrayView name, QByteArrayView size, QByteArrayView datecreated);
+    // A file row as a listing file gave it: a cell given as text is kept as that text.
+    void appendFileCells(QByteArrayView name, std::variant<qint64, QByteArrayView> size,
+        std::variant<std::optional<qint64>, QByteArrayView> created);
     // Entry i of another listing, as it stands there.
     void appendEntry(const ListingTable& other, qsizetype i);
     // Appends entry listcount + 1 from its cell texts: the first gridCapacity entries fill Grid1, the rest Grid2.

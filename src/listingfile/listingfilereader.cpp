@@ -1,10 +1,11 @@
 #include "listingfilereader.h"
 
 #include "bytename.h"
+#include "cataloguereader.h"
+#include "cataloguerecords.h"
 #include "stagedfile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -326,9 +327,58 @@ ListingFileContent parseFields(FieldScanner& scanner, qint64 recordLimit)
 
 } // namespace
 
+namespace {
+
+ListingFileContent fromCatalogue(CatalogueContent&& catalogue)
+{
+    ListingFileContent content;
+    content.selectedPath = fromNativeBytes(catalogue.selectedPath);
+    content.hasSelectedPath = catalogue.hasSelectedPath;
+    content.records = std::move(catalogue.records);
+    content.limitReached = catalogue.limitReached;
+    using Fault = CatalogueContent::Fault;
+    switch (catalogue.fault) {
+    case Fault::None:
+        break;
+    case Fault::NoRecords:
+        content.fault = { ReadFault::Kind::NoListing, 1, {} };
+        break;
+    case Fault::EndsInRecords:
+        content.fault = { ReadFault::Kind::EndsInRecord, catalogue.line, {} };
+        break;
+    case Fault::MalformedRecord:
+        content.fault = { ReadFault::Kind::MalformedField, catalogue.line, {} };
+        break;
+    case Fault::NotText:
+        content.fault = { ReadFault::Kind::NotText, 1, {} };
+        break;
+    }
+    return content;
+}
+
+} // namespace
+
 ListingFileContent ListingFileReader::parse(const ByteSource& source, qint64 recordLimit)
 {
-    FieldScanner scanner(source);
+    // A catalogue page the program wrote says so in its first bytes; its records are read in place of fields.
+    QByteArray head(CatalogueRecords::signature.size(), Qt::Uninitialized);
+    qsizetype headSize = 0;
+    for (qsizetype filled = 1; headSize < head.size() && filled > 0; headSize += filled)
+        filled = std::max<qsizetype>(source(head.data() + headSize, head.size() - headSize), 0);
+    head.resize(headSize);
+    qsizetype replayed = 0;
+    const ByteSource replay = [&](char* buffer, qsizetype capacity) -> qsizetype {
+        if (replayed == head.size())
+            return source(buffer, capacity);
+        const qsizetype count = std::min(capacity, head.size() - replayed);
+        std::memcpy(buffer, head.constData() + replayed, size_t(count));
+        replayed += count;
+        return count;
+    };
+    if (head == CatalogueRecords::signature)
+        return fromCatalogue(readCatalogue(replay, recordLimit));
+
+    FieldScanner scanner(replay);
     ListingFileContent content = parseFields(scanner, recordLimit);
     // A file whose reading reached a NUL byte is no listing, whatever came before it. A fault or the limit met
     // before that byte is reported as such, so the outcome does not depend on how the stream was chunked.
@@ -414,32 +464,4 @@ FileReadResult readListingFile(const QString& path, qint64 recordLimit)
     if (!readError.isEmpty() && !result.content.limitReached)
         result.content.fault = { ReadFault::Kind::ReadError, static_cast<int>(lineEnds) + 1, readError };
     return result;
-}
-
-QString listingReadProblem(const QString& path, const FileReadResult& read, qint64 recordLimit)
-{
-    const auto tr = [](const char* text) { return QCoreApplication::translate("ListingFileReader", text); };
-    const QString shown = QDir::toNativeSeparators(path);
-    if (!read.opened)
-        return tr("cannot read the listing %1: %2").arg(shown, read.error);
-    if (read.content.limitReached)
-        return tr("the listing %1 holds more than %2 entries").arg(shown).arg(recordLimit);
-    switch (read.content.fault.kind) {
-    case ReadFault::Kind::None:
-        return {};
-    case ReadFault::Kind::NoListing:
-        return tr("%1 is empty, not a listing").arg(shown);
-    case ReadFault::Kind::NotText:
-        return tr("%1 is not a listing file: it is not text").arg(shown);
-    case ReadFault::Kind::ReadError:
-        return tr("cannot read the listing %1: %2").arg(shown, read.content.fault.reason);
-    case ReadFault::Kind::EndsInRecord:
-    case ReadFault::Kind::MalformedField:
-    case ReadFault::Kind::WrongFieldCount:
-        break;
-    }
-    return tr("the listing %1 is malformed at line %2: %3")
-        .arg(shown)
-        .arg(read.content.fault.line)
-        .arg(faultText(read.content.fault));
 }

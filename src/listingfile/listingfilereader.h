@@ -67,8 +67,3 @@ struct FileReadResult {
 // Reads a regular file as a stream, never blocking on a pipe or a device, which it refuses. A read that fails
 // partway keeps what came before.
 [[nodiscard]] FileReadResult readListingFile(const QString& path, qint64 recordLimit = ListingTable::listLimit);
-
-// Why a listing file read cannot be used whole, in words for a message ("the listing F is malformed at line 2:
-// ..."); empty when it can. recordLimit is the one the file was read with.
-[[nodiscard]] QString listingReadProblem(
-    const QString& path, const FileReadResult& read, qint64 recordLimit = ListingTable::listLimit);

@@ -97,11 +97,16 @@ void ListingFileWriter::addRecord(const ListingTable& table, qsizetype entry)
 
 SaveOutcome writeListingFile(StagedFile& file, const QByteArray& bytes)
 {
+    return writeStagedFile(file, [&](const PieceWriter& write) { return write(bytes); });
+}
+
+SaveOutcome writeStagedFile(StagedFile& file, const std::function<bool(const PieceWriter&)>& produce)
+{
     if (inUse(file.path()))
         return { SaveOutcome::Status::InUse, qt_error_string(EBUSY) };
     if (!file.open())
         return failure(SaveOutcome::Status::OpenFailed, file.reason(), openFailureReason(file));
-    if (!file.write(bytes.constData(), bytes.size())) {
+    if (!produce([&](QByteArrayView piece) { return file.write(piece.data(), piece.size()); })) {
         file.discard();
         return failure(SaveOutcome::Status::WriteFailed, file.reason(), file.reason());
     }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 // Builds a listing file in memory: line 1 the selected path, then one line per entry with its three cells, in
 // the quoted form of QuotedRecordWriter.
@@ -38,6 +39,10 @@ class StagedFile;
 
 // Writes the bytes to the file's temporary, not yet in the target's place; a failure discards them.
 [[nodiscard]] SaveOutcome writeListingFile(StagedFile& file, const QByteArray& bytes);
+// The same for output made a piece at a time: produce hands each piece to the function it is given, which
+// returns false when the piece could not be written, and returns false itself then.
+using PieceWriter = std::function<bool(QByteArrayView piece)>;
+[[nodiscard]] SaveOutcome writeStagedFile(StagedFile& file, const std::function<bool(const PieceWriter&)>& produce);
 // Puts a written file in its target's place.
 [[nodiscard]] SaveOutcome commitListingFile(StagedFile& file);
 // Both: a failed save leaves an existing file as it was.

@@ -116,6 +116,15 @@ QByteArray toNativeBytes(QStringView text)
     return escapedToBytes(text);
 }
 
+int utf8SequenceAt(QByteArrayView bytes, qsizetype at)
+{
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (data[at] < 0x80)
+        return 1;
+    char32_t code = 0;
+    return validSequence(data, at, bytes.size(), code);
+}
+
 QString displayText(const QString& text)
 {
     if (!hasSurrogate(text))

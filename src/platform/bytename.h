@@ -13,5 +13,8 @@
 [[nodiscard]] QString fromNativeBytes(QByteArrayView bytes);
 // Text to bytes: the exact inverse of fromNativeBytes; other unpaired surrogates become "?".
 [[nodiscard]] QByteArray toNativeBytes(QStringView text);
+// The length of the valid UTF-8 sequence that starts at bytes[at]: 1 for an ASCII byte, 0 for a byte that
+// starts none (the bytes fromNativeBytes escapes).
+[[nodiscard]] int utf8SequenceAt(QByteArrayView bytes, qsizetype at);
 // The text for a person to read: every escaped byte shown as U+FFFD.
 [[nodiscard]] QString displayText(const QString& text);

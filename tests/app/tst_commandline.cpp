@@ -79,6 +79,11 @@ private slots:
         row("signed limit", "--save o --limit +5", Mode::UsageError, "5/32000");
         row("limit as a word", "--save o --limit all", Mode::UsageError, "5/32000");
         row("depth past any level", "--save o --depth 99999999999", Mode::UsageError, "5/32000");
+        row("catalogue and json lines", "--html o.html --jsonl o.jsonl /tmp", Mode::Batch, "5/32000");
+        row("compare and catalogue", "--compare old.txt --html o.html", Mode::UsageError, "5/32000");
+        row("catalogue onto the saved listing", "--save o --html ./o", Mode::UsageError, "5/32000");
+        row("json lines onto the opened listing", "--open l.txt --jsonl l.txt", Mode::UsageError, "5/32000");
+        row("json lines onto the catalogue", "--jsonl o --html o", Mode::UsageError, "5/32000");
         row("pdf onto the older listing", "--compare l.txt --pdf ../" + QDir::current().dirName() + "/l.txt",
             Mode::UsageError);
     }
@@ -125,8 +130,11 @@ private slots:
         QTest::newRow("listing limit reached") << "--save DIR/out DIR/many" << 3 << true;
         QTest::newRow("listing file over the limit") << "--save DIR/out --open DIR/three --limit 2" << 3 << true;
         QTest::newRow("listing file, no limit") << "--save DIR/out --open DIR/three --limit none" << 0 << true;
-        QTest::newRow("compare over the limit") << "--compare DIR/three --open DIR/three --limit 2" << 2 << false;
+        QTest::newRow("compare over the limit") << "--compare DIR/three --open DIR/three --limit 2" << 3 << false;
         QTest::newRow("compare within the limit") << "--compare DIR/three --open DIR/three --limit 3" << 0 << false;
+        QTest::newRow("catalogue and json lines") << "--html DIR/out --jsonl DIR/o2 --exclude doc TREE" << 0 << true;
+        QTest::newRow("catalogue fails, listing kept") << "--save DIR/out --html DIR/none/x.html TREE" << 1 << false;
+        QTest::newRow("json lines onto a pipe, listing kept") << "--save DIR/out --jsonl DIR/pipe TREE" << 1 << false;
     }
     void exitStatus()
     {
@@ -281,6 +289,21 @@ private slots:
             0);
         QCOMPARE(readAll(windowFile).count("\r\n"), 6);
         QCOMPARE(readAll(commandLineFile), readAll(windowFile));
+    }
+
+    // The catalogue opens as the listing it was made from, for --open and --compare alike.
+    void catalogueOpensAsItsListing()
+    {
+        const QString page = m_dir.filePath(QStringLiteral("catalogue.html"));
+        const QString listing = m_dir.filePath(QStringLiteral("walked.txt"));
+        const QString again = m_dir.filePath(QStringLiteral("again.txt"));
+        const auto run = [](const QStringList& arguments) {
+            return QProcess::execute(QStringLiteral(VELLUMARK_PROGRAM), arguments);
+        };
+        QCOMPARE(run({ QStringLiteral("--html"), page, QStringLiteral("--save"), listing, m_tree }), 0);
+        QCOMPARE(run({ QStringLiteral("--open"), page, QStringLiteral("--save"), again }), 0);
+        QCOMPARE(readAll(again), readAll(listing));
+        QCOMPARE(run({ QStringLiteral("--compare"), page, QStringLiteral("--open"), listing }), 0);
     }
 
 private:

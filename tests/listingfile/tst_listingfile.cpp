@@ -1,9 +1,13 @@
 #include "bytename.h"
 #include "datetextformatter.h"
+#include "faultyfilesystemservice.h"
 #include "listingfilebytes.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
+#include "listingloader.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 using Records = std::vector<ListingEntry>;
@@ -175,6 +179,83 @@ private slots:
         const ListingEntry cells = content.records.entry(0);
         retyped.updatetable(cells.name, cells.size, cells.datecreated);
         QVERIFY(retyped == content.records);
+    }
+
+    // One wording for what keeps a listing from being used, and one policy: a listing file is used only whole,
+    // a walk as far as it got, with a warning for each folder it could not read.
+    void loader_data()
+    {
+        QTest::addColumn<QString>("name"); // in the test's folder, $P below; "tree" holds a.txt, s/b.txt and s/e
+        QTest::addColumn<QByteArray>("bytes"); // a file's; null: nothing made there but the tree
+        QTest::addColumn<bool>("walked");
+        QTest::addColumn<bool>("needed"); // entries needed
+        QTest::addColumn<QString>("unreadable"); // failed by the double, below $P
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<qint64>("limit");
+        const QByteArray one = "\"/t\"\r\n\"a\",\"1\",\"d\"\r\n";
+        const auto row = [](const char* tag, const QString& name, const QByteArray& bytes, bool walked, bool needed,
+                             const QString& unreadable, const QString& problem, const QString& warning, int entries,
+                             qint64 limit = ListingChoices::defaultLimit) {
+            QTest::newRow(tag) << name << bytes << walked << needed << unreadable << problem << warning << entries
+                               << limit;
+        };
+        row("a listing file", "f", one, false, true, "", "", "", 1);
+        row("no such file", "none", {}, false, false, "", "cannot read the listing $P: No such file or directory", "",
+            0);
+        row("an empty file", "f", "", false, false, "", "$P is empty, not a listing", "", 0);
+        row("not text", "f", QByteArray(8, '\0'), false, false, "", "$P is not a listing file: it is not text", "", 0);
+        row("damaged after a record", "f", one + "\"b\"x", false, false, "",
+            "the listing $P is malformed at line 3: a field is malformed", "", 1);
+        row("no entries, needed", "f", "\"/t\"\r\n", false, true, "", "the listing $P holds no entries", "", 0);
+        row("no entries", "f", "\"/t\"\r\n", false, false, "", "", "", 0);
+        row("a folder", "tree", {}, true, true, "", "", "", 4);
+        row("a subfolder unreadable", "tree", {}, true, true, "/s", "",
+            "warning: cannot read the folder $P/s: Permission denied", 2);
+        row("the folder itself unreadable", "tree", {}, true, false, "/",
+            "cannot list the folder $P: Permission denied", "", 0);
+        row("an empty folder, needed", "tree/s/e", {}, true, true, "", "cannot list the folder $P: it is empty", "", 0);
+        row("an empty folder", "tree/s/e", {}, true, false, "", "", "", 0);
+        row("no such folder", "none", {}, true, false, "", "cannot list the folder $P: No such file or directory", "",
+            0);
+        row("a listing over the limit", "f", one + "\"b\",\"2\",\"d\"\r\n", false, true, "", "",
+            "warning: the listing $P holds more than 1 entries; the first 1 are kept", 1, 1);
+        row("a walk over the limit", "tree", {}, true, true, "", "",
+            "warning: the folder $P holds more than 2 entries; the first 2 are listed", 2, 2);
+        row("a file for a folder", "tree/a.txt", {}, true, false, "", "cannot list the folder $P: Not a directory", "",
+            0);
+    }
+    void loader()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, walked);
+        QFETCH(bool, needed);
+        QFETCH(QString, unreadable);
+        QFETCH(QString, problem);
+        QFETCH(QString, warning);
+        QFETCH(int, entries);
+        QFETCH(qint64, limit);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("tree/s/e"));
+        for (const char* file : { "tree/a.txt", "tree/s/b.txt" })
+            QVERIFY(QFile(dir.filePath(file)).open(QIODevice::WriteOnly));
+        const QString path = dir.filePath(name);
+        if (!bytes.isNull()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        FaultyFileSystemService fileSystem;
+        if (!unreadable.isEmpty())
+            fileSystem.failures.insert(QDir::cleanPath(path + unreadable).toUtf8(), "Permission denied");
+        ListingLoader loader(fileSystem);
+        loader.entriesNeeded = needed;
+        loader.choices.limit = limit;
+        const LoadedListing loaded = walked ? loader.walkFolder(path) : loader.readFile(path);
+        QCOMPARE(loaded.problem, QString(problem).replace("$P", path));
+        QCOMPARE(loaded.warnings.join('\n'), QString(warning).replace("$P", path));
+        QCOMPARE(loaded.table.listcount(), entries);
     }
 };
 

@@ -1,8 +1,8 @@
 #include "comparisonwindow.h"
 
 #include "filedialogservice.h"
-#include "listingfilereader.h"
 #include "listingfilewriter.h"
+#include "listingloader.h"
 #include "listingsession.h"
 #include "messageservice.h"
 #include "platformservices.h"
@@ -101,22 +101,22 @@ void compareWithListing(ListingSession& session)
     const QString path = services.fileDialogs->getOpenFileName(session.window(), FileDialogService::textFilter());
     if (path.isEmpty())
         return;
-    const qint64 limit = session.listingChoices().limit;
-    FileReadResult read = readListingFile(path, limit);
-    const QString problem = listingReadProblem(path, read, limit);
-    if (!problem.isEmpty()) {
-        services.messages->show(session.window(), { QMessageBox::Warning, {}, capitalised(problem), QMessageBox::Ok });
+    ListingLoader loader(*services.fileSystem);
+    loader.choices = session.listingChoices();
+    const LoadedListing older = loader.readFile(path);
+    if (!older.usable()) {
+        services.messages->show(
+            session.window(), { QMessageBox::Warning, {}, capitalised(older.problem), QMessageBox::Ok });
         return;
     }
     const ListingTable& shown = session.listing();
     const QString root = listingRoot(session.selectedPath(), shown);
     ListingComparison comparison
-        = compareListings({ read.content.selectedPath, read.content.records }, { session.selectedPath(), shown });
-    const QFileInfo info(path);
-    ComparisonSource older { ComparisonSource::Kind::ListingFile, info.absoluteFilePath(), read.content.selectedPath,
-        info.lastModified() };
-    ComparisonSource newer { ComparisonSource::Kind::Folder, root, root, QDateTime::currentDateTime() };
-    auto* window = new ComparisonWindow(std::move(comparison), older, newer, services, session.window());
+        = compareListings({ older.selectedPath, older.table }, { session.selectedPath(), shown });
+    const ComparisonSource olderSource { ComparisonSource::Kind::ListingFile, older.path, older.selectedPath,
+        older.date };
+    const ComparisonSource newer { ComparisonSource::Kind::Folder, root, root, QDateTime::currentDateTime() };
+    auto* window = new ComparisonWindow(std::move(comparison), olderSource, newer, services, session.window());
     window->setAttribute(Qt::WA_DeleteOnClose);
     centreOnScreen(window);
     window->show();

@@ -2,6 +2,7 @@
 
 #include "fakefiledialogservice.h"
 #include "fakemessageservice.h"
+#include "filesystemservice.h"
 #include "listingsession.h"
 #include "listingtable.h"
 #include "platformservices.h"
@@ -15,11 +16,13 @@ public:
     {
         services_.messages = &messages;
         services_.fileDialogs = &fileDialogs;
+        services_.fileSystem = &files;
     }
 
     QWidget mainWindow;
     FakeMessageService messages;
     FakeFileDialogService fileDialogs;
+    PosixFileSystemService files;
     ListingTable table;
     QString selection;
     bool saved = true;

@@ -5,6 +5,7 @@
 #include "listingfilebytes.h"
 #include "listingfilereader.h"
 #include "listingfilewriter.h"
+#include "listingloader.h"
 #include "listingsession.h"
 #include "messageservice.h"
 #include "platformservices.h"
@@ -130,7 +131,10 @@ void ListingFileCommands::openreport(const QString& chosenPath)
     if (path.isEmpty())
         return;
 
-    FileReadResult read = readListingFile(path, m_session.listingChoices().limit);
+    ListingLoader loader(*m_session.services().fileSystem);
+    loader.choices = m_session.listingChoices();
+    LoadedListing loaded = loader.readFile(path);
+    const FileReadResult& read = loaded.read;
     if (!read.opened) {
         const QString text = tr("Cannot open %1").arg(QDir::toNativeSeparators(path)) + crlf() + read.error;
         tell({ QMessageBox::NoIcon, tr("Error Opening File"), text, QMessageBox::Ok });
@@ -139,7 +143,7 @@ void ListingFileCommands::openreport(const QString& chosenPath)
     // A file that fails before its first record is no listing (a binary file, a text file's second line), or
     // could not be read at all: the listing on screen stays.
     const ReadFault& fault = read.content.fault;
-    if (read.content.records.size() == 0 && fault.kind != ReadFault::Kind::None) {
+    if (loaded.table.size() == 0 && fault.kind != ReadFault::Kind::None) {
         QString text = tr("%1 is not a listing file").arg(QDir::toNativeSeparators(path));
         if (fault.kind == ReadFault::Kind::ReadError)
             text = tr("Cannot open %1").arg(QDir::toNativeSeparators(path)) + crlf() + fault.reason;
@@ -150,18 +154,18 @@ void ListingFileCommands::openreport(const QString& chosenPath)
         tell({ QMessageBox::NoIcon, tr("Error Opening File"), text, QMessageBox::Ok });
         return;
     }
-    placeRecords(read);
+    placeRecords(loaded);
     m_session.setListsaved(true);
     m_session.listingFileChanged(path, true);
     reportReadOutcome(path, read);
 }
 
 // Replaces the listing with the records read, which are already in the listing's own form.
-void ListingFileCommands::placeRecords(FileReadResult& read)
+void ListingFileCommands::placeRecords(LoadedListing& loaded)
 {
-    if (read.content.hasSelectedPath)
-        m_session.setSelectedPath(read.content.selectedPath);
-    m_session.listing().replaceWith(std::move(read.content.records));
+    if (loaded.read.content.hasSelectedPath)
+        m_session.setSelectedPath(loaded.selectedPath);
+    m_session.listing().replaceWith(std::move(loaded.table));
     m_session.listingChanged();
 }
 

@@ -6,6 +6,7 @@
 class ListingSession;
 class ReportOptions;
 struct FileReadResult;
+struct LoadedListing;
 struct Message;
 struct SaveOutcome;
 
@@ -33,7 +34,7 @@ private:
     [[nodiscard]] bool listingIsEmpty() const;
     [[nodiscard]] bool askFilteredSave();
     void reportSaveFailure(const QString& path, bool existed, const SaveOutcome& outcome);
-    void placeRecords(FileReadResult& read);
+    void placeRecords(LoadedListing& loaded);
     void reportReadOutcome(const QString& path, const FileReadResult& read);
     QMessageBox::StandardButton tell(const Message& message);
 
