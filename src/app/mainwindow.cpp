@@ -2,6 +2,7 @@
 
 #include "aboutbox.h"
 #include "apptitle.h"
+#include "catalogueexport.h"
 #include "comparisonwindow.h"
 #include "createlistcommand.h"
 #include "filedialogservice.h"
@@ -97,6 +98,9 @@ void MainWindow::createFileMenu()
     file->addSeparator();
     addCommand(
         file, QStringLiteral("mnuexportpdf"), tr("&Export PDF..."), QKeySequence(tr("Ctrl+E")), &MainWindow::exportPdf);
+    addCommand(
+        file, QStringLiteral("mnuexportcatalogue"), tr("Export &Catalogue..."), {}, &MainWindow::exportCatalogue);
+    addCommand(file, QStringLiteral("mnuexportjsonl"), tr("Export &JSON Lines..."), {}, &MainWindow::exportJsonLines);
     file->addSeparator();
     addCommand(file, QStringLiteral("mnuExit"), tr("E&xit"), QKeySequence(tr("Ctrl+X")), &MainWindow::mnuExit_Click);
 }
@@ -516,6 +520,10 @@ void MainWindow::printlisting() { ReportCommands(*this, m_options).printlisting(
 void MainWindow::printWithDialog() { ReportCommands(*this, m_options).printWithDialog(); }
 
 void MainWindow::exportPdf() { ReportCommands(*this, m_options).exportPdf(); }
+
+void MainWindow::exportCatalogue() { CatalogueExport(*this, m_options).exportCatalogue(); }
+
+void MainWindow::exportJsonLines() { CatalogueExport(*this, m_options).exportJsonLines(); }
 
 void MainWindow::showPrintPreview() { ::showPrintPreview(*this, m_options); }
 

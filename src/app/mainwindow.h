@@ -58,6 +58,8 @@ public:
     void printlisting();
     void printWithDialog();
     void exportPdf();
+    void exportCatalogue();
+    void exportJsonLines();
     void showOptions();
     void chooseListingChoices();
     void showPrintPreview();
