@@ -99,7 +99,7 @@ void MainWindow::createFileMenu()
     addCommand(
         file, QStringLiteral("mnuexportpdf"), tr("&Export PDF..."), QKeySequence(tr("Ctrl+E")), &MainWindow::exportPdf);
     addCommand(
-        file, QStringLiteral("mnuexportcatalogue"), tr("Export &Catalogue..."), {}, &MainWindow::exportCatalogue);
+        file, QStringLiteral("mnuexportcatalogue"), tr("Export C&atalogue..."), {}, &MainWindow::exportCatalogue);
     addCommand(file, QStringLiteral("mnuexportjsonl"), tr("Export &JSON Lines..."), {}, &MainWindow::exportJsonLines);
     file->addSeparator();
     addCommand(file, QStringLiteral("mnuExit"), tr("E&xit"), QKeySequence(tr("Ctrl+X")), &MainWindow::mnuExit_Click);

@@ -22,6 +22,7 @@ RECORDS = [
     (b"quote \" and ' both.doc", b"5", b"2024-02-03 03:04:05+00:00"),
     (b"line\r\nbreak and\ttab.doc", b"7", b"2023-01-01 00:00:00+00:00"),
     (b"<!--<script>.txt", b"0", b""),
+    (b"README", b"3", b""),
     (ROOT + b"/caf\xe9 bytes", b" ", b" "),
     (b"na\xefve \xff.bmp", b"300000", b"2024-03-01 10:00:00+01:00"),
     ("שלום עולם.txt".encode(), b"42", b"2024-04-01 12:00:00+00:00"),
@@ -105,9 +106,12 @@ def check(page, shots):
     expect(page.names()[:2] == ["<!--<script>.txt", "</script><script>window.injected=1</script>.txt"],
            "sorted by name: %r" % page.names())
 
-    Select(page.driver.find_element(By.ID, "type")).select_by_value(".htm")
+    Select(page.driver.find_element(By.ID, "type")).select_by_visible_text(".htm (1)")
     page.wait("document.body.dataset.shown === '1'", "the type filter")
     expect(page.names() == ['<img src=x onerror="window.injected=2">.htm'], "type filter: %r" % page.names())
+    Select(page.driver.find_element(By.ID, "type")).select_by_visible_text("No type (1)")
+    page.wait("document.body.dataset.shown === '1'", "files without a type")
+    expect(page.names() == ["README"], "files without a type: %r" % page.names())
     page.run("const t = document.getElementById('type'); t.value = ''; t.dispatchEvent(new Event('change'));")
 
     # Open a folder with the mouse: its child appears with the totals below it.

@@ -23,7 +23,7 @@
     let rootFirstChild = -1;
     let lowerNames = null;
     let lowerPaths = null;
-    const types = [""];
+    const types = []; // file types by number, "" for names without one
 
     // What is shown: positions into the listing.
     let view = new Int32Array(0);
@@ -257,9 +257,9 @@
                     folderHolds[i] = 1;
             rootHolds = rootLower.indexOf(text) >= 0;
         }
-        const typeId = type.startsWith(".") ? types.indexOf(type.slice(1)) : -2;
+        const typeId = type.startsWith("type:") ? Number(type.slice(5)) : -1;
         for (let i = from; i < to; ++i) {
-            if (type === "folders" ? !isFolder[i] : type === "files" ? isFolder[i] : typeId >= -1 && typeOf[i] !== typeId)
+            if (type === "folders" ? !isFolder[i] : type === "files" ? isFolder[i] : typeId >= 0 && (isFolder[i] || typeOf[i] !== typeId))
                 continue;
             if (text) {
                 if (isFolder[i]) {
@@ -585,7 +585,7 @@
         const options = [["folders", "Folders"], ["files", "Files"]];
         const ranked = Array.from(counts).sort((a, b) => b[1] - a[1] || (types[a[0]] < types[b[0]] ? -1 : 1));
         for (const [id, n] of ranked.slice(0, 300))
-            options.push(["." + types[id], (types[id] ? "." + types[id] : "No type") + " (" + exactSize(n) + ")"]);
+            options.push(["type:" + id, (types[id] ? "." + types[id] : "No type") + " (" + exactSize(n) + ")"]);
         for (const [value, label] of options) {
             const option = document.createElement("option");
             option.value = value;

@@ -126,7 +126,9 @@ void ListingFileCommands::openreport(const QString& chosenPath)
     QString path = chosenPath;
     if (path.isEmpty()) {
         const ArrowWhileAsking arrow;
-        path = m_session.services().fileDialogs->getOpenFileName(m_session.window(), FileDialogService::textFilter());
+        // The design's filter first; a catalogue the program wrote opens as its listing too.
+        path = m_session.services().fileDialogs->getOpenFileName(
+            m_session.window(), FileDialogService::textFilter() + QStringLiteral(";;") + tr("Catalogue (*.html)"));
     }
     if (path.isEmpty())
         return;
