@@ -18,7 +18,11 @@ ListingStatusBar::ListingStatusBar(QWidget* parent)
     m_counts = addLabel("lblStatusCounts", 0);
     m_source = addLabel("lblStatusSource", 1);
     m_completeness = addLabel("lblStatusComplete", 0);
+    m_choices = addLabel("lblStatusChoices", 0);
+    showChoices({});
 }
+
+void ListingStatusBar::showChoices(const ListingChoices& choices) { m_choices->setText(StatusText::choices(choices)); }
 
 void ListingStatusBar::showListing(const ListingCounts& counts, const ListingOrigin& origin, bool filterActive)
 {

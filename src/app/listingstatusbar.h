@@ -13,9 +13,12 @@ public:
     explicit ListingStatusBar(QWidget* parent = nullptr);
 
     void showListing(const ListingCounts& counts, const ListingOrigin& origin, bool filterActive);
+    // The depth and limit the next Create List or Open takes.
+    void showChoices(const ListingChoices& choices);
 
 private:
     QLabel* m_counts = nullptr;
     QLabel* m_source = nullptr;
     QLabel* m_completeness = nullptr;
+    QLabel* m_choices = nullptr;
 };

@@ -13,6 +13,7 @@
 #include "growinglayout.h"
 #include "helptopics.h"
 #include "listingactions.h"
+#include "listingchoicesdialog.h"
 #include "listingstatusbar.h"
 #include "messageservice.h"
 #include "printpreviewwindow.h"
@@ -111,6 +112,8 @@ void MainWindow::createReportMenu()
     addCommand(report, QStringLiteral("mnucreatelist"), tr("&Create List"), QKeySequence(tr("Ctrl+C")),
         &MainWindow::createlisting);
     addCommand(report, QStringLiteral("mnuoptions"), tr("&Options"), {}, &MainWindow::showOptions);
+    addCommand(
+        report, QStringLiteral("mnulistchoices"), tr("&Depth and Limit..."), {}, &MainWindow::chooseListingChoices);
     addCommand(report, QStringLiteral("mnupreview"), tr("Print Pre&view"), {}, &MainWindow::showPrintPreview);
     addCommand(report, QStringLiteral("mnuprintreport"), tr("&Print Report"), QKeySequence(tr("Ctrl+P")),
         &MainWindow::printlisting);
@@ -366,7 +369,18 @@ void MainWindow::showListingState()
 void MainWindow::setListingChoices(const ListingChoices& choices)
 {
     m_choices = choices;
+    // Past the default limit the listing may outgrow the grids' split: the grid on screen then shows it all.
+    m_grid1Model->setWholeListing(choices.limit != ListingChoices::defaultLimit);
+    m_statusBar->showChoices(choices);
     showListingState();
+}
+
+void MainWindow::chooseListingChoices()
+{
+    if (commandRunning())
+        return;
+    if (const std::optional<ListingChoices> chosen = ListingChoicesDialog::ask(m_choices, this))
+        setListingChoices(*chosen);
 }
 
 void MainWindow::listingFileChanged(const QString& path, bool opened)

@@ -61,6 +61,7 @@ public:
     void exportCatalogue();
     void exportJsonLines();
     void showOptions();
+    void chooseListingChoices();
     void showPrintPreview();
     void showHelpTopics();
     void showAbout();

@@ -12,14 +12,19 @@ public:
     GridModel(const ListingTable& table, GridId grid, QObject* parent = nullptr);
 
     void sync();
+    // Shows every entry of the listing, whichever grid holds it: a listing past the grids' limit is seen whole.
+    void setWholeListing(bool whole);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
+    [[nodiscard]] int entriesShown() const;
+
     const ListingTable& m_table;
     GridId m_grid;
+    bool m_whole = false;
     int m_shownEntries = 0;
     int m_generation = 0;
 };

@@ -248,8 +248,11 @@ qsizetype ListingTable::indexOf(GridId grid, int row) const
 QString ListingTable::cell(GridId grid, int row, int column) const
 {
     const qsizetype i = indexOf(grid, row);
-    if (i < 0)
-        return {};
+    return i < 0 ? QString() : entryCell(i, column);
+}
+
+QString ListingTable::entryCell(qsizetype i, int column) const
+{
     switch (column) {
     case 0:
         return QStringLiteral(" ");

@@ -87,6 +87,8 @@ public:
     [[nodiscard]] int rowCount(GridId grid) const;
     [[nodiscard]] int entryRows(GridId grid) const { return rowCount(grid) - designedRows; }
     [[nodiscard]] QString cell(GridId grid, int row, int column) const;
+    // Column 0 to 3 of entry i (from 0), as its grid shows it.
+    [[nodiscard]] QString entryCell(qsizetype i, int column) const;
     [[nodiscard]] ListingEntry row(GridId grid, int row) const;
     [[nodiscard]] QString rowText(GridId grid, int row) const;
     // Changes each time the listing is emptied, so views know their rows were replaced.

@@ -76,6 +76,17 @@ QString StatusText::source(const ListingOrigin& origin)
     return {};
 }
 
+QString StatusText::choices(const ListingChoices& choices)
+{
+    const QString depth = choices.depth == ListingChoices::allLevels ? tr("all levels")
+        : choices.depth == 1                                         ? tr("1 level")
+                                                                     : tr("%1 levels").arg(choices.depth);
+    const QString limit = choices.limit == ListingChoices::noLimit
+        ? tr("no limit")
+        : tr("%1 entries at most").arg(numberLocale().toString(choices.limit));
+    return depth + QStringLiteral(", ") + limit;
+}
+
 QString StatusText::completeness(const ListingOrigin& origin, bool filterActive)
 {
     QStringList gaps;

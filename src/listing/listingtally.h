@@ -59,6 +59,8 @@ namespace StatusText {
 [[nodiscard]] QString counts(const ListingCounts& counts);
 // "listed /srv/share at 14:02", "opened inv.txt", or empty before any listing.
 [[nodiscard]] QString source(const ListingOrigin& origin);
+// "5 levels, 32,000 entries at most", "all levels, no limit".
+[[nodiscard]] QString choices(const ListingChoices& choices);
 // "complete", or what keeps the listing from being whole, the report filter included.
 [[nodiscard]] QString completeness(const ListingOrigin& origin, bool filterActive);
 }

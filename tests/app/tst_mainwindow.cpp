@@ -25,6 +25,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -255,6 +256,72 @@ private slots:
         QCOMPARE(m->window->windowTitle(), QStringLiteral("Vellumark"));
         QCOMPARE(m->window->size(), startSize); // long texts are cut, not given room
         QVERIFY(!child<QLabel>("lblStatusSource")->toolTip().isEmpty());
+    }
+
+    // The depth and limit chosen by keyboard in their dialog take the next Create List there, and the status bar
+    // says which are in force and where the listing stopped.
+    void listingChoices_data()
+    {
+        QTest::addColumn<QString>("depth"); // typed; "all" checks the box
+        QTest::addColumn<QString>("limit"); // typed; "none" checks the box
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<QString>("complete");
+        QTest::addColumn<QString>("choices");
+        QTest::newRow("defaults") << "5"
+                                  << "32000" << 7 << "stopped at five levels"
+                                  << "5 levels, 32,000 entries at most";
+        QTest::newRow("depth 1") << "1"
+                                 << "32000" << 3 << "stopped at 1 level"
+                                 << "1 level, 32,000 entries at most";
+        QTest::newRow("depth 6") << "6"
+                                 << "32000" << 8 << "complete"
+                                 << "6 levels, 32,000 entries at most";
+        QTest::newRow("all, limit 2") << "all"
+                                      << "2" << 2 << "stopped at 2 entries"
+                                      << "all levels, 2 entries at most";
+        QTest::newRow("all, none") << "all"
+                                   << "none" << 8 << "complete"
+                                   << "all levels, no limit";
+    }
+    void listingChoices()
+    {
+        QFETCH(QString, depth);
+        QFETCH(QString, limit);
+        QFETCH(int, entries);
+        QFETCH(QString, complete);
+        QFETCH(QString, choices);
+        QVERIFY(QDir().mkpath(m_root + "/work/sub/2/3/4/5/6"));
+        QTimer answer;
+        answer.setInterval(10);
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget* dialog = findTopLevel("frmListingChoices");
+            if (!dialog || !dialog->isActiveWindow())
+                return;
+            answer.stop();
+            const auto choose = [&](Qt::Key label, Qt::Key box, const QString& value, const QString& unbounded) {
+                if (value == unbounded) {
+                    QTest::keyClick(dialog, box, Qt::AltModifier);
+                    QTest::qWait(200); // a mnemonic's click is animated
+                    return;
+                }
+                QTest::keyClick(dialog, label, Qt::AltModifier);
+                QTest::keyClick(dialog->focusWidget(), Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(dialog->focusWidget(), value);
+            };
+            choose(Qt::Key_L, Qt::Key_A, depth, "all");
+            choose(Qt::Key_E, Qt::Key_N, limit, "none");
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+        });
+        answer.start();
+        trigger("Alt+R D");
+        QCOMPARE(statusText("lblStatusChoices"), choices);
+        m->window->createlisting();
+        QCOMPARE(m->window->listing().listcount(), entries);
+        QCOMPARE(statusText("lblStatusComplete"), complete);
+        QCOMPARE(m->messages.shown.size(), limit == "2" ? 1 : 0);
+        if (limit == "2")
+            QCOMPARE(m->messages.shown[0].text,
+                QStringLiteral("Maximum List size of 2 reached\r\nList stopped at 2 records"));
     }
 
     // Esc in the progress window stops the walk; the rows listed so far stay and a message says so.
