@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Makes the benchmark tree: 32000 entries, about 2000 folders over five levels, with names that hold
-commas, quotes, spaces and non-ASCII letters. Usage: make_tree.py OUTDIR [ENTRIES]"""
+commas, quotes, spaces and non-ASCII letters. Usage: make_tree.py OUTDIR [ENTRIES [BRANCHING]]
+BRANCHING is the subfolders per folder at each level, comma separated: 4,3,3,3,3,2,2,2 with 1000000 entries
+makes the million-entry tree eight levels deep."""
 import os
 import sys
 
@@ -23,7 +25,10 @@ def folders(root):
 
 def main():
     root = sys.argv[1]
+    global BRANCHING
     entries = int(sys.argv[2]) if len(sys.argv) > 2 else 32000
+    if len(sys.argv) > 3:
+        BRANCHING = [int(n) for n in sys.argv[3].split(",")]
     os.makedirs(root, exist_ok=True)
     all_folders = list(folders(root))
     for folder in all_folders:

@@ -50,6 +50,57 @@ bool load(const CommandLine& commandLine, FileSystemService* givenFileSystem, Ba
     return true;
 }
 
+// Only a listing file is asked of a walk: its rows go to the file as they are listed, in listing order, so the
+// memory a walk takes stays bounded however large the tree.
+bool streamsWalkToFile(const CommandLine& commandLine)
+{
+    return commandLine.listing.isEmpty() && !commandLine.saveFile.isEmpty() && !commandLine.drawsReport()
+        && commandLine.htmlFile.isEmpty() && commandLine.jsonlFile.isEmpty();
+}
+
+int walkIntoFile(const CommandLine& commandLine, FileSystemService* givenFileSystem, const ReportOptions& options)
+{
+    std::optional<ReadAheadFileSystem> ownFileSystem;
+    FileSystemService& fileSystem = givenFileSystem ? *givenFileSystem : ownFileSystem.emplace();
+    ListingLoader loader(fileSystem);
+    loader.choices = commandLine.choices;
+    loader.entriesNeeded = true;
+    BatchProgress progress(commandLine.quiet);
+    loader.entriesListed = [&progress](int entries) { progress.show(QStringLiteral("entries listed:"), entries, 500); };
+    const ReportOptions* filter = options.filteractive() ? &options : nullptr;
+    std::optional<ListingFileWriter> writer;
+    StagedFile file(commandLine.saveFile);
+    LoadedListing loaded;
+    const SaveOutcome saved = writeStagedFile(file, [&](const PieceWriter& write) {
+        bool written = true;
+        loader.rowsListed = [&](const QString& selectedPath, ListingTable& table) {
+            if (!writer)
+                writer.emplace(selectedPath);
+            for (qsizetype i = 0; i < table.size(); ++i)
+                if (!filter || checkforprint(table.name(i), table.rowKind(i), *filter))
+                    writer->addRecord(table, i);
+            table.empty();
+            written = write(writer->takePiece());
+            return written;
+        };
+        loaded = loader.walkFolder(commandLine.folder);
+        return written && loaded.usable() && writer;
+    });
+    progress.finish();
+    for (const QString& warning : std::as_const(loaded.warnings))
+        say(warning);
+    if (!loaded.usable()) {
+        say(loaded.problem);
+        return ExitFailed;
+    }
+    if (saved.status != SaveOutcome::Status::Saved || !file.commit()) {
+        say(QStringLiteral("cannot save %1: %2")
+                .arg(native(file.path()), saved.status != SaveOutcome::Status::Saved ? saved.reason : file.reason()));
+        return ExitFailed;
+    }
+    return loaded.warnings.isEmpty() ? ExitDone : ExitWarnings;
+}
+
 bool saveListing(StagedFile& file, const BatchSource& source, const ReportOptions& options)
 {
     const QByteArray bytes
@@ -131,6 +182,11 @@ int runBatch(const CommandLine& commandLine, BatchReports* reports, FileSystemSe
 {
     if (!commandLine.compareListing.isEmpty())
         return reports->compare(commandLine);
+    if (streamsWalkToFile(commandLine)) {
+        ReportOptions options;
+        applyFilter(commandLine, options);
+        return walkIntoFile(commandLine, fileSystem, options);
+    }
     BatchSource source;
     if (!load(commandLine, fileSystem, source))
         return ExitFailed;

@@ -86,9 +86,10 @@ bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath
 
 bool FolderWalk::appended()
 {
+    ++m_outcome.entries;
     if (!yield())
         return false;
-    if (!m_choices.holdsMore(m_table.size())) {
+    if (!m_choices.holdsMore(m_outcome.entries)) {
         m_outcome.limitReached = true;
         return false;
     }

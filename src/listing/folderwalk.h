@@ -28,6 +28,7 @@ struct WalkOutcome {
     bool limitReached = false;
     bool depthReached = false; // a folder at the deepest level has subfolders that are not listed
     bool cancelled = false;
+    qint64 entries = 0; // listed, also those a hook took out of the table meanwhile
     std::vector<UnreadableFolder> unreadable;
 };
 

@@ -16,6 +16,13 @@ public:
     void addRecord(const ListingTable& table, qsizetype entry);
     [[nodiscard]] int recordCount() const { return m_records; }
     [[nodiscard]] QByteArray bytes() const { return m_writer.bytes(); }
+    // The bytes added since the last takePiece, for a file written as it is made.
+    [[nodiscard]] QByteArrayView takePiece()
+    {
+        const QByteArrayView piece = m_writer.written();
+        m_writer.clear();
+        return piece;
+    }
 
 private:
     QuotedRecordWriter m_writer;

@@ -72,18 +72,32 @@ LoadedListing ListingLoader::walkFolder(const QString& folder) const
         return loaded;
     }
     WalkHooks hooks;
-    if (entriesListed)
-        hooks.yieldPoint = [this, &loaded] { entriesListed(loaded.table.listcount()); };
+    qint64 handedOver = 0;
+    bool stopped = false;
+    const auto handOver = [&] {
+        handedOver += loaded.table.size();
+        stopped = stopped || !rowsListed(loaded.path, loaded.table);
+        handedOver -= loaded.table.size();
+    };
+    hooks.yieldPoint = [&] {
+        if (entriesListed)
+            entriesListed(static_cast<int>(handedOver + loaded.table.size()));
+        if (rowsListed && loaded.table.size() >= streamRows)
+            handOver();
+    };
+    hooks.cancelRequested = [&stopped] { return stopped; };
     const WalkOutcome outcome
         = FolderWalk(m_fileSystem, loaded.table, std::move(hooks), choices).ShowFileList(loaded.path);
     if (!outcome.unreadable.empty() && outcome.unreadable.front().path == loaded.path) {
         loaded.problem = tr("cannot list the folder %1: %2").arg(loaded.path, outcome.unreadable.front().reason);
         return loaded;
     }
-    if (entriesNeeded && loaded.table.listcount() == 0) {
+    if (entriesNeeded && outcome.entries == 0) {
         loaded.problem = tr("cannot list the folder %1: it is empty").arg(loaded.path);
         return loaded;
     }
+    if (rowsListed && !stopped)
+        handOver();
     loaded.unreadable = outcome.unreadable;
     loaded.limitReached = outcome.limitReached;
     for (const UnreadableFolder& unreadable : outcome.unreadable)

@@ -15,6 +15,9 @@ public:
     void addField(QStringView text);
     void endRecord();
     [[nodiscard]] QByteArray bytes() const { return m_bytes.first(m_used); }
+    [[nodiscard]] QByteArrayView written() const { return QByteArrayView(m_bytes).first(m_used); }
+    // Forgets what was written, keeping the room: a file written piece by piece reuses it.
+    void clear() { m_used = 0; }
 
 private:
     void makeRoom(qsizetype bytes);

@@ -256,6 +256,22 @@ private slots:
         QCOMPARE(loaded.problem, QString(problem).replace("$P", path));
         QCOMPARE(loaded.warnings.join('\n'), QString(warning).replace("$P", path));
         QCOMPARE(loaded.table.listcount(), entries);
+        if (!walked || !loaded.usable())
+            return;
+        // Handed over a row at a time, a walk gives the same rows in the same order and the same warnings.
+        QStringList whole;
+        QStringList handed;
+        for (qsizetype i = 0; i < loaded.table.size(); ++i)
+            whole << path + ':' + loaded.table.name(i);
+        loader.streamRows = 1;
+        loader.rowsListed = [&](const QString& selectedPath, ListingTable& table) {
+            for (qsizetype i = 0; i < table.size(); ++i)
+                handed << selectedPath + ':' + table.name(i);
+            table.empty();
+            return true;
+        };
+        QCOMPARE(loader.walkFolder(path).warnings, loaded.warnings);
+        QCOMPARE(handed, whole);
     }
 };
 
