@@ -35,9 +35,12 @@ bool stoppedAtLimit(const LoadedListing& listing, qint64 limit)
         || (listing.source == LoadedListing::Source::ListingFile && listing.table.size() >= limit);
 }
 
-ComparedListing compared(const LoadedListing& listing, qint64 limit)
+ComparedListing compared(const LoadedListing& listing, const ListingChoices& choices)
 {
-    ComparedListing side { listing.selectedPath, listing.table, {}, stoppedAtLimit(listing, limit) };
+    ComparedListing side { listing.selectedPath, listing.table, {}, stoppedAtLimit(listing, choices.limit) };
+    // A listing file holds what it holds; a walk looked no deeper than it was asked to.
+    if (listing.source != LoadedListing::Source::ListingFile)
+        side.depth = choices.depth;
     for (const UnreadableFolder& unreadable : listing.unreadable)
         side.unreadFolders.push_back(unreadable.path);
     return side;
@@ -57,7 +60,8 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
     if (!said(newer))
         return trouble;
 
-    const ListingComparison comparison = compareListings(compared(older, limit), compared(newer, limit), filter);
+    const ListingComparison comparison
+        = compareListings(compared(older, request.choices), compared(newer, request.choices), filter);
     if (request.print || !request.pdfPath.isEmpty()) {
         const ComparisonReportContent content { sourceOf(older), sourceOf(newer),
             runDateText(QDateTime::currentDateTime()), comparison };

@@ -110,6 +110,13 @@ struct IndexedListing {
         const int folder = folderRow[i];
         return joined(folder < 0 ? root : entries.name(folder), separator, entries.name(at));
     }
+    // The level of a folder row, or of the folder that holds a file (0 for the root's own files).
+    [[nodiscard]] int folderLevel(size_t i) const
+    {
+        const auto row = isFolder(i) ? static_cast<qsizetype>(i) : folderRow[i];
+        return row < 0 ? 0 : entries.level(row);
+    }
+
     [[nodiscard]] bool isFolder(size_t i) const { return entries.kind(static_cast<qsizetype>(i)) == EntryKind::Folder; }
     [[nodiscard]] RowKind rowKind(size_t i) const { return entries.rowKind(static_cast<qsizetype>(i)); }
     [[nodiscard]] QString sizeText(size_t i) const { return entries.sizeText(static_cast<qsizetype>(i)); }
@@ -217,10 +224,12 @@ ListingComparison compareListings(const ComparedListing& older, const ComparedLi
         if (match[i] >= 0)
             lastNewMatched = static_cast<int>(i);
     const auto oldLooked = [&](size_t j) {
-        return !(newer.stoppedAtLimit && static_cast<int>(j) > lastOldMatched) && !oldSide.inUnread(j, newSide);
+        return !(newer.stoppedAtLimit && static_cast<int>(j) > lastOldMatched) && oldSide.folderLevel(j) <= newer.depth
+            && !oldSide.inUnread(j, newSide);
     };
     const auto newLooked = [&](size_t i) {
-        return !(older.stoppedAtLimit && static_cast<int>(i) > lastNewMatched) && !newSide.inUnread(i, oldSide);
+        return !(older.stoppedAtLimit && static_cast<int>(i) > lastNewMatched) && newSide.folderLevel(i) <= older.depth
+            && !newSide.inUnread(i, oldSide);
     };
 
     ListingComparison result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listingchoices.h"
 #include "listingtable.h"
 
 #include <QByteArray>
@@ -33,8 +34,8 @@ struct ComparisonCounts {
 struct ListingComparison {
     std::vector<Difference> differences; // the newer listing's order, removed entries where they stood
     ComparisonCounts counts;
-    // Entries of one side that the other did not look at (under a folder it could not read, or past its
-    // limit): no difference, but the comparison is partial.
+    // Entries of one side that the other did not look at (under a folder it could not read, past its limit,
+    // or deeper than it walked): no difference, but the comparison is partial.
     int notCompared = 0;
 
     bool operator==(const ListingComparison&) const = default;
@@ -48,6 +49,7 @@ struct ComparedListing {
     std::vector<QString> unreadFolders = {}; // listed, but their contents could not be read
     bool stoppedAtLimit = false; // entries past the listing's limit were not listed
     const std::vector<QString>* paths = nullptr; // each entry's full path, when the rows cannot tell it
+    int depth = ListingChoices::allLevels; // levels a walk went down; entries below it were not looked at
 };
 
 // Matches entries by their path relative to each listing's folder, so the same tree under another root

@@ -118,7 +118,8 @@ private slots:
     {
         QTest::addColumn<Records>("older");
         QTest::addColumn<Records>("newer");
-        QTest::addColumn<int>("limited"); // 1 the older side stopped at its limit, 2 the newer
+        // 1 the older side stopped at its limit, 2 the newer; 3 the newer walk went one level down
+        QTest::addColumn<int>("limited");
         QTest::addColumn<QString>("include"); // a type the filter keeps; empty: no filter
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<int>("notCompared");
@@ -132,6 +133,10 @@ private slots:
             << QStringList { "added|/t/new.txt||1||d" } << 3;
         QTest::newRow("the older listing stopped at its limit")
             << Records { file("a.txt"), folder("/t/s") } << tree << 1 << "" << QStringList {} << 4;
+        QTest::newRow("the newer walk went less deep")
+            << Records { folder("/t/s"), folder("/t/s/v", "1"), file("e.txt"), folder("/t/u") }
+            << Records { folder("/t/s"), folder("/t/u"), file("f.txt") } << 3 << ""
+            << QStringList { "added|/t/u/f.txt||1||d" } << 2;
         QTest::newRow("a listing saved filtered, the same tree")
             << Records { file("a.txt"), file("b.txt"), file("d.txt") } << tree << 0 << "txt" << QStringList {} << 0;
         QTest::newRow("a listing saved filtered, a file gone")
@@ -165,7 +170,8 @@ private slots:
         const ListingTable oldTable = tableOf(older);
         const ListingTable newTable = tableOf(newer);
         const ListingComparison result = compareListings({ "/t", oldTable, {}, limited == 1 },
-            { "/t", newTable, { unread.begin(), unread.end() }, limited == 2 }, filter);
+            { "/t", newTable, { unread.begin(), unread.end() }, limited == 2, nullptr, limited == 3 ? 1 : 100 },
+            filter);
         QStringList lines;
         for (const Difference& d : result.differences)
             lines << QStringList { changeName(d.change), d.path, d.oldSize, d.newSize, d.oldDate, d.newDate }.join('|');
