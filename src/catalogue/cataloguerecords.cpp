@@ -34,6 +34,14 @@ void appendNumber(QByteArray& out, qint64 value)
     out.append(digits, result.ptr - digits);
 }
 
+// Years 1 to 9999 are all the date form writes; a time past them is no listing's, and a walk gives none.
+bool writableTime(qint64 time)
+{
+    constexpr qint64 firstYear = -62135596800;
+    constexpr qint64 lastYear = 253402300799;
+    return time >= firstYear && time <= lastYear;
+}
+
 // A whole decimal number, with a sign for a negative one.
 bool readNumber(QByteArrayView text, qint64& value)
 {
@@ -265,7 +273,8 @@ CatalogueRecordDecoder::Line CatalogueRecordDecoder::readFile(QByteArrayView lin
         createdCell = QByteArrayView(m_date);
     } else if (!created.isEmpty()) {
         qint64 step = 0;
-        if (!readNumber(created, step) || __builtin_add_overflow(m_previousTime, step, &m_previousTime))
+        if (!readNumber(created, step) || __builtin_add_overflow(m_previousTime, step, &m_previousTime)
+            || !writableTime(m_previousTime))
             return Line::Malformed;
         createdCell = std::optional<qint64>(m_previousTime);
     }

@@ -84,17 +84,28 @@ void ListingTable::appendRecord(QByteArrayView name, QByteArrayView size, QByteA
 void ListingTable::appendFileCells(QByteArrayView name, std::variant<qint64, QByteArrayView> size,
     std::variant<std::optional<qint64>, QByteArrayView> created)
 {
+    // A text that reads as the program's own form is kept as its value, as a listing file's record is, so the
+    // row is the same whichever file it came from.
     quint32 bits = 0;
     qint64 sizeValue = 0;
     if (const auto* text = std::get_if<QByteArrayView>(&size)) {
-        bits |= sizeTextFlag;
-        sizeValue = static_cast<qint64>(m_bytes.add(*text));
+        if (const std::optional<qint64> bytes = ListingCodec::sizeFromText(*text)) {
+            sizeValue = *bytes;
+        } else {
+            bits |= sizeTextFlag;
+            sizeValue = static_cast<qint64>(m_bytes.add(*text));
+        }
     } else {
         sizeValue = std::get<qint64>(size);
     }
     qint64 createdValue = 0;
     if (const auto* text = std::get_if<QByteArrayView>(&created)) {
-        if (!text->isEmpty()) {
+        const std::optional<qint64> time
+            = text->isValidUtf8() ? dates().parse(QString::fromUtf8(*text)) : std::optional<qint64>();
+        if (time) {
+            bits |= createdFlag;
+            createdValue = *time;
+        } else if (!text->isEmpty()) {
             bits |= dateTextFlag;
             createdValue = static_cast<qint64>(m_bytes.add(*text));
         }
