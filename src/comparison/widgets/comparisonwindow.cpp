@@ -98,7 +98,7 @@ void compareWithListing(ListingSession& session)
     if (listingIsEmpty(session.listing()) || session.commandRunning())
         return;
     PlatformServices& services = session.services();
-    const QString path = services.fileDialogs->getOpenFileName(session.window(), FileDialogService::textFilter());
+    const QString path = services.fileDialogs->getOpenFileName(session.window(), FileDialogService::listingFilters());
     if (path.isEmpty())
         return;
     ListingLoader loader(*services.fileSystem);

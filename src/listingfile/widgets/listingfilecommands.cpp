@@ -128,7 +128,7 @@ void ListingFileCommands::openreport(const QString& chosenPath)
         const ArrowWhileAsking arrow;
         // The design's filter first; a catalogue the program wrote opens as its listing too.
         path = m_session.services().fileDialogs->getOpenFileName(
-            m_session.window(), FileDialogService::textFilter() + QStringLiteral(";;") + tr("Catalogue (*.html)"));
+            m_session.window(), FileDialogService::listingFilters());
     }
     if (path.isEmpty())
         return;

@@ -22,6 +22,8 @@ public:
     [[nodiscard]] virtual QString lastChosenPath() const { return {}; }
 
     static QString textFilter() { return QStringLiteral("Text (*.txt)"); }
+    // What Open and Compare read: listing files, and the catalogues the program wrote.
+    static QString listingFilters() { return textFilter() + QStringLiteral(";;Catalogue (*.html)"); }
 };
 
 class QtFileDialogService final : public FileDialogService {
