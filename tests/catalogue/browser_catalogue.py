@@ -33,10 +33,10 @@ RECORDS = [
 ]
 
 
-def listing_bytes():
+def listing_bytes(records):
     def field(value):
         return b'"' + value.replace(b'"', b'""') + b'"'
-    lines = [field(ROOT)] + [b",".join(field(v) for v in record) for record in RECORDS]
+    lines = [field(ROOT)] + [b",".join(field(v) for v in record) for record in records]
     return b"\r\n".join(lines) + b"\r\n"
 
 
@@ -62,6 +62,14 @@ class Page:
     def names(self):
         return [row[0] for row in self.rows()]
 
+    def printed(self):
+        """The table printing lays out: its caption and rows."""
+        self.run("window.dispatchEvent(new Event('beforeprint'))")
+        caption = self.run("return document.querySelector('#printed caption').textContent")
+        rows = self.run("return document.querySelectorAll('#printed tbody tr').length")
+        self.run("window.dispatchEvent(new Event('afterprint'))")
+        return caption, rows
+
     def search(self, text):
         box = self.driver.find_element(By.ID, "search")
         box.clear()
@@ -84,6 +92,8 @@ def check(page, shots):
     expect("caf\ufffd bytes" in names, "a folder with a byte that is no UTF-8: %r" % names)
     expect("line\u240d\u240abreak and\u2409tab.doc" in names, "line breaks shown as symbols: %r" % names)
     expect("שלום עולם.txt" in names, "right-to-left text")
+    whole = page.driver.find_element(By.CSS_SELECTOR, "#complete dd").text
+    expect(whole == "complete", "a whole listing says so: %r" % whole)
 
     page.search("SCRIPT")
     expect(sorted(page.names()) == sorted(["</script><script>window.injected=1</script>.txt", "<!--<script>.txt"]),
@@ -92,6 +102,9 @@ def check(page, shots):
     expect(page.names() == ["deep\\er", "Report FINAL.txt"], "search across a path: %r" % page.names())
     page.search("plain")
     expect(page.names() == ["plain", "odd size.txt"], "search on a folder's path: %r" % page.names())
+    printed = page.printed()
+    expect(printed == ("Printed: 2 of 13 entries; names and paths holding \u201cplain\u201d.", 2),
+           "printing the rows searched for: %r" % (printed,))
     page.search("")
 
     sizes = page.driver.find_element(By.CSS_SELECTOR, '#columns button[data-column="bytes"]')
@@ -148,6 +161,16 @@ def check(page, shots):
     expect(not problems, "the browser reported: %r" % problems)
 
 
+def check_large(page):
+    """A listing cut at its limit says so, and printing stops at its bound and says so on paper."""
+    page.wait("document.body.dataset.state === 'ready'", "the large page to read its listing")
+    gap = page.driver.find_element(By.CSS_SELECTOR, "#incomplete dd").text
+    expect(gap == "incomplete: stopped at 20,005 entries", "a listing cut at the limit: %r" % gap)
+    caption, rows = page.printed()
+    expect(rows == 20001 and caption.startswith("Printed: 20,005 of 20,005 entries. Only the first 20,000 are"),
+           "printing past the bound: %r, %d rows" % (caption, rows))
+
+
 def main():
     program = sys.argv[1]
     shots = sys.argv[2] if len(sys.argv) > 2 else None
@@ -155,9 +178,15 @@ def main():
         listing = os.path.join(folder, "hostile.txt")
         page_file = os.path.join(folder, "catalogue.html")
         with open(listing, "wb") as f:
-            f.write(listing_bytes())
+            f.write(listing_bytes(RECORDS))
         env = dict(os.environ, TZ="UTC")
         subprocess.run([program, "-q", "--open", listing, "--html", page_file], check=True, env=env)
+        large = os.path.join(folder, "large.txt")
+        large_page = os.path.join(folder, "large.html")
+        with open(large, "wb") as f:
+            f.write(listing_bytes([(b"f%d.txt" % n, b"1", b"") for n in range(20010)]))
+        cut = subprocess.run([program, "-q", "--limit", "20005", "--open", large, "--html", large_page], env=env)
+        expect(cut.returncode == 3, "a listing cut at the limit exits with warnings: %d" % cut.returncode)
 
         options = webdriver.ChromeOptions()
         for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
@@ -169,6 +198,8 @@ def main():
         try:
             driver.get("file://" + page_file)
             check(Page(driver), shots)
+            driver.get("file://" + large_page)
+            check_large(Page(driver))
         finally:
             driver.quit()
     print("catalogue page: all checks passed")
