@@ -505,7 +505,7 @@ void MainWindow::createlisting()
     m_origin.limitReached = outcome.limitReached;
     m_origin.depthReached = outcome.depthReached;
     m_origin.cancelled = outcome.cancelled;
-    m_origin.unreadableFolders = static_cast<int>(outcome.unreadable.size());
+    m_origin.unreadable = outcome.unreadable;
     showListingState();
 }
 

@@ -43,6 +43,7 @@ public:
     QString selectedPath() const override;
     void setSelectedPath(const QString& path) override;
     ListingChoices listingChoices() const override { return m_choices; }
+    ListingOrigin listingOrigin() const override { return m_origin; }
     void setListingChoices(const ListingChoices& choices);
     bool listsaved() const override { return m_listsaved; }
     void setListsaved(bool saved) override { m_listsaved = saved; }

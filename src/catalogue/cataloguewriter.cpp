@@ -93,6 +93,32 @@ QString choicesText(const CatalogueFacts& facts)
     return depth + QStringLiteral(", ") + limit;
 }
 
+// "complete", or what the listing lacks: a reader of the page must not take a partial listing for the whole folder.
+QString completenessText(const CatalogueFacts& facts)
+{
+    QStringList gaps = StatusText::gaps(facts.origin);
+    if (facts.filter)
+        gaps << QStringLiteral("filtered by type");
+    return gaps.isEmpty() ? QStringLiteral("complete")
+                          : QStringLiteral("incomplete: ") + gaps.join(QStringLiteral("; "));
+}
+
+// Each folder whose contents are missing, with the system's reason; a few hundred say enough.
+QString unreadableText(const std::vector<UnreadableFolder>& unreadable)
+{
+    constexpr qsizetype shown = 200;
+    QStringList folders;
+    for (const UnreadableFolder& folder : unreadable) {
+        if (folders.size() == shown)
+            break;
+        folders << QStringLiteral("%1 (%2)").arg(folder.path, folder.reason);
+    }
+    if (std::ssize(unreadable) > shown)
+        folders
+            << QStringLiteral("and %1 more").arg(QLocale(QLocale::English).toString(std::ssize(unreadable) - shown));
+    return folders.join(QStringLiteral("; "));
+}
+
 QByteArray factsList(const ListingTable& table, const CatalogueFacts& facts)
 {
     const Totals totals = totalsOf(table, facts.filter);
@@ -100,17 +126,29 @@ QByteArray factsList(const ListingTable& table, const CatalogueFacts& facts)
     const QString totalsText
         = QStringLiteral("%1 files, %2 folders, %3 bytes")
               .arg(english.toString(totals.files), english.toString(totals.folders), english.toString(totals.bytes));
-    const std::pair<const char*, QString> items[] = {
+    const QString completeness = completenessText(facts);
+    const bool whole = completeness == QLatin1String("complete");
+    struct Item {
+        const char* term;
+        QString value;
+        QByteArrayView id = {};
+    };
+    std::vector<Item> items = {
         { "Host", facts.host },
         { "Made", facts.made.toOffsetFromUtc(facts.made.offsetFromUtc()).toString(Qt::ISODate) },
         { "Program", QStringLiteral("Vellumark ") + facts.version },
         { "Choices", choicesText(facts) },
         { "Filter", filterText(facts.filter) },
         { "Totals", totalsText },
+        { "Listing", completeness, whole ? "complete" : "incomplete" },
     };
+    if (!facts.origin.unreadable.empty())
+        items.push_back({ "Unreadable folders", unreadableText(facts.origin.unreadable), "unreadable" });
     QByteArray out;
-    for (const auto& [term, value] : items)
-        out += "<div><dt>" + QByteArray(term) + "</dt><dd>" + html(value) + "</dd></div>\n";
+    for (const auto& [term, value, id] : items) {
+        out += id.isEmpty() ? QByteArray("<div>") : "<div id=\"" + id.toByteArray() + "\">";
+        out += "<dt>" + QByteArray(term) + "</dt><dd>" + html(value) + "</dd></div>\n";
+    }
     return out;
 }
 

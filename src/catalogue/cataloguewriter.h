@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listingchoices.h"
+#include "listingtally.h"
 
 #include <QByteArrayView>
 #include <QDateTime>
@@ -18,6 +19,7 @@ struct CatalogueFacts {
     QDateTime made;
     ListingChoices choices;
     const ReportOptions* filter = nullptr; // the filter in force, or none
+    ListingOrigin origin; // what kept the listing from being whole
 };
 
 // Takes the output a piece at a time; false when it could not be written.

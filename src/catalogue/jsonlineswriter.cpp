@@ -132,6 +132,32 @@ private:
     bool m_steady = false;
 };
 
+// What kept the listing from being whole, so that a script can tell a partial inventory from a whole one.
+void appendCompleteness(QByteArray& out, const CatalogueFacts& facts)
+{
+    const ListingOrigin& origin = facts.origin;
+    const bool filtered = facts.filter != nullptr;
+    const bool complete
+        = !origin.cancelled && !origin.limitReached && !origin.depthReached && origin.unreadable.empty() && !filtered;
+    const std::pair<QByteArrayView, bool> flags[] = { { "complete", complete }, { "cancelled", origin.cancelled },
+        { "limit_reached", origin.limitReached }, { "depth_reached", origin.depthReached }, { "filtered", filtered } };
+    out.append(",\"completeness\":{");
+    for (const auto& [key, flag] : flags) {
+        out.append('"');
+        out.append(key);
+        out.append(flag ? "\":true," : "\":false,");
+    }
+    out.append("\"unreadable\":[");
+    for (const UnreadableFolder& folder : origin.unreadable) {
+        out.append(&folder == origin.unreadable.data() ? "{" : ",{");
+        appendTextField(out, "path", toNativeBytes(folder.path));
+        out.append(',');
+        appendTextField(out, "reason", folder.reason.toUtf8());
+        out.append('}');
+    }
+    out.append("]}");
+}
+
 QByteArray headerLine(const CatalogueFacts& facts)
 {
     QByteArray out = R"({"format":"vellumark-listing","version":)";
@@ -156,7 +182,9 @@ QByteArray headerLine(const CatalogueFacts& facts)
         out.append("null");
     out.append(',');
     appendTextField(out, "filter", filterText(facts.filter).toUtf8());
-    out.append("}}\n");
+    out.append('}');
+    appendCompleteness(out, facts);
+    out.append("}\n");
     return out;
 }
 

@@ -11,10 +11,12 @@
 #include "readaheadfilesystem.h"
 #include "reportoptions.h"
 #include "stagedfile.h"
+#include "writeall.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QSysInfo>
 #include <optional>
 
@@ -25,14 +27,17 @@ namespace {
 
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 
-// The folder walked or the listing file read, its warnings said; false when it cannot be used.
-bool load(const CommandLine& commandLine, FileSystemService* givenFileSystem, BatchSource& source)
+// The folder walked or the listing file read, its warnings and any problem said. A walk hands its rows to
+// rowsListed as it goes when one is given.
+LoadedListing loadListing(const CommandLine& commandLine, FileSystemService* givenFileSystem,
+    std::function<bool(const QString&, ListingTable&)> rowsListed = {})
 {
     std::optional<ReadAheadFileSystem> ownFileSystem;
     FileSystemService& fileSystem = givenFileSystem ? *givenFileSystem : ownFileSystem.emplace();
     ListingLoader loader(fileSystem);
     loader.choices = commandLine.choices;
     loader.entriesNeeded = true;
+    loader.rowsListed = std::move(rowsListed);
     BatchProgress progress(commandLine.quiet);
     loader.entriesListed = [&progress](int entries) { progress.show(QStringLiteral("entries listed:"), entries, 500); };
     LoadedListing loaded
@@ -40,13 +45,26 @@ bool load(const CommandLine& commandLine, FileSystemService* givenFileSystem, Ba
     progress.finish();
     for (const QString& warning : std::as_const(loaded.warnings))
         say(warning);
-    if (!loaded.usable()) {
+    if (!loaded.usable())
         say(loaded.problem);
+    return loaded;
+}
+
+bool load(const CommandLine& commandLine, FileSystemService* fileSystem, BatchSource& source)
+{
+    LoadedListing loaded = loadListing(commandLine, fileSystem);
+    if (!loaded.usable())
         return false;
-    }
     source.selectedPath = loaded.selectedPath;
     source.table = std::move(loaded.table);
     source.warned = !loaded.warnings.isEmpty();
+    source.origin = ListingOrigin::from(
+        loaded.source == LoadedListing::Source::Folder ? ListingOrigin::Source::Walked : ListingOrigin::Source::Opened,
+        loaded.path);
+    source.origin.choices = commandLine.choices;
+    source.origin.limitReached = loaded.limitReached;
+    source.origin.depthReached = loaded.depthReached;
+    source.origin.unreadable = std::move(loaded.unreadable);
     return true;
 }
 
@@ -58,22 +76,15 @@ bool streamsWalkToFile(const CommandLine& commandLine)
         && commandLine.htmlFile.isEmpty() && commandLine.jsonlFile.isEmpty();
 }
 
-int walkIntoFile(const CommandLine& commandLine, FileSystemService* givenFileSystem, const ReportOptions& options)
+int walkIntoFile(const CommandLine& commandLine, FileSystemService* fileSystem, const ReportOptions& options)
 {
-    std::optional<ReadAheadFileSystem> ownFileSystem;
-    FileSystemService& fileSystem = givenFileSystem ? *givenFileSystem : ownFileSystem.emplace();
-    ListingLoader loader(fileSystem);
-    loader.choices = commandLine.choices;
-    loader.entriesNeeded = true;
-    BatchProgress progress(commandLine.quiet);
-    loader.entriesListed = [&progress](int entries) { progress.show(QStringLiteral("entries listed:"), entries, 500); };
     const ReportOptions* filter = options.filteractive() ? &options : nullptr;
     std::optional<ListingFileWriter> writer;
     StagedFile file(commandLine.saveFile);
     LoadedListing loaded;
     const SaveOutcome saved = writeStagedFile(file, [&](const PieceWriter& write) {
         bool written = true;
-        loader.rowsListed = [&](const QString& selectedPath, ListingTable& table) {
+        loaded = loadListing(commandLine, fileSystem, [&](const QString& selectedPath, ListingTable& table) {
             if (!writer)
                 writer.emplace(selectedPath);
             for (qsizetype i = 0; i < table.size(); ++i)
@@ -82,17 +93,11 @@ int walkIntoFile(const CommandLine& commandLine, FileSystemService* givenFileSys
             table.empty();
             written = write(writer->takePiece());
             return written;
-        };
-        loaded = loader.walkFolder(commandLine.folder);
+        });
         return written && loaded.usable() && writer;
     });
-    progress.finish();
-    for (const QString& warning : std::as_const(loaded.warnings))
-        say(warning);
-    if (!loaded.usable()) {
-        say(loaded.problem);
+    if (!loaded.usable())
         return ExitFailed;
-    }
     if (saved.status != SaveOutcome::Status::Saved || !file.commit()) {
         say(QStringLiteral("cannot save %1: %2")
                 .arg(native(file.path()), saved.status != SaveOutcome::Status::Saved ? saved.reason : file.reason()));
@@ -114,7 +119,19 @@ bool saveListing(StagedFile& file, const BatchSource& source, const ReportOption
 
 using ListingExport = bool (*)(const ListingTable&, const CatalogueFacts&, const CatalogueSink&);
 
-// The catalogue page or the JSON Lines, streamed into its staged file.
+// The page or the lines go to standard output as they are made: a pipe or a device cannot be staged, so a
+// failure there (a reader gone, a full disk) is said and fails the run, with what went out already gone out.
+bool exportToStandardOutput(ListingExport write, const CatalogueFacts& facts, const ListingTable& table)
+{
+    QFile out;
+    if (out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered)
+        && write(table, facts, [&out](QByteArrayView piece) { return writeAll(out, piece.data(), piece.size()); }))
+        return true;
+    say(QStringLiteral("cannot write to standard output: %1").arg(out.errorString()));
+    return false;
+}
+
+// The catalogue page or the JSON Lines, streamed into its staged file or to standard output.
 bool exportListing(StagedFile& file, ListingExport write, const CommandLine& commandLine, const BatchSource& source,
     const ReportOptions& options)
 {
@@ -125,6 +142,9 @@ bool exportListing(StagedFile& file, ListingExport write, const CommandLine& com
     facts.version = QCoreApplication::applicationVersion();
     facts.made = QDateTime::currentDateTime();
     facts.filter = options.filteractive() ? &options : nullptr;
+    facts.origin = source.origin;
+    if (file.path() == CommandLine::standardOutput)
+        return exportToStandardOutput(write, facts, source.table);
     const SaveOutcome outcome
         = writeStagedFile(file, [&](const PieceWriter& piece) { return write(source.table, facts, piece); });
     if (outcome.status == SaveOutcome::Status::Saved)

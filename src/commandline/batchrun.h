@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listingtable.h"
+#include "listingtally.h"
 
 #include <QString>
 
@@ -15,6 +16,7 @@ enum ExitStatus { ExitDone = 0, ExitFailed = 1, ExitUsage = 2, ExitWarnings = 3 
 struct BatchSource {
     ListingTable table;
     QString selectedPath;
+    ListingOrigin origin; // what kept it from being whole
     bool warned = false;
 };
 

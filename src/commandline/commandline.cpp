@@ -21,10 +21,11 @@ struct Options {
         QStringLiteral("FILE") };
     QCommandLineOption html { QStringLiteral("html"),
         QStringLiteral("Write the listing as the catalogue FILE: one HTML page to search and browse in any browser, "
-                       "which Vellumark can open again."),
+                       "which Vellumark can open again. - writes it to standard output."),
         QStringLiteral("FILE") };
     QCommandLineOption jsonl { QStringLiteral("jsonl"),
-        QStringLiteral("Write the listing as JSON Lines to FILE: a header object, then one object per entry."),
+        QStringLiteral("Write the listing as JSON Lines to FILE: a header object, then one object per entry. - "
+                       "writes them to standard output."),
         QStringLiteral("FILE") };
     QCommandLineOption print { QStringLiteral("print"), QStringLiteral("Print the report.") };
     QCommandLineOption printer { QStringLiteral("printer"),
@@ -107,7 +108,13 @@ QString outputClash(const CommandLine& commandLine)
         { QLatin1StringView("html"), commandLine.htmlFile }, { QLatin1StringView("jsonl"), commandLine.jsonlFile } };
     for (const auto& [output, outputPath] : outputs) {
         for (const auto& [input, inputPath] : inputs) {
-            if (output == input || outputPath.isEmpty() || inputPath.isEmpty() || !sameFile(outputPath, inputPath))
+            if (output == input || outputPath.isEmpty() || inputPath.isEmpty())
+                continue;
+            const bool toStandardOutput = outputPath == CommandLine::standardOutput;
+            if (toStandardOutput && inputPath == CommandLine::standardOutput)
+                return QStringLiteral("--%1 and --%2 both write to standard output; give one of them a file.")
+                    .arg(output, input);
+            if (toStandardOutput || !sameFile(outputPath, inputPath))
                 continue;
             return QStringLiteral("--%1 and --%2 name the same file %3; give them different files.")
                 .arg(output, input, displayText(QDir::toNativeSeparators(outputPath)));

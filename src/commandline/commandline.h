@@ -10,6 +10,8 @@
 // commandline.cpp's options list and a line in parseCommandLine; a new mode of work without a window also goes
 // into runsWithoutWindow().
 struct CommandLine {
+    // As an output of --html or --jsonl: the page or the lines go to standard output.
+    static constexpr QLatin1StringView standardOutput { "-" };
     enum class Mode { Window, Batch, Help, Version, UsageError };
     Mode mode = Mode::Window;
     QString folder; // empty: the current folder

@@ -89,6 +89,8 @@ int main(int argc, char* argv[])
     // Past a file size limit a write then fails with "File too large", which the run reports, instead of the
     // signal killing it silently with the old file already gone.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A reader of standard output that went away (| head) is reported as the write that failed, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
     keepAddressSpaceModest();
     endRunsWithoutFilesOnTerminate();
     try {

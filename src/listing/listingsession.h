@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listingchoices.h"
+#include "listingtally.h"
 
 #include <QString>
 
@@ -24,6 +25,8 @@ public:
 
     // How deep Create List walks and how many entries a walk or an opened file may bring.
     [[nodiscard]] virtual ListingChoices listingChoices() const { return {}; }
+    // Where the listing came from and what kept it from being whole.
+    [[nodiscard]] virtual ListingOrigin listingOrigin() const { return {}; }
 
     [[nodiscard]] virtual bool listsaved() const = 0;
     virtual void setListsaved(bool saved) = 0;

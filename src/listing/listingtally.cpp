@@ -87,7 +87,7 @@ QString StatusText::choices(const ListingChoices& choices)
     return depth + QStringLiteral(", ") + limit;
 }
 
-QString StatusText::completeness(const ListingOrigin& origin, bool filterActive)
+QStringList StatusText::gaps(const ListingOrigin& origin)
 {
     QStringList gaps;
     if (origin.cancelled)
@@ -99,10 +99,17 @@ QString StatusText::completeness(const ListingOrigin& origin, bool filterActive)
     else if (origin.depthReached)
         gaps << (origin.choices.depth == 1 ? tr("stopped at 1 level")
                                            : tr("stopped at %1 levels").arg(origin.choices.depth));
-    if (origin.unreadableFolders == 1)
+    if (origin.unreadable.size() == 1)
         gaps << tr("1 folder unreadable");
-    else if (origin.unreadableFolders > 1)
-        gaps << tr("%1 folders unreadable").arg(origin.unreadableFolders);
+    else if (!origin.unreadable.empty())
+        gaps << tr("%1 folders unreadable")
+                    .arg(numberLocale().toString(static_cast<qlonglong>(origin.unreadable.size())));
+    return gaps;
+}
+
+QString StatusText::completeness(const ListingOrigin& origin, bool filterActive)
+{
+    QStringList gaps = StatusText::gaps(origin);
     if (filterActive)
         gaps << tr("report filtered");
     if (origin.source == ListingOrigin::Source::None && gaps.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "folderwalk.h"
 #include "listingchoices.h"
 #include "listingtable.h"
 
@@ -39,7 +40,7 @@ struct ListingOrigin {
     bool limitReached = false;
     bool depthReached = false;
     bool cancelled = false;
-    int unreadableFolders = 0;
+    std::vector<UnreadableFolder> unreadable;
 
     [[nodiscard]] static ListingOrigin from(Source source, const QString& place)
     {
@@ -61,6 +62,8 @@ namespace StatusText {
 [[nodiscard]] QString source(const ListingOrigin& origin);
 // "5 levels, 32,000 entries at most", "all levels, no limit".
 [[nodiscard]] QString choices(const ListingChoices& choices);
-// "complete", or what keeps the listing from being whole, the report filter included.
+// What kept the listing from holding all its source holds: "cancelled", "stopped at 32,000 entries", ...
+[[nodiscard]] QStringList gaps(const ListingOrigin& origin);
+// "complete", or the gaps, the report filter included.
 [[nodiscard]] QString completeness(const ListingOrigin& origin, bool filterActive);
 }

@@ -100,6 +100,7 @@ LoadedListing ListingLoader::walkFolder(const QString& folder) const
         handOver();
     loaded.unreadable = outcome.unreadable;
     loaded.limitReached = outcome.limitReached;
+    loaded.depthReached = outcome.depthReached;
     for (const UnreadableFolder& unreadable : outcome.unreadable)
         loaded.warnings << tr("warning: cannot read the folder %1: %2").arg(native(unreadable.path), unreadable.reason);
     if (outcome.limitReached)

@@ -25,6 +25,7 @@ struct LoadedListing {
     FileReadResult read; // a file's read as it went, its records moved into the table
     std::vector<UnreadableFolder> unreadable; // folders of the walk whose contents could not be read
     bool limitReached = false; // the walk or the file stopped at the limit
+    bool depthReached = false; // the walk left folders below its deepest level out
     QString problem; // why the listing cannot be used, in words; empty when it can
     QStringList warnings; // what a partial walk left out, one line each
 

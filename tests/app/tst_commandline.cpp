@@ -84,6 +84,7 @@ private slots:
         row("catalogue onto the saved listing", "--save o --html ./o", Mode::UsageError, "5/32000");
         row("json lines onto the opened listing", "--open l.txt --jsonl l.txt", Mode::UsageError, "5/32000");
         row("json lines onto the catalogue", "--jsonl o --html o", Mode::UsageError, "5/32000");
+        row("both to standard output", "--jsonl - --html - /tmp", Mode::UsageError, "5/32000");
         row("pdf onto the older listing", "--compare l.txt --pdf ../" + QDir::current().dirName() + "/l.txt",
             Mode::UsageError);
     }
@@ -240,6 +241,17 @@ private slots:
         QTest::newRow("differences to a full disk")
             << R"sh(printf '"%s"\r\n' "$T" > "$D/old"; "$V" --compare "$D/old" "$T" > /dev/full)sh" << 2
             << "cannot write the differences to standard output: No space left on device";
+        QTest::newRow("json lines to standard output, as to a file")
+            << R"sh("$V" --jsonl - "$T" | tail -n +2 > "$D/a" && "$V" --jsonl "$D/b" "$T" && tail -n +2 "$D/b" | )sh"
+               R"sh(cmp -s - "$D/a" && test "$(wc -l < "$D/a")" -eq 5)sh"
+            << 0 << "";
+        QTest::newRow("json lines to a closed pipe")
+            << R"sh({ "$V" --jsonl - "$T"; echo $? > "$D/s"; } | :; exit "$(cat "$D/s")")sh" << 1
+            << "cannot write to standard output: Broken pipe";
+        QTest::newRow("json lines to a full disk") << R"sh("$V" --jsonl - "$T" > /dev/full)sh" << 1
+                                                   << "cannot write to standard output: No space left on device";
+        QTest::newRow("a catalogue past a file size limit") << R"sh(ulimit -f 1; "$V" --html - "$T" > "$D/p")sh" << 1
+                                                            << "cannot write to standard output: File too large";
 #ifndef __SANITIZE_ADDRESS__ // the sanitizer's shadow memory alone is larger than this address space
         QTest::newRow("a small address space") << R"sh(ulimit -v 200000; "$V" --save "$D/o" "$T")sh" << 0 << "";
 #endif

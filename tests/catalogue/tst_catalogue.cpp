@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+Q_DECLARE_METATYPE(ListingOrigin)
+
 namespace {
 
 CatalogueFacts factsFor(const QString& selectedPath, const ReportOptions* filter = nullptr)
@@ -272,6 +274,51 @@ private slots:
         const QString expected = local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
         QCOMPARE(QJsonDocument::fromJson(lines.at(2)).object().value("created").toString(),
             QString(expected).replace(QRegularExpression("Z$"), "+00:00"));
+    }
+
+    // The page and the JSON Lines header say what kept the listing from being whole, near the totals.
+    void completeness_data()
+    {
+        QTest::addColumn<ListingOrigin>("origin");
+        QTest::addColumn<bool>("filtered");
+        QTest::addColumn<QByteArray>("shown");
+        QTest::addColumn<QByteArray>("header");
+        ListingOrigin cut = ListingOrigin::from(ListingOrigin::Source::Walked, "/t");
+        cut.choices.limit = 3;
+        cut.limitReached = true;
+        cut.depthReached = true;
+        cut.unreadable = { { "/t/<x>", "Permission denied" }, { "/t/caf\u00e9", "I/O error" } };
+        QTest::newRow("whole") << ListingOrigin::from(ListingOrigin::Source::Walked, "/t") << false
+                               << QByteArray("<div id=\"complete\"><dt>Listing</dt><dd>complete</dd>")
+                               << QByteArray("{\"complete\":true,\"cancelled\":false,\"limit_reached\":false,"
+                                             "\"depth_reached\":false,\"filtered\":false,\"unreadable\":[]}");
+        QTest::newRow("cut, unreadable, filtered")
+            << cut << true
+            << QByteArray("<dd>incomplete: stopped at 3 entries; stopped at five levels; 2 folders unreadable; "
+                          "filtered by type</dd></div>\n<div id=\"unreadable\"><dt>Unreadable folders</dt>"
+                          "<dd>/t/&lt;x&gt; (Permission denied); /t/caf\xC3\xA9 (I/O error)</dd>")
+            << QByteArray("{\"complete\":false,\"cancelled\":false,\"limit_reached\":true,\"depth_reached\":true,"
+                          "\"filtered\":true,\"unreadable\":[{\"path\":\"/t/<x>\",\"reason\":\"Permission denied\"},"
+                          "{\"path\":\"/t/caf\xC3\xA9\",\"reason\":\"I/O error\"}]}");
+    }
+    void completeness()
+    {
+        QFETCH(ListingOrigin, origin);
+        QFETCH(bool, filtered);
+        QFETCH(QByteArray, shown);
+        QFETCH(QByteArray, header);
+        ReportOptions filter;
+        filter.chooseMode(FilterMode::ExcludeTypes);
+        CatalogueFacts facts = factsFor("/t", filtered ? &filter : nullptr);
+        facts.origin = origin;
+        ListingTable table;
+        table.appendFile("a", 1, std::nullopt);
+        const QByteArray page = written(writeCatalogue, table, facts);
+        QVERIFY2(page.contains(shown), page.constData());
+        QVERIFY(ListingFileReader::parse(page).records == table);
+        const QByteArray headerLine = written(writeJsonLines, table, facts).split('\n').at(0);
+        QCOMPARE(QJsonDocument::fromJson(headerLine).object().value("completeness").toObject(),
+            QJsonDocument::fromJson(header).object());
     }
 
     // A sink that fails stops the writing at once and says so.

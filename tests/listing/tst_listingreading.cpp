@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(StatusText::source(origin), QStringLiteral("listed /srv/share at 14:02"));
         QCOMPARE(StatusText::completeness(origin, false), QStringLiteral("complete"));
         origin.cancelled = origin.limitReached = origin.depthReached = true;
-        origin.unreadableFolders = 2;
+        origin.unreadable.resize(2);
         QCOMPARE(StatusText::completeness(origin, true),
             QStringLiteral(
                 "cancelled, stopped at 32,000 entries, stopped at five levels, 2 folders unreadable, report filtered"));

@@ -57,6 +57,7 @@ void CatalogueExport::exportAs(Form form)
     facts.made = QDateTime::currentDateTime();
     facts.choices = m_session.listingChoices();
     facts.filter = m_options.filteractive() ? &m_options : nullptr;
+    facts.origin = m_session.listingOrigin();
     const bool existed = QFileInfo(path).isFile();
     StagedFile file(path);
     SaveOutcome outcome = writeStagedFile(file, [&](const PieceWriter& piece) {
