@@ -44,6 +44,7 @@ public:
     void setSelectedPath(const QString& path) override;
     ListingChoices listingChoices() const override { return m_choices; }
     ListingOrigin listingOrigin() const override { return m_origin; }
+    ListingGaps listingGaps() const override;
     void setListingChoices(const ListingChoices& choices);
     bool listsaved() const override { return m_listsaved; }
     void setListsaved(bool saved) override { m_listsaved = saved; }

@@ -4,6 +4,7 @@
 #include "listingtally.h"
 
 #include <QString>
+#include <vector>
 
 class ListingTable;
 class QWidget;
@@ -11,6 +12,13 @@ struct PlatformServices;
 
 // What the commands of the program read and set on the main window: its listing, its selected-path box and
 // its shared flags. The main window implements it; command tests use a double.
+// What the listing on screen did not look at, so that a comparison with it names no false differences.
+struct ListingGaps {
+    std::vector<QString> unreadFolders; // listed, but their contents could not be read
+    bool stoppedEarly = false; // at the limit, or cancelled: entries past its last were not listed
+    int depth = ListingChoices::allLevels; // levels the walk went down
+};
+
 class ListingSession {
 public:
     virtual ~ListingSession() = default;
@@ -27,6 +35,7 @@ public:
     [[nodiscard]] virtual ListingChoices listingChoices() const { return {}; }
     // Where the listing came from and what kept it from being whole.
     [[nodiscard]] virtual ListingOrigin listingOrigin() const { return {}; }
+    [[nodiscard]] virtual ListingGaps listingGaps() const { return {}; }
 
     [[nodiscard]] virtual bool listsaved() const = 0;
     virtual void setListsaved(bool saved) = 0;

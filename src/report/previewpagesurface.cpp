@@ -32,12 +32,16 @@ PreviewPageSurface::PreviewPageSurface(std::function<int()> pageBeingDrawn)
 int PreviewPageSurface::drawingIndex() const
 {
     const int page = m_pageBeingDrawn ? m_pageBeingDrawn() : pageCount();
-    return std::clamp(page, 1, pageCount()) - 1;
+    return std::clamp(page, m_firstIndex + 1, pageCount()) - 1;
 }
 
 double PreviewPageSurface::CurrentX() const
 {
     Page& page = drawingPage();
+    // Measuring is most of the drawing's cost. A page that is not kept needs none: a long name only moves its
+    // size and date a line down on the same page, and pages end by the lines counted.
+    if (recordsPage && !recordsPage(drawingIndex()))
+        page.unmeasured.clear();
     if (!page.unmeasured.isEmpty()) {
         page.cursor.rx() += m_metrics.horizontalAdvance(page.unmeasured) / unitsPerInch;
         page.unmeasured.clear();
@@ -62,7 +66,7 @@ void PreviewPageSurface::draw(const QString& text)
     // Pages are drawn in order, so drawing on a later page completes the earlier ones.
     finishUpTo(drawingIndex());
     Page& page = drawingPage();
-    if (!text.isEmpty() && !page.finished)
+    if (!text.isEmpty() && !page.finished && (!recordsPage || recordsPage(drawingIndex())))
         page.picture.texts.push_back({ QPointF(x, page.cursor.y() + m_ascent), text });
 }
 
@@ -89,12 +93,15 @@ void PreviewPageSurface::NewPage()
 
 void PreviewPageSurface::finishUpTo(int pageNumber)
 {
-    for (int i = 0; i < pageNumber && i < pageCount(); ++i) {
-        Page& page = *m_pages[static_cast<size_t>(i)];
+    // Pages finish in order: the loop starts past the last one finished, so a long report does not slow down.
+    for (int i = std::max(m_firstIndex, m_finishedBefore); i < pageNumber && i < pageCount(); ++i) {
+        Page& page = *m_pages[static_cast<size_t>(i - m_firstIndex)];
+        m_finishedBefore = i + 1;
         if (page.finished)
             continue;
         page.finished = true;
-        if (pageFinished)
-            pageFinished(i, page.picture);
+        PreviewPage picture = std::exchange(page.picture, {});
+        if (pageFinished && (!recordsPage || recordsPage(i)))
+            pageFinished(i, std::move(picture));
     }
 }
