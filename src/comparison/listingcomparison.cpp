@@ -187,8 +187,21 @@ QString listingRoot(const QString& selectedPath, const ListingTable& entries)
     return firstLevel > 0 ? root : selectedPath;
 }
 
-ListingComparison compareListings(const ComparedListing& older, const ComparedListing& newer)
+ListingComparison compareListings(
+    const ComparedListing& older, const ComparedListing& newer, const ComparisonProgress& progress)
 {
+    // A step is an entry handled: each older one once, each newer one twice.
+    constexpr qsizetype stepsBetweenCalls = 4096;
+    const qsizetype steps = older.entries.size() + 2 * newer.entries.size();
+    qsizetype done = 0;
+    bool stopped = false;
+    const auto stepStops = [&] {
+        stopped = stopped || (progress && ++done % stepsBetweenCalls == 0 && !progress(done, steps));
+        return stopped;
+    };
+    ListingComparison cancelled;
+    cancelled.cancelled = true;
+
     QHash<QString, int> folderNumbers;
     const IndexedListing oldSide(older, folderNumbers);
     const IndexedListing newSide(newer, folderNumbers);
@@ -199,6 +212,8 @@ ListingComparison compareListings(const ComparedListing& older, const ComparedLi
     oldByKey.reserve(static_cast<qsizetype>(oldCount));
     std::vector<int> nextWithKey(oldCount, -1);
     for (size_t i = oldCount; i-- > 0;) {
+        if (stepStops())
+            return cancelled;
         int& first = oldByKey[oldSide.keys[i]];
         nextWithKey[i] = first - 1;
         first = static_cast<int>(i) + 1; // 0 is the value of a new slot
@@ -208,6 +223,8 @@ ListingComparison compareListings(const ComparedListing& older, const ComparedLi
     std::vector<int> match(newSide.keys.size(), -1);
     std::vector<bool> oldMatched(oldCount, false);
     for (size_t i = 0; i < newSide.keys.size(); ++i) {
+        if (stepStops())
+            return cancelled;
         const auto found = oldByKey.find(newSide.keys[i]);
         if (found == oldByKey.end() || found.value() == 0)
             continue;
@@ -253,6 +270,8 @@ ListingComparison compareListings(const ComparedListing& older, const ComparedLi
     DateTextComparison dates;
     removeFollowing();
     for (size_t i = 0; i < match.size(); ++i) {
+        if (stepStops())
+            return cancelled;
         if (match[i] < 0) {
             if (newLooked(i))
                 append(result, added(newSide, i));
