@@ -47,10 +47,10 @@ class Page:
     def run(self, script, *args):
         return self.driver.execute_script(script, *args)
 
-    def wait(self, condition, what, seconds=20):
+    def wait(self, condition, what, *args, seconds=20):
         end = time.time() + seconds
         while time.time() < end:
-            if self.run("return " + condition):
+            if self.run("return " + condition, *args):
                 return
             time.sleep(0.05)
         raise AssertionError("timed out waiting for " + what)
@@ -72,11 +72,12 @@ class Page:
 
     def search(self, text):
         box = self.driver.find_element(By.ID, "search")
-        box.clear()
+        box.send_keys(Keys.CONTROL, "a")
+        box.send_keys(Keys.BACKSPACE)  # as a user empties it, so the page hears it, as clear() is not
         box.send_keys(text)
-        self.wait("document.getElementById('status').textContent.includes(' of ')"
+        self.wait("document.body.dataset.searched === arguments[0]"
                   " && document.querySelectorAll('#window .row:not([hidden])').length"
-                  " == Number(document.body.dataset.shown)", "search " + repr(text))
+                  " == Number(document.body.dataset.shown)", "search " + repr(text), text)
 
 
 def expect(holds, what):

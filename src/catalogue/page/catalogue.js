@@ -392,6 +392,7 @@
         const took = started ? " (" + Math.max(1, Math.round(performance.now() - started)) + " ms)" : "";
         statusLine.textContent = exactSize(view.length) + " of " + exactSize(count) + " entries" + scopeText + took;
         document.body.dataset.shown = view.length;
+        document.body.dataset.searched = searchBox.value; // which text the rows shown answer
     }
 
     function refresh() {
