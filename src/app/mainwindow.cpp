@@ -386,9 +386,24 @@ void MainWindow::chooseListingChoices()
 void MainWindow::listingFileChanged(const QString& path, bool opened)
 {
     m_listingFile = path;
-    if (opened)
+    if (opened) {
         m_origin = ListingOrigin::from(ListingOrigin::Source::Opened, path);
+        m_origin.choices = m_choices;
+        m_unreadFolders.clear();
+    }
     showListingState();
+}
+
+ListingGaps MainWindow::listingGaps() const
+{
+    ListingGaps gaps;
+    gaps.unreadFolders = m_unreadFolders;
+    // A file that holds as many entries as the limit may have been stopped by it when it was made.
+    gaps.stoppedEarly = m_origin.limitReached || m_origin.cancelled
+        || (m_origin.source == ListingOrigin::Source::Opened && m_listing.listcount() >= m_origin.choices.limit);
+    if (m_origin.source == ListingOrigin::Source::Walked)
+        gaps.depth = m_origin.choices.depth;
+    return gaps;
 }
 
 namespace {
@@ -506,6 +521,9 @@ void MainWindow::createlisting()
     m_origin.depthReached = outcome.depthReached;
     m_origin.cancelled = outcome.cancelled;
     m_origin.unreadableFolders = static_cast<int>(outcome.unreadable.size());
+    m_unreadFolders.clear();
+    for (const UnreadableFolder& folder : outcome.unreadable)
+        m_unreadFolders.push_back(folder.path);
     showListingState();
 }
 

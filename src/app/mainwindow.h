@@ -43,6 +43,7 @@ public:
     QString selectedPath() const override;
     void setSelectedPath(const QString& path) override;
     ListingChoices listingChoices() const override { return m_choices; }
+    ListingGaps listingGaps() const override;
     void setListingChoices(const ListingChoices& choices);
     bool listsaved() const override { return m_listsaved; }
     void setListsaved(bool saved) override { m_listsaved = saved; }
@@ -111,6 +112,7 @@ private:
     QHash<QString, QString> m_currentFolderByDrive;
     ListingTally m_tally;
     ListingOrigin m_origin;
+    std::vector<QString> m_unreadFolders; // of the walk that made the listing
     QString m_listingFile; // the file the listing was last saved to or opened from
     QString m_shownDrive;
 

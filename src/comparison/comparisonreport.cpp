@@ -52,6 +52,13 @@ QString ComparisonReport::countsText(const ComparisonCounts& counts)
     return tr("%1 added, %2 removed, %3 changed").arg(counts.added).arg(counts.removed).arg(counts.changed);
 }
 
+QString ComparisonReport::partialText(int notCompared)
+{
+    return notCompared == 1
+        ? tr("the comparison is partial: 1 entry was not looked at on the other side")
+        : tr("the comparison is partial: %1 entries were not looked at on the other side").arg(notCompared);
+}
+
 QString ComparisonReport::changeText(Change change)
 {
     switch (change) {

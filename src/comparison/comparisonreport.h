@@ -59,6 +59,8 @@ public:
     [[nodiscard]] static QString sourceText(const ComparisonSource& source);
     [[nodiscard]] static QString countsText(const ComparisonCounts& counts); // "3 added, 2 removed, 1 changed"
     [[nodiscard]] static QString sameText() { return tr("The listings are the same"); }
+    // "the comparison is partial: 3 entries were not looked at on the other side"
+    [[nodiscard]] static QString partialText(int notCompared);
     [[nodiscard]] static QString changeText(Change change);
 
 private:

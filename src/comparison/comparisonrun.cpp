@@ -35,7 +35,9 @@ bool stoppedAtLimit(const LoadedListing& listing, qint64 limit)
         || (listing.source == LoadedListing::Source::ListingFile && listing.table.size() >= limit);
 }
 
-ComparedListing compared(const LoadedListing& listing, const ListingChoices& choices)
+}
+
+ComparedListing comparedSide(const LoadedListing& listing, const ListingChoices& choices)
 {
     ComparedListing side { listing.selectedPath, listing.table, {}, stoppedAtLimit(listing, choices.limit) };
     // A listing file holds what it holds; a walk looked no deeper than it was asked to.
@@ -44,7 +46,6 @@ ComparedListing compared(const LoadedListing& listing, const ListingChoices& cho
     for (const UnreadableFolder& unreadable : listing.unreadable)
         side.unreadFolders.push_back(unreadable.path);
     return side;
-}
 }
 
 int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& filter)
@@ -61,7 +62,7 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
         return trouble;
 
     const ListingComparison comparison
-        = compareListings(compared(older, request.choices), compared(newer, request.choices), filter);
+        = compareListings(comparedSide(older, request.choices), comparedSide(newer, request.choices), filter);
     if (request.print || !request.pdfPath.isEmpty()) {
         const ComparisonReportContent content { sourceOf(older), sourceOf(newer),
             runDateText(QDateTime::currentDateTime()), comparison };
@@ -78,10 +79,7 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
         if (stoppedAtLimit(older, limit) && !older.limitReached)
             complain(tr("the listing %1 holds %2 entries, its limit: entries past it were not listed")
                          .arg(QDir::toNativeSeparators(older.path), ListingChoiceText::limit(limit)));
-        complain(comparison.notCompared == 1
-                ? tr("the comparison is partial: 1 entry was not looked at on the other side")
-                : tr("the comparison is partial: %1 entries were not looked at on the other side")
-                      .arg(comparison.notCompared));
+        complain(ComparisonReport::partialText(comparison.notCompared));
         return partial;
     }
     // A side used in part, as warned, leaves the comparison partial too.

@@ -22,6 +22,10 @@ struct ComparisonRequest {
     ListingChoices choices; // how deep the folder is walked, and how many entries either side may hold
 };
 
+// One side of a comparison as loaded, with what it did not look at: folders it could not read, entries past
+// its limit, levels below its depth. It refers to the listing's table.
+[[nodiscard]] ComparedListing comparedSide(const LoadedListing& listing, const ListingChoices& choices);
+
 class ComparisonRun {
     Q_DECLARE_TR_FUNCTIONS(ComparisonRun)
 

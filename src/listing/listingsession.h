@@ -3,6 +3,7 @@
 #include "listingchoices.h"
 
 #include <QString>
+#include <vector>
 
 class ListingTable;
 class QWidget;
@@ -10,6 +11,13 @@ struct PlatformServices;
 
 // What the commands of the program read and set on the main window: its listing, its selected-path box and
 // its shared flags. The main window implements it; command tests use a double.
+// What the listing on screen did not look at, so that a comparison with it names no false differences.
+struct ListingGaps {
+    std::vector<QString> unreadFolders; // listed, but their contents could not be read
+    bool stoppedEarly = false; // at the limit, or cancelled: entries past its last were not listed
+    int depth = ListingChoices::allLevels; // levels the walk went down
+};
+
 class ListingSession {
 public:
     virtual ~ListingSession() = default;
@@ -24,6 +32,7 @@ public:
 
     // How deep Create List walks and how many entries a walk or an opened file may bring.
     [[nodiscard]] virtual ListingChoices listingChoices() const { return {}; }
+    [[nodiscard]] virtual ListingGaps listingGaps() const { return {}; }
 
     [[nodiscard]] virtual bool listsaved() const = 0;
     virtual void setListsaved(bool saved) = 0;

@@ -7,21 +7,39 @@
 
 namespace {
 
-// Rows past the grid's entries hold nothing and are never written.
-void writeRows(const ListingTable& table, ListingFileWriter& writer, GridId grid, int lastRow,
-    const ReportOptions* filter, bool skipEmpty)
+constexpr qsizetype pieceBytes = 1 << 16;
+
+// Rows past the grid's entries hold nothing and are never written. rowsDone counts the rows looked at.
+bool writeRows(const ListingTable& table, ListingFileWriter& writer, GridId grid, int lastRow,
+    const ReportOptions* filter, bool skipEmpty, const ListingPieceWriter& write, qsizetype& rowsDone)
 {
     const qsizetype firstIndex = grid == GridId::Grid1 ? 0 : ListingTable::gridCapacity;
     const int rows = std::min(lastRow, table.entryRows(grid));
     for (int r = 1; r <= rows; ++r) {
         const qsizetype i = firstIndex + r - 1;
+        ++rowsDone;
         const RowKind kind = table.rowKind(i);
         if (skipEmpty && kind == RowKind::Blank && table.nameBytes(i).isEmpty() && table.dateBytes(i).isEmpty())
             continue;
         if (filter && !checkforprint(table.name(i), kind, *filter))
             continue;
         writer.addRecord(table, i);
+        if (write && writer.pendingBytes() >= pieceBytes && !write(writer.takePiece(), rowsDone))
+            return false;
     }
+    return true;
+}
+
+bool writeListing(
+    ListingFileWriter& writer, const ListingTable& table, const ReportOptions* filter, const ListingPieceWriter& write)
+{
+    qsizetype rowsDone = 0;
+    if (!writeRows(table, writer, GridId::Grid1, table.entryRows(GridId::Grid1), filter, false, write, rowsDone))
+        return false;
+    if (table.listcount() > ListingTable::gridCapacity
+        && !writeRows(table, writer, GridId::Grid2, table.rowCount(GridId::Grid2) - 1, filter, true, write, rowsDone))
+        return false;
+    return !write || write(writer.takePiece(), rowsDone);
 }
 
 } // namespace
@@ -29,8 +47,13 @@ void writeRows(const ListingTable& table, ListingFileWriter& writer, GridId grid
 QByteArray listingFileBytes(const ListingTable& table, const QString& selectedPath, const ReportOptions* filter)
 {
     ListingFileWriter writer(selectedPath, table.listcount());
-    writeRows(table, writer, GridId::Grid1, table.entryRows(GridId::Grid1), filter, false);
-    if (table.listcount() > ListingTable::gridCapacity)
-        writeRows(table, writer, GridId::Grid2, table.rowCount(GridId::Grid2) - 1, filter, true);
+    writeListing(writer, table, filter, {});
     return writer.bytes();
+}
+
+bool writeListingPieces(const ListingTable& table, const QString& selectedPath, const ReportOptions* filter,
+    const ListingPieceWriter& write)
+{
+    ListingFileWriter writer(selectedPath);
+    return writeListing(writer, table, filter, write);
 }

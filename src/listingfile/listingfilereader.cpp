@@ -420,7 +420,7 @@ QString faultText(const ReadFault& fault)
     return {};
 }
 
-FileReadResult readListingFile(const QString& path, qint64 recordLimit)
+FileReadResult readListingFile(const QString& path, qint64 recordLimit, const ReadProgress& progress)
 {
     FileReadResult result;
     const QByteArray native = toNativeBytes(path);
@@ -447,7 +447,12 @@ FileReadResult readListingFile(const QString& path, qint64 recordLimit)
     // A read that fails partway keeps the records that came before.
     QString readError;
     qint64 lineEnds = 0;
+    qint64 bytesRead = 0;
     const ListingFileReader::ByteSource source = [&](char* buffer, qsizetype capacity) -> qsizetype {
+        if (progress && !progress(bytesRead, status.st_size)) {
+            result.cancelled = true;
+            return 0;
+        }
         ssize_t filled = 0;
         do
             filled = ::read(fd, buffer, size_t(capacity));
@@ -457,6 +462,7 @@ FileReadResult readListingFile(const QString& path, qint64 recordLimit)
             return 0;
         }
         lineEnds += std::count(buffer, buffer + filled, '\n');
+        bytesRead += filled;
         return filled;
     };
     result.content = ListingFileReader::parse(source, recordLimit);

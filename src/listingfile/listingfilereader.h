@@ -60,10 +60,14 @@ public:
 
 struct FileReadResult {
     bool opened = false;
+    bool cancelled = false; // the progress hook stopped the read; the content is cut short
     QString error; // the system's reason when the file could not be opened, or what it is if not a regular file
     ListingFileContent content;
 };
 
 // Reads a regular file as a stream, never blocking on a pipe or a device, which it refuses. A read that fails
 // partway keeps what came before.
-[[nodiscard]] FileReadResult readListingFile(const QString& path, qint64 recordLimit = ListingTable::listLimit);
+// The progress hook runs after every block read with the bytes read so far and the file's size; false stops.
+using ReadProgress = std::function<bool(qint64 bytesRead, qint64 fileSize)>;
+[[nodiscard]] FileReadResult readListingFile(
+    const QString& path, qint64 recordLimit = ListingTable::listLimit, const ReadProgress& progress = {});

@@ -16,6 +16,7 @@ public:
     void addRecord(const ListingTable& table, qsizetype entry);
     [[nodiscard]] int recordCount() const { return m_records; }
     [[nodiscard]] QByteArray bytes() const { return m_writer.bytes(); }
+    [[nodiscard]] qsizetype pendingBytes() const { return m_writer.written().size(); }
     // The bytes added since the last takePiece, for a file written as it is made.
     [[nodiscard]] QByteArrayView takePiece()
     {

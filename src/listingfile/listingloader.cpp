@@ -32,14 +32,16 @@ LoadedListing ListingLoader::readFile(const QString& path) const
     LoadedListing loaded;
     loaded.source = LoadedListing::Source::ListingFile;
     loaded.path = info.absoluteFilePath();
-    loaded.read = readListingFile(path, choices.limit);
+    loaded.read = readListingFile(path, choices.limit, bytesRead);
     loaded.date = info.lastModified();
     loaded.selectedPath = loaded.read.content.selectedPath;
     loaded.table = std::move(loaded.read.content.records);
 
     const QString shown = native(loaded.path);
     const ReadFault& fault = loaded.read.content.fault;
-    if (!loaded.read.opened)
+    if (loaded.read.cancelled)
+        loaded.problem = tr("reading the listing %1 was cancelled").arg(shown);
+    else if (!loaded.read.opened)
         loaded.problem = tr("cannot read the listing %1: %2").arg(shown, loaded.read.error);
     else if (fault.kind == ReadFault::Kind::NoListing)
         loaded.problem = tr("%1 is empty, not a listing").arg(shown);

@@ -48,6 +48,7 @@ public:
     // the end, with the folder it walks; the hook may empty the table, and stops the walk by returning false.
     std::function<bool(const QString& selectedPath, ListingTable& table)> rowsListed;
     qsizetype streamRows = 4096;
+    ReadProgress bytesRead; // as a file is read; stops the read by returning false
 
     [[nodiscard]] LoadedListing readFile(const QString& path) const;
     // An empty folder is the current one.

@@ -32,7 +32,7 @@ PreviewPageSurface::PreviewPageSurface(std::function<int()> pageBeingDrawn)
 int PreviewPageSurface::drawingIndex() const
 {
     const int page = m_pageBeingDrawn ? m_pageBeingDrawn() : pageCount();
-    return std::clamp(page, 1, pageCount()) - 1;
+    return std::clamp(page, m_firstIndex + 1, pageCount()) - 1;
 }
 
 double PreviewPageSurface::CurrentX() const
@@ -62,7 +62,7 @@ void PreviewPageSurface::draw(const QString& text)
     // Pages are drawn in order, so drawing on a later page completes the earlier ones.
     finishUpTo(drawingIndex());
     Page& page = drawingPage();
-    if (!text.isEmpty() && !page.finished)
+    if (!text.isEmpty() && !page.finished && (!recordsPage || recordsPage(drawingIndex())))
         page.picture.texts.push_back({ QPointF(x, page.cursor.y() + m_ascent), text });
 }
 
@@ -89,12 +89,13 @@ void PreviewPageSurface::NewPage()
 
 void PreviewPageSurface::finishUpTo(int pageNumber)
 {
-    for (int i = 0; i < pageNumber && i < pageCount(); ++i) {
-        Page& page = *m_pages[static_cast<size_t>(i)];
+    for (int i = m_firstIndex; i < pageNumber && i < pageCount(); ++i) {
+        Page& page = *m_pages[static_cast<size_t>(i - m_firstIndex)];
         if (page.finished)
             continue;
         page.finished = true;
-        if (pageFinished)
-            pageFinished(i, page.picture);
+        PreviewPage picture = std::exchange(page.picture, {});
+        if (pageFinished && (!recordsPage || recordsPage(i)))
+            pageFinished(i, std::move(picture));
     }
 }

@@ -33,9 +33,16 @@ public:
     [[nodiscard]] static QFont font();
 
     explicit PreviewPageSurface(std::function<int()> pageBeingDrawn);
+    // Before anything is drawn: drawing starts on the page of firstIndex (from 0), as when a page is drawn again
+    // from where the report stood.
+    void startAt(int firstIndex) { m_firstIndex = firstIndex; }
 
     std::function<void(int pageCount)> pageAdded; // a new picture exists
-    std::function<void(int index, const PreviewPage& page)> pageFinished; // nothing more will be drawn on it
+    // Nothing more will be drawn on the page; it is handed over and not kept here.
+    std::function<void(int index, PreviewPage page)> pageFinished;
+    // Whether the texts of the page are recorded at all; every page's when not set. A long report keeps only
+    // the pages it shows, so its memory does not grow with its length.
+    std::function<bool(int index)> recordsPage;
 
     double CurrentX() const override;
     double CurrentY() const override;
@@ -47,7 +54,7 @@ public:
     void NewPage() override;
     void EndDoc() override { finishUpTo(pageCount()); }
 
-    [[nodiscard]] int pageCount() const { return static_cast<int>(m_pages.size()); }
+    [[nodiscard]] int pageCount() const { return m_firstIndex + static_cast<int>(m_pages.size()); }
 
 private:
     struct Page {
@@ -57,7 +64,7 @@ private:
         bool finished = false;
     };
     [[nodiscard]] int drawingIndex() const;
-    [[nodiscard]] Page& drawingPage() const { return *m_pages[static_cast<size_t>(drawingIndex())]; }
+    [[nodiscard]] Page& drawingPage() const { return *m_pages[static_cast<size_t>(drawingIndex() - m_firstIndex)]; }
     void finishUpTo(int pageNumber);
     void draw(const QString& text);
 
@@ -65,5 +72,6 @@ private:
     QFontMetricsF m_metrics;
     double m_ascent;
     double m_lineHeight;
-    std::vector<std::unique_ptr<Page>> m_pages;
+    int m_firstIndex = 0;
+    std::vector<std::unique_ptr<Page>> m_pages; // from the page of m_firstIndex on
 };

@@ -209,11 +209,12 @@ void ReportLayout::printsummary()
 bool listingIsEmpty(const ListingTable& table) { return table.size() == 0 || table.entry(0) == ListingEntry {}; }
 
 namespace {
-bool drawGrid(ReportLayout& layout, const ListingTable& table, GridId grid, const std::function<bool()>& afterRow)
+bool drawGrid(ReportLayout& layout, const ListingTable& table, GridId grid, const std::function<bool()>& afterRow,
+    int rowsSkipped)
 {
     // The row count is read anew before every row: the listing may change during the event-loop turns.
     const qsizetype firstIndex = grid == GridId::Grid1 ? 0 : ListingTable::gridCapacity;
-    for (int r = 1; r <= table.entryRows(grid); ++r) {
+    for (int r = rowsSkipped + 1; r <= table.entryRows(grid); ++r) {
         layout.printreportrow(table, firstIndex + r - 1);
         if (afterRow && !afterRow())
             return false;
@@ -222,12 +223,17 @@ bool drawGrid(ReportLayout& layout, const ListingTable& table, GridId grid, cons
 }
 }
 
-bool drawReport(ReportLayout& layout, const ListingTable& table, const std::function<bool()>& afterRow)
+bool drawReport(
+    ReportLayout& layout, const ListingTable& table, const std::function<bool()>& afterRow, qsizetype fromRow)
 {
-    layout.printpageheader(true);
-    if (!drawGrid(layout, table, GridId::Grid1, afterRow))
+    if (fromRow == 0)
+        layout.printpageheader(true);
+    const int firstRows = table.entryRows(GridId::Grid1);
+    if (!drawGrid(layout, table, GridId::Grid1, afterRow, static_cast<int>(std::min<qsizetype>(fromRow, firstRows))))
         return false;
-    if (!(table.row(GridId::Grid2, 1) == ListingEntry {}) && !drawGrid(layout, table, GridId::Grid2, afterRow))
+    if (!(table.row(GridId::Grid2, 1) == ListingEntry {})
+        && !drawGrid(
+            layout, table, GridId::Grid2, afterRow, static_cast<int>(std::max<qsizetype>(0, fromRow - firstRows))))
         return false;
     layout.printsummary();
     return true;

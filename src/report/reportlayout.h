@@ -87,7 +87,10 @@ private:
 // Draws the whole report of a listing that is not empty: the first header, the rows of the first grid, those
 // of the second grid when it holds any, and the summary. afterRow runs after every row; when it returns false
 // the drawing stops there and the report is left unfinished. Returns whether the report was finished.
-[[nodiscard]] bool drawReport(ReportLayout& layout, const ListingTable& table, const std::function<bool()>& afterRow);
+// From a row other than the first (counted from 0 over both grids), the layout's state and the surface's
+// cursor must be those the drawing had before that row: a page is drawn again from there.
+[[nodiscard]] bool drawReport(
+    ReportLayout& layout, const ListingTable& table, const std::function<bool()>& afterRow, qsizetype fromRow = 0);
 
 // Whether there is nothing to report: row 1 of the first grid holds no entry.
 [[nodiscard]] bool listingIsEmpty(const ListingTable& table);

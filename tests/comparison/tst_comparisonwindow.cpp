@@ -63,6 +63,40 @@ private slots:
         QCOMPARE(m_session->table.listcount(), 4);
     }
 
+    // What one side did not look at is neither added nor removed: the comparison says it is partial.
+    void partialSides_data()
+    {
+        QTest::addColumn<QString>("gap");
+        QTest::addColumn<QString>("counts");
+        const QString partial = "\nThe comparison is partial: %1 entries were not looked at on the other side";
+        QTest::newRow("whole") << ""
+                               << "1 added, 3 removed, 0 changed";
+        QTest::newRow("a folder not read") << "unread"
+                                           << "1 added, 0 removed, 0 changed" + partial.arg(3);
+        QTest::newRow("a walk of one level") << "depth"
+                                             << "1 added, 1 removed, 0 changed" + partial.arg(2);
+        QTest::newRow("a walk stopped early") << "stopped"
+                                              << "1 added, 0 removed, 0 changed" + partial.arg(3);
+        QTest::newRow("the file at the limit")
+            << "limit"
+            << "0 added, 3 removed, 0 changed\nThe comparison is partial: 1 entry was not looked at on the "
+               "other side";
+    }
+    void partialSides()
+    {
+        QFETCH(QString, gap);
+        QFETCH(QString, counts);
+        m_session->gaps.unreadFolders = gap == "unread" ? std::vector<QString> { "/t/s" } : std::vector<QString> {};
+        m_session->gaps.depth = gap == "depth" ? 1 : ListingChoices::allLevels;
+        m_session->gaps.stoppedEarly = gap == "stopped";
+        m_session->choices.limit = gap == "limit" ? 6 : ListingChoices::defaultLimit;
+        ComparisonWindow* window = compare("\"/old\"\r\n\"a.txt\",\"10\",\"d\"\r\n\"big.txt\",\"900\",\"d\"\r\n"
+                                           "\"/old/s\",\" \",\" \"\r\n\"other.txt\",\"1\",\"d\"\r\n"
+                                           "\"/old/s/deep\",\" \",\"1\"\r\n\"deep.txt\",\"2\",\"d\"\r\n");
+        QVERIFY(window);
+        QCOMPARE(window->findChild<QLabel*>("lblCounts")->text(), counts);
+    }
+
     void sameListingsAndDamagedFiles_data()
     {
         QTest::addColumn<QByteArray>("bytes");

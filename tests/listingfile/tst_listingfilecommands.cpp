@@ -2,6 +2,7 @@
 #include "fakelistingsession.h"
 #include "listingfilecommands.h"
 #include "listingfilereader.h"
+#include "progresscanceller.h"
 #include "reportoptions.h"
 
 #include <QDir>
@@ -207,6 +208,36 @@ private slots:
         }
         QCOMPARE(readAll(m->dir.filePath("old.txt")), old);
         QCOMPARE(QDir(m->dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "old.txt" });
+    }
+
+    // A cancelled save leaves the old file as it was and the listing unsaved; a cancelled open leaves the
+    // listing on screen as it was. Neither says a word.
+    void cancelled_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("save, Esc") << true << true;
+        QTest::newRow("open, Cancel") << false << false;
+    }
+    void cancelled()
+    {
+        QFETCH(bool, save);
+        QFETCH(bool, byKey);
+        fillListing();
+        const QString path = m->dir.filePath("old.txt");
+        writeFile(path, listingFile(3000));
+        (save ? m->session.fileDialogs.saveAnswers : m->session.fileDialogs.openAnswers) << path;
+        {
+            ProgressCanceller canceller(&m->session.mainWindow, byKey);
+            save ? m->commands.savereport() : m->commands.openreport();
+            QCOMPARE(canceller.caption, save ? "Saving Listing" : "Opening Listing");
+        }
+        QCOMPARE(readAll(path), listingFile(3000));
+        QCOMPARE(QDir(m->dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "old.txt" });
+        QVERIFY(!m->session.saved && m->session.messages.shown.isEmpty());
+        QCOMPARE(m->session.table.listcount(), 5);
+        QCOMPARE(m->session.selection, filledSelection);
+        QCOMPARE(m->session.listingChanges, 0);
     }
 
     void openKeepsOrReplaces_data()

@@ -1,5 +1,6 @@
 #include "fakelistingsession.h"
 #include "fakeprinterservice.h"
+#include "previewpagesurface.h"
 #include "previewpageview.h"
 #include "printpreviewwindow.h"
 #include "progresscanceller.h"
@@ -30,6 +31,16 @@ struct PrintCase {
     QStringList shown {}; // the messages in turn, DIR for the test's folder
     QString report {}; // the file the report is in
 };
+
+// A preview page's texts where they stand, the run date left out.
+QStringList textsOf(const PreviewPage& page)
+{
+    QStringList texts;
+    for (const PreviewPage::Text& text : page.texts)
+        if (!text.text.startsWith("Report Run Date"))
+            texts << QString("%1,%2 %3").arg(text.baseline.x()).arg(text.baseline.y()).arg(text.text);
+    return texts;
+}
 
 QWidget* previewWindow()
 {
@@ -185,6 +196,52 @@ private slots:
         QVERIFY(!QFile::exists(m_dir.filePath("r.pdf")));
         QVERIFY(m_session->mainWindow.isEnabled() && !m_session->running);
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    // The preview keeps a few pages and draws the others again when shown: each must be the page the whole
+    // report draws, with the page breaks, indents and counts of the rows before it.
+    void previewPagesDrawnAgain_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("folderEvery"); // 0: files only
+        QTest::newRow("files, the summary on a page of its own") << 208 << 0;
+        QTest::newRow("folders at four levels among files") << 2400 << 7;
+    }
+    void previewPagesDrawnAgain()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, folderEvery);
+        for (int i = 0; i < rows; ++i) {
+            if (folderEvery && i % folderEvery == 0)
+                m_session->table.updatetable(
+                    QString("/sel/d%1").arg(i), " ", QString(" 123").mid(i / folderEvery % 4, 1));
+            else
+                m_session->table.updatetable(QString("f%1.txt").arg(i), QString::number(i), "1/2/2026 10:00:00");
+        }
+        // The whole report at once, every page kept.
+        std::vector<QStringList> whole;
+        ReportLayout* drawing = nullptr;
+        PreviewPageSurface surface([&] { return drawing->state().pageno; });
+        surface.pageFinished = [&](int, const PreviewPage& page) { whole.push_back(textsOf(page)); };
+        ReportLayout layout(surface, ReportGeometry::preview(), m_options, [] { return QString("/sel"); }, {});
+        drawing = &layout;
+        QVERIFY(drawReport(layout, m_session->table, {}));
+
+        showPrintPreview(*m_session, m_options);
+        QWidget* window = previewWindow();
+        QVERIFY(window);
+        auto* view = window->findChild<PreviewPageView*>("Picture1");
+        QCOMPARE(view->pageCount(), int(whole.size()));
+        QVERIFY(whole.size() > PreviewPageView::keptPages || rows < 1000);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window->findChild<QWidget*>("scrPicture1"), Qt::Key_End);
+        for (int page = view->pageCount() - 1; page >= 0; --page) {
+            QCOMPARE(view->pageOnShow(), page);
+            QCOMPARE(textsOf(*view->page(page)), whole[size_t(page)]);
+            QTest::keyClick(window->findChild<QWidget*>("scrPicture1"), Qt::Key_PageUp);
+        }
+        window->close();
     }
 
     void previewPagingZoomThenCloseOrPrint_data()

@@ -1,5 +1,6 @@
 #include "comparisonwindow.h"
 
+#include "comparisonrun.h"
 #include "filedialogservice.h"
 #include "listingfilewriter.h"
 #include "listingloader.h"
@@ -95,7 +96,8 @@ QAction* addCompareCommand(QMenu* menu, ListingSession& session)
 
 void compareWithListing(ListingSession& session)
 {
-    if (listingIsEmpty(session.listing()) || session.commandRunning())
+    const CommandScope scope(session);
+    if (listingIsEmpty(session.listing()) || !scope.acquired())
         return;
     PlatformServices& services = session.services();
     const QString path = services.fileDialogs->getOpenFileName(session.window(), FileDialogService::textFilter());
@@ -103,7 +105,14 @@ void compareWithListing(ListingSession& session)
         return;
     ListingLoader loader(*services.fileSystem);
     loader.choices = session.listingChoices();
-    const LoadedListing older = loader.readFile(path);
+    LoadedListing older;
+    {
+        RunProgress progress(session.window(), ComparisonWindow::tr("Reading Listing"));
+        loader.bytesRead = [&progress](qint64 done, qint64 size) { return progress.stepBytes(done, size); };
+        older = loader.readFile(path);
+    }
+    if (older.read.cancelled)
+        return;
     if (!older.usable()) {
         services.messages->show(
             session.window(), { QMessageBox::Warning, {}, capitalised(older.problem), QMessageBox::Ok });
@@ -111,8 +120,10 @@ void compareWithListing(ListingSession& session)
     }
     const ListingTable& shown = session.listing();
     const QString root = listingRoot(session.selectedPath(), shown);
-    ListingComparison comparison
-        = compareListings({ older.selectedPath, older.table }, { session.selectedPath(), shown });
+    // What either side did not look at is no difference: the comparison says it is partial instead.
+    ListingGaps gaps = session.listingGaps();
+    ListingComparison comparison = compareListings(comparedSide(older, loader.choices),
+        { session.selectedPath(), shown, std::move(gaps.unreadFolders), gaps.stoppedEarly, nullptr, gaps.depth });
     const ComparisonSource olderSource { ComparisonSource::Kind::ListingFile, older.path, older.selectedPath,
         older.date };
     const ComparisonSource newer { ComparisonSource::Kind::Folder, root, root, QDateTime::currentDateTime() };
@@ -190,7 +201,10 @@ ComparisonWindow::ComparisonWindow(ListingComparison comparison, ComparisonSourc
 void ComparisonWindow::layoutControls()
 {
     auto* layout = new QVBoxLayout(this);
-    m_counts = new QLabel(ComparisonReport::countsText(m_comparison.counts), this);
+    QString counts = ComparisonReport::countsText(m_comparison.counts);
+    if (m_comparison.notCompared > 0)
+        counts += u'\n' + capitalised(ComparisonReport::partialText(m_comparison.notCompared));
+    m_counts = new QLabel(counts, this);
     m_counts->setObjectName(QStringLiteral("lblCounts"));
     layout->addWidget(m_counts);
     auto* sources = new QLabel(
@@ -234,7 +248,7 @@ void ComparisonWindow::layoutControls()
     m_same->setObjectName(QStringLiteral("lblSame"));
     m_same->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_same, 1);
-    const bool same = m_comparison.counts.total() == 0;
+    const bool same = m_comparison.counts.total() == 0 && m_comparison.notCompared == 0;
     m_table->setVisible(!same);
     m_same->setVisible(same);
     if (same)
@@ -242,7 +256,7 @@ void ComparisonWindow::layoutControls()
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (const auto& [name, text] : { std::pair { "cmdPrint", tr("&Print") }, { "cmdPreview", tr("Pre&view") },
+    for (const auto& [name, text] : { std::pair { "cmdPrint", tr("&Print") }, { "cmdPreview", tr("Print Pre&view") },
              { "cmdSaveCsv", tr("&Save as CSV...") }, { "cmdClose", tr("Close") } }) {
         auto* button = new QPushButton(text, this);
         button->setObjectName(QLatin1String(name));

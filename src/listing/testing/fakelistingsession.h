@@ -31,6 +31,7 @@ public:
     int listingChanges = 0;
     int programEnds = 0;
     ListingChoices choices;
+    ListingGaps gaps;
 
     QWidget* window() override { return &mainWindow; }
     PlatformServices& services() override { return services_; }
@@ -39,6 +40,7 @@ public:
     QString selectedPath() const override { return selection; }
     void setSelectedPath(const QString& path) override { selection = path; }
     ListingChoices listingChoices() const override { return choices; }
+    ListingGaps listingGaps() const override { return gaps; }
     bool listsaved() const override { return saved; }
     void setListsaved(bool value) override { saved = value; }
     bool closing() const override { return isClosing; }

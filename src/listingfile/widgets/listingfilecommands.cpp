@@ -10,6 +10,8 @@
 #include "messageservice.h"
 #include "platformservices.h"
 #include "reportoptions.h"
+#include "runprogress.h"
+#include "stagedfile.h"
 #include "waitcursor.h"
 
 #include <QCoreApplication>
@@ -72,10 +74,23 @@ void ListingFileCommands::savereport()
     if (path.isEmpty())
         return;
 
-    const QByteArray bytes
-        = listingFileBytes(m_session.listing(), m_session.selectedPath(), filtered ? &m_options : nullptr);
     const bool existed = QFileInfo(path).isFile();
-    const SaveOutcome outcome = saveListingFile(path, bytes);
+    RunProgress progress(m_session.window(), tr("Saving Listing"));
+    const ListingTable& listing = m_session.listing();
+    const int rows = listing.listcount();
+    StagedFile file(path);
+    // Written as it is made; a cancelled save discards the staged file, so the old one stays as it was.
+    SaveOutcome outcome = writeStagedFile(file, [&](const PieceWriter& write) {
+        return writeListingPieces(listing, m_session.selectedPath(), filtered ? &m_options : nullptr,
+            [&](QByteArrayView piece, qsizetype rowsDone) {
+                return write(piece)
+                    && progress.step(static_cast<int>(rowsDone), rows, tr("%1 of %2 entries").arg(rowsDone).arg(rows));
+            });
+    });
+    if (progress.cancelled())
+        return;
+    if (outcome.status == SaveOutcome::Status::Saved)
+        outcome = commitListingFile(file);
     if (outcome.status != SaveOutcome::Status::Saved) {
         reportSaveFailure(path, existed, outcome);
         return;
@@ -135,7 +150,12 @@ void ListingFileCommands::openreport(const QString& chosenPath)
 
     ListingLoader loader(*m_session.services().fileSystem);
     loader.choices = m_session.listingChoices();
+    RunProgress progress(m_session.window(), tr("Opening Listing"));
+    loader.bytesRead = [&progress](qint64 done, qint64 size) { return progress.stepBytes(done, size); };
     LoadedListing loaded = loader.readFile(path);
+    // A cancelled read leaves the listing on screen as it was, without a word.
+    if (loaded.read.cancelled)
+        return;
     const FileReadResult& read = loaded.read;
     if (!read.opened) {
         const QString text = tr("Cannot open %1").arg(QDir::toNativeSeparators(path)) + crlf() + read.error;

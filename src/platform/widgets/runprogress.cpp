@@ -29,6 +29,14 @@ bool RunProgress::step(int done, int total, const QString& countText)
     return !m_cancelled;
 }
 
+bool RunProgress::stepBytes(qint64 done, qint64 size)
+{
+    constexpr qint64 kilobyte = 1024;
+    constexpr qint64 megabyte = kilobyte * kilobyte;
+    return step(static_cast<int>(done / kilobyte), static_cast<int>(size / kilobyte),
+        QCoreApplication::translate("RunProgress", "%1 of %2 MB read").arg(done / megabyte).arg(size / megabyte));
+}
+
 void RunProgress::turn()
 {
     if (!m_window && m_started.elapsed() >= showAfterMs) {

@@ -27,6 +27,8 @@ public:
 
     // After each step of the run: done of total steps, and what to say of it. False once the user cancelled.
     [[nodiscard]] bool step(int done, int total, const QString& countText);
+    // The same for a file read: bytes of the file's size, said in megabytes.
+    [[nodiscard]] bool stepBytes(qint64 done, qint64 size);
     [[nodiscard]] bool cancelled() const { return m_cancelled; }
     [[nodiscard]] ProgressWindow* window() const { return m_window.get(); }
 

@@ -6,7 +6,6 @@
 
 PreviewPageView::PreviewPageView(QWidget* parent)
     : QWidget(parent)
-    , m_pages(1)
 {
     setAutoFillBackground(false);
 }
@@ -47,15 +46,31 @@ void PreviewPageView::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
-void PreviewPageView::setPage(int index, const PreviewPage& page)
+void PreviewPageView::setPage(int index, PreviewPage page)
 {
     if (index < 0)
         return;
-    if (index >= pageCount())
-        m_pages.resize(static_cast<size_t>(index) + 1);
-    m_pages[static_cast<size_t>(index)] = page;
+    m_pageCount = std::max(m_pageCount, index + 1);
+    m_pages[index] = std::move(page);
+    std::erase(m_setOrder, index);
+    m_setOrder.push_back(index);
+    // The page on show stays, whatever its age.
+    for (auto oldest = m_setOrder.begin(); !m_keepsEveryPage && m_setOrder.size() > keptPages;) {
+        if (*oldest == m_onShow) {
+            ++oldest;
+            continue;
+        }
+        m_pages.erase(*oldest);
+        oldest = m_setOrder.erase(oldest);
+    }
     if (index == m_onShow)
         update();
+}
+
+const PreviewPage* PreviewPageView::page(int index) const
+{
+    const auto found = m_pages.find(index);
+    return found == m_pages.end() ? nullptr : &found->second;
 }
 
 void PreviewPageView::showPage(int index)
@@ -75,5 +90,6 @@ void PreviewPageView::paintEvent(QPaintEvent* /*event*/)
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.scale(width() / (m_pageInches.width() * PreviewPageSurface::unitsPerInch),
         height() / (m_pageInches.height() * PreviewPageSurface::unitsPerInch));
-    m_pages[static_cast<size_t>(m_onShow)].play(painter);
+    if (const PreviewPage* shown = page(m_onShow))
+        shown->play(painter);
 }

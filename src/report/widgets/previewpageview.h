@@ -4,11 +4,13 @@
 
 #include <QSizeF>
 #include <QWidget>
+#include <algorithm>
+#include <map>
 #include <vector>
 
-// The page pictures of the preview, one on show at a time, each replayed scaled to the widget. The pictures
-// keep what was drawn on them, so showing another page never runs the report again; being vector, they stay
-// sharp at every zoom.
+// The page pictures of the preview, one on show at a time, each replayed scaled to the widget. Being vector, the
+// pictures stay sharp at every zoom. Unless told to keep every page, it keeps only the pictures lately set, so a
+// report of thousands of pages holds a few of them; the preview draws a page again when it is gone.
 class PreviewPageView final : public QWidget {
     Q_OBJECT
 
@@ -20,8 +22,12 @@ public:
     // Fits the page into room, keeping the zoom: the room grows with the window.
     void fitInto(QSize room);
 
-    void setPage(int index, const PreviewPage& page);
-    [[nodiscard]] int pageCount() const { return static_cast<int>(m_pages.size()); }
+    static constexpr size_t keptPages = 16;
+    void setKeepsEveryPage(bool keeps) { m_keepsEveryPage = keeps; }
+    void setPage(int index, PreviewPage page);
+    [[nodiscard]] const PreviewPage* page(int index) const;
+    void setPageCount(int count) { m_pageCount = std::max(count, 1); }
+    [[nodiscard]] int pageCount() const { return m_pageCount; }
     void showPage(int index);
     [[nodiscard]] int pageOnShow() const { return m_onShow; }
 
@@ -38,7 +44,10 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    std::vector<PreviewPage> m_pages;
+    std::map<int, PreviewPage> m_pages;
+    std::vector<int> m_setOrder; // the pages kept, the one set last at the end
+    bool m_keepsEveryPage = false;
+    int m_pageCount = 1;
     QSizeF m_pageInches { 8.5, 11 };
     QSize m_fitted;
     double m_zoom = 1;

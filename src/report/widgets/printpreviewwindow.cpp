@@ -66,23 +66,70 @@ public:
     {
         if (listingIsEmpty(m_session.listing()))
             return 0;
-        ReportLayout layout(
-            surface, ReportGeometry::preview(), m_options, [this] { return m_session.selectedPath(); },
-            runDateText(QDateTime::currentDateTime()));
+        m_runDate = runDateText(QDateTime::currentDateTime());
+        ReportLayout layout = this->layout(surface);
         m_layout = &layout;
-        const bool finished = drawReport(layout, m_session.listing(), afterRow);
+        // Each page is noted with the row it began in and where the report stood before that row.
+        m_pageStarts.clear();
+        RowMark before;
+        qsizetype rowsDrawn = 0;
+        const auto noteNewPages = [&] {
+            while (static_cast<int>(m_pageStarts.size()) < layout.state().pageno)
+                m_pageStarts.push_back(before);
+        };
+        const bool finished = drawReport(layout, m_session.listing(), [&] {
+            noteNewPages();
+            before = { ++rowsDrawn, layout.state(), surface.CurrentY() };
+            return afterRow();
+        });
+        noteNewPages();
         m_layout = nullptr;
         return finished ? std::optional(layout.state().pageno) : std::nullopt;
     }
     int pageBeingDrawn() const override { return m_layout ? m_layout->state().pageno : 1; }
+    bool drawsPagesAgain() const override { return true; }
+    bool drawPage(int index, PreviewPageSurface& surface) override
+    {
+        if (index < 0 || index >= static_cast<int>(m_pageStarts.size()))
+            return false;
+        const RowMark& start = m_pageStarts[static_cast<size_t>(index)];
+        ReportLayout layout = this->layout(surface);
+        m_layout = &layout;
+        // Row 0 is the very start, header and all.
+        if (start.row > 0) {
+            surface.startAt(start.state.pageno - 1);
+            layout.state() = start.state;
+            surface.setCurrentY(start.cursorY);
+        }
+        (void)drawReport(
+            layout, m_session.listing(), [&] { return layout.state().pageno <= index + 1; }, start.row);
+        surface.EndDoc();
+        m_layout = nullptr;
+        return true;
+    }
+
     std::function<void()> printCommand() const override
     {
         return [&session = m_session, &options = m_options] { ReportCommands(session, options).printlisting(); };
     }
 
 private:
+    struct RowMark {
+        qsizetype row = 0;
+        ReportRunState state;
+        double cursorY = 0;
+    };
+
+    [[nodiscard]] ReportLayout layout(ReportSurface& surface) const
+    {
+        return { surface, ReportGeometry::preview(), m_options, [this] { return m_session.selectedPath(); },
+            m_runDate };
+    }
+
     ListingSession& m_session;
     const ReportOptions& m_options;
+    QString m_runDate;
+    std::vector<RowMark> m_pageStarts; // by page index
     const ReportLayout* m_layout = nullptr;
 };
 }
@@ -236,8 +283,20 @@ void PrintPreviewWindow::zoomTo(int step)
 void PrintPreviewWindow::showPageOf(int index)
 {
     currentpage = index;
+    drawPageIfGone(currentpage);
     m_pages->showPage(currentpage);
     setPageLabel(currentpage + 1, m_pages->pageCount());
+}
+
+// The pages are drawn afresh from the listing as it is now; nothing can change it while the preview is open.
+void PrintPreviewWindow::drawPageIfGone(int index)
+{
+    if (m_pages->page(index))
+        return;
+    PreviewPageSurface surface([this] { return m_document->pageBeingDrawn(); });
+    surface.recordsPage = [index](int drawn) { return drawn == index; };
+    surface.pageFinished = [this](int drawn, PreviewPage page) { m_pages->setPage(drawn, std::move(page)); };
+    (void)m_document->drawPage(index, surface);
 }
 
 void PrintPreviewWindow::setCommandsEnabled(bool enabled)
@@ -266,8 +325,16 @@ void PrintPreviewWindow::previewlisting()
     m_label->setText(tr("Page 1"));
     m_drawing = true;
     PreviewPageSurface surface([this] { return m_document->pageBeingDrawn(); });
-    surface.pageAdded = [this](int pageCount) { setPageLabel(1, pageCount); };
-    surface.pageFinished = [this](int index, const PreviewPage& page) { m_pages->setPage(index, page); };
+    surface.pageAdded = [this](int pageCount) {
+        m_pages->setPageCount(pageCount);
+        setPageLabel(1, pageCount);
+    };
+    // A document that can draw a page again keeps only the first one now; the others are drawn when shown.
+    const bool drawsAgain = m_document->drawsPagesAgain();
+    m_pages->setKeepsEveryPage(!drawsAgain);
+    if (drawsAgain)
+        surface.recordsPage = [](int index) { return index == 0; };
+    surface.pageFinished = [this](int index, PreviewPage page) { m_pages->setPage(index, std::move(page)); };
     TimeSlicer slicer([] { QCoreApplication::processEvents(); });
     const std::optional<int> pageno = m_document->draw(surface, [&] {
         slicer.maybeTurn();

@@ -8,6 +8,7 @@
 #include <optional>
 
 class ListingSession;
+class PreviewPageSurface;
 class PreviewPageView;
 class PrinterService;
 class QFrame;
@@ -30,6 +31,10 @@ public:
     [[nodiscard]] virtual int pageBeingDrawn() const = 0;
     // Run once the preview has closed, so it must not need the preview or this document.
     [[nodiscard]] virtual std::function<void()> printCommand() const = 0;
+    // Once draw has finished, draws the page of index (from 0) again on a surface of its own, from the nearest
+    // point the drawing noted; false when the document cannot, and the preview then keeps every page.
+    [[nodiscard]] virtual bool drawPage(int /*index*/, PreviewPageSurface& /*surface*/) { return false; }
+    [[nodiscard]] virtual bool drawsPagesAgain() const { return false; }
 };
 
 // Opens the print preview of the session's listing: the main window is disabled until the preview closes.
@@ -37,8 +42,9 @@ public:
 // command runs.
 void showPrintPreview(ListingSession& session, const ReportOptions& options);
 
-// The print preview window: every page of the document drawn once when it opens, then paged through. The
-// window it was opened from (the owner) is disabled meanwhile.
+// The print preview window: every page of the document drawn once when it opens, then paged through; a document
+// that can draw a page again keeps only the pages lately shown. The window it was opened from (the owner) is
+// disabled meanwhile.
 class PrintPreviewWindow final : public QWidget {
     Q_OBJECT
 
@@ -59,6 +65,7 @@ private:
     void createShortcuts();
     void zoomTo(int step);
     void showPageOf(int index);
+    void drawPageIfGone(int index);
     void previewlisting();
     void setCommandsEnabled(bool enabled);
     void setPageLabel(int page, int pageCount);
