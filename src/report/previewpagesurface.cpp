@@ -38,6 +38,10 @@ int PreviewPageSurface::drawingIndex() const
 double PreviewPageSurface::CurrentX() const
 {
     Page& page = drawingPage();
+    // Measuring is most of the drawing's cost. A page that is not kept needs none: a long name only moves its
+    // size and date a line down on the same page, and pages end by the lines counted.
+    if (recordsPage && !recordsPage(drawingIndex()))
+        page.unmeasured.clear();
     if (!page.unmeasured.isEmpty()) {
         page.cursor.rx() += m_metrics.horizontalAdvance(page.unmeasured) / unitsPerInch;
         page.unmeasured.clear();
@@ -89,8 +93,10 @@ void PreviewPageSurface::NewPage()
 
 void PreviewPageSurface::finishUpTo(int pageNumber)
 {
-    for (int i = m_firstIndex; i < pageNumber && i < pageCount(); ++i) {
+    // Pages finish in order: the loop starts past the last one finished, so a long report does not slow down.
+    for (int i = std::max(m_firstIndex, m_finishedBefore); i < pageNumber && i < pageCount(); ++i) {
         Page& page = *m_pages[static_cast<size_t>(i - m_firstIndex)];
+        m_finishedBefore = i + 1;
         if (page.finished)
             continue;
         page.finished = true;

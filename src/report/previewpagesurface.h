@@ -73,5 +73,6 @@ private:
     double m_ascent;
     double m_lineHeight;
     int m_firstIndex = 0;
+    int m_finishedBefore = 0; // every page before this index is finished
     std::vector<std::unique_ptr<Page>> m_pages; // from the page of m_firstIndex on
 };

@@ -215,8 +215,9 @@ private slots:
             if (folderEvery && i % folderEvery == 0)
                 m_session->table.updatetable(
                     QString("/sel/d%1").arg(i), " ", QString(" 123").mid(i / folderEvery % 4, 1));
-            else
-                m_session->table.updatetable(QString("f%1.txt").arg(i), QString::number(i), "1/2/2026 10:00:00");
+            else // now and then a name too long for its line
+                m_session->table.updatetable(
+                    QString("f%1.txt").arg(i) + QString(i % 50 == 1 ? 200 : 0, u'n'), QString::number(i), "1/2/2026");
         }
         // The whole report at once, every page kept.
         std::vector<QStringList> whole;
@@ -342,7 +343,7 @@ private slots:
     void duringLongDrawing()
     {
         QFETCH(bool, preview);
-        fillFiles(m_session->table, preview ? 20000 : 32000);
+        fillFiles(m_session->table, preview ? 100000 : 32000);
         QPointer<QWidget> window;
         bool drawing = false; // the commands wait, and the label shows the first page
         QTimer::singleShot(0, this, [&] {
