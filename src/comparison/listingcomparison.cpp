@@ -152,13 +152,15 @@ public:
         while (capacity < 2 * older.groups.size())
             capacity *= 2;
         m_slots.assign(capacity, empty);
-        // From the last entry back, so that each key's chain starts at its first entry.
-        for (size_t i = older.groups.size(); i-- > 0;) {
-            int& slot = m_slots[find(older.key(i))];
-            if (slot != empty)
-                m_next[i] = slot;
-            slot = static_cast<int>(i);
-        }
+    }
+
+    // Entries are added from the last back, so that each key's chain starts at its first entry.
+    void add(size_t i)
+    {
+        int& slot = m_slots[find(m_older.key(i))];
+        if (slot != empty)
+            m_next[i] = slot;
+        slot = static_cast<int>(i);
     }
 
     // The first older entry of the key not taken yet, or -1.
@@ -253,18 +255,40 @@ QString listingRoot(const QString& selectedPath, const ListingTable& entries)
     return firstLevel > 0 ? root : selectedPath;
 }
 
-ListingComparison compareListings(const ComparedListing& older, const ComparedListing& newer)
+ListingComparison compareListings(
+    const ComparedListing& older, const ComparedListing& newer, const ComparisonProgress& progress)
 {
+    // A step is an entry handled: each older one once, each newer one twice.
+    constexpr qsizetype stepsBetweenCalls = 4096;
+    const qsizetype steps = older.entries.size() + 2 * newer.entries.size();
+    qsizetype done = 0;
+    bool stopped = false;
+    const auto stepStops = [&] {
+        stopped = stopped || (progress && ++done % stepsBetweenCalls == 0 && !progress(done, steps));
+        return stopped;
+    };
+    ListingComparison cancelled;
+    cancelled.cancelled = true;
+
     QHash<QString, int> folderNumbers;
     const IndexedListing oldSide(older, folderNumbers);
     const IndexedListing newSide(newer, folderNumbers);
 
-    // Which older entry each newer one matches: repeats pair up in order, first with first.
+    // The first older entry of each key; a repeated path (a listing saved without its folder rows) chains on.
     const size_t oldCount = oldSide.groups.size();
     OlderEntries oldByKey(oldSide);
+    for (size_t i = oldCount; i-- > 0;) {
+        if (stepStops())
+            return cancelled;
+        oldByKey.add(i);
+    }
+
+    // Which older entry each newer one matches: repeats pair up in order, first with first.
     std::vector<int> match(newSide.groups.size(), -1);
     std::vector<bool> oldMatched(oldCount, false);
     for (size_t i = 0; i < newSide.groups.size(); ++i) {
+        if (stepStops())
+            return cancelled;
         const int j = oldByKey.take(newSide.key(i));
         if (j < 0)
             continue;
@@ -308,6 +332,8 @@ ListingComparison compareListings(const ComparedListing& older, const ComparedLi
     DateTextComparison dates;
     removeFollowing();
     for (size_t i = 0; i < match.size(); ++i) {
+        if (stepStops())
+            return cancelled;
         if (match[i] < 0) {
             if (newLooked(i))
                 append(result, added(newSide, i));

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <vector>
 
 enum class Change { Added, Removed, Changed };
@@ -37,6 +38,7 @@ struct ListingComparison {
     // Entries of one side that the other did not look at (under a folder it could not read, past its limit,
     // or deeper than it walked): no difference, but the comparison is partial.
     int notCompared = 0;
+    bool cancelled = false; // stopped by its progress hook: it holds nothing else
 
     bool operator==(const ListingComparison&) const = default;
 };
@@ -55,7 +57,10 @@ struct ComparedListing {
 // Matches entries by their path relative to each listing's folder, so the same tree under another root
 // compares clean. A file and a folder of the same path are different entries. Folders never count as
 // changed: their only values are the kind and the level, both fixed by the path.
-[[nodiscard]] ListingComparison compareListings(const ComparedListing& older, const ComparedListing& newer);
+// Runs now and then during a long comparison with the steps done and their total; false stops the comparison.
+using ComparisonProgress = std::function<bool(qsizetype done, qsizetype total)>;
+[[nodiscard]] ListingComparison compareListings(
+    const ComparedListing& older, const ComparedListing& newer, const ComparisonProgress& progress = {});
 
 class ReportOptions;
 

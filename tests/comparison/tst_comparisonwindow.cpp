@@ -248,6 +248,16 @@ private slots:
         m_session->services_.printer = nullptr;
     }
 
+    // Cancelled while the file is read: no window, no word, the listing as it was.
+    void cancelledCompare()
+    {
+        ProgressCanceller canceller(&m_session->mainWindow, true);
+        QVERIFY(!compare("\"/old\"\r\n\"a.txt\",\"10\",\"d\"\r\n"));
+        QCOMPARE(canceller.caption, "Comparing Listings");
+        QVERIFY(m_session->messages.shown.isEmpty() && !m_session->running);
+        QCOMPARE(m_session->table.listcount(), 4);
+    }
+
     void disabledWhileListingIsEmpty()
     {
         QMenu menu;

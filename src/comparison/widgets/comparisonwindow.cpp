@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace {
 constexpr Change changes[] = { Change::Added, Change::Removed, Change::Changed };
@@ -105,15 +106,14 @@ void compareWithListing(ListingSession& session)
         return;
     ListingLoader loader(*services.fileSystem);
     loader.choices = session.listingChoices();
-    LoadedListing older;
-    {
-        RunProgress progress(session.window(), ComparisonWindow::tr("Reading Listing"));
-        loader.bytesRead = [&progress](qint64 done, qint64 size) { return progress.stepBytes(done, size); };
-        older = loader.readFile(path);
-    }
+    // One progress window for the reading and the comparing; Cancel in either leaves everything as it was.
+    std::optional<RunProgress> progress(std::in_place, session.window(), ComparisonWindow::tr("Comparing Listings"));
+    loader.bytesRead = [&progress](qint64 done, qint64 size) { return progress->stepBytes(done, size); };
+    const LoadedListing older = loader.readFile(path);
     if (older.read.cancelled)
         return;
     if (!older.usable()) {
+        progress.reset();
         services.messages->show(
             session.window(), { QMessageBox::Warning, {}, capitalised(older.problem), QMessageBox::Ok });
         return;
@@ -123,7 +123,14 @@ void compareWithListing(ListingSession& session)
     // What either side did not look at is no difference: the comparison says it is partial instead.
     ListingGaps gaps = session.listingGaps();
     ListingComparison comparison = compareListings(comparedSide(older, loader.choices),
-        { session.selectedPath(), shown, std::move(gaps.unreadFolders), gaps.stoppedEarly, nullptr, gaps.depth });
+        { session.selectedPath(), shown, std::move(gaps.unreadFolders), gaps.stoppedEarly, nullptr, gaps.depth },
+        [&progress](qsizetype done, qsizetype steps) {
+            return progress->step(static_cast<int>(done), static_cast<int>(steps),
+                ComparisonWindow::tr("%1% compared").arg(done * 100 / steps));
+        });
+    progress.reset();
+    if (comparison.cancelled)
+        return;
     const ComparisonSource olderSource { ComparisonSource::Kind::ListingFile, older.path, older.selectedPath,
         older.date };
     const ComparisonSource newer { ComparisonSource::Kind::Folder, root, root, QDateTime::currentDateTime() };
