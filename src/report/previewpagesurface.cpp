@@ -38,9 +38,7 @@ int PreviewPageSurface::drawingIndex() const
 double PreviewPageSurface::CurrentX() const
 {
     Page& page = drawingPage();
-    // Measuring is most of the drawing's cost. A page that is not kept needs none: a long name only moves its
-    // size and date a line down on the same page, and pages end by the lines counted.
-    if (recordsPage && !recordsPage(drawingIndex()))
+    if (!measuresPagesNotKept && recordsPage && !recordsPage(drawingIndex()))
         page.unmeasured.clear();
     if (!page.unmeasured.isEmpty()) {
         page.cursor.rx() += m_metrics.horizontalAdvance(page.unmeasured) / unitsPerInch;

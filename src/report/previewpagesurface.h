@@ -43,6 +43,9 @@ public:
     // Whether the texts of the page are recorded at all; every page's when not set. A long report keeps only
     // the pages it shows, so its memory does not grow with its length.
     std::function<bool(int index)> recordsPage;
+    // Measuring texts is most of the drawing's cost. Where pages end by the lines counted, a page that is not
+    // kept needs none: a long name only moves its size and date a line down on that same page.
+    bool measuresPagesNotKept = true;
 
     double CurrentX() const override;
     double CurrentY() const override;

@@ -88,6 +88,10 @@ public:
     }
     int pageBeingDrawn() const override { return m_layout ? m_layout->state().pageno : 1; }
     bool drawsPagesAgain() const override { return true; }
+    bool pagesEndByLineCount() const override
+    {
+        return ReportGeometry::preview().pageEnd == PageEndRule::LineCountReached;
+    }
     bool drawPage(int index, PreviewPageSurface& surface) override
     {
         if (index < 0 || index >= static_cast<int>(m_pageStarts.size()))
@@ -295,6 +299,7 @@ void PrintPreviewWindow::drawPageIfGone(int index)
         return;
     PreviewPageSurface surface([this] { return m_document->pageBeingDrawn(); });
     surface.recordsPage = [index](int drawn) { return drawn == index; };
+    surface.measuresPagesNotKept = !m_document->pagesEndByLineCount();
     surface.pageFinished = [this](int drawn, PreviewPage page) { m_pages->setPage(drawn, std::move(page)); };
     (void)m_document->drawPage(index, surface);
 }
@@ -334,6 +339,7 @@ void PrintPreviewWindow::previewlisting()
     m_pages->setKeepsEveryPage(!drawsAgain);
     if (drawsAgain)
         surface.recordsPage = [](int index) { return index == 0; };
+    surface.measuresPagesNotKept = !m_document->pagesEndByLineCount();
     surface.pageFinished = [this](int index, PreviewPage page) { m_pages->setPage(index, std::move(page)); };
     TimeSlicer slicer([] { QCoreApplication::processEvents(); });
     const std::optional<int> pageno = m_document->draw(surface, [&] {

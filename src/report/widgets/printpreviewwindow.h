@@ -35,6 +35,8 @@ public:
     // point the drawing noted; false when the document cannot, and the preview then keeps every page.
     [[nodiscard]] virtual bool drawPage(int /*index*/, PreviewPageSurface& /*surface*/) { return false; }
     [[nodiscard]] virtual bool drawsPagesAgain() const { return false; }
+    // Whether a page ends after a number of lines counted rather than at a height reached.
+    [[nodiscard]] virtual bool pagesEndByLineCount() const { return false; }
 };
 
 // Opens the print preview of the session's listing: the main window is disabled until the preview closes.
