@@ -1,4 +1,6 @@
 // Create List over the benchmark tree, with the grid filled and painted, against find on the same tree.
+// `bench_createlist TREE all`: once, with all levels and no limit, against find over the whole tree, with CPU
+// times too (the machine may be shared) and the listing's bytes an entry.
 #include "benchsupport.h"
 #include "fakefiledialogservice.h"
 #include "fakemessageservice.h"
@@ -11,6 +13,40 @@
 #include <QDir>
 #include <QTableView>
 #include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+// CPU seconds, user and system, of this process or of its children that have ended.
+double cpuSeconds(int who)
+{
+    rusage usage {};
+    getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+int wholeTree(MainWindow& window, const QString& tree)
+{
+    window.setListingChoices({ ListingChoices::allLevels, ListingChoices::noLimit });
+    const double childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
+    const double find = Bench::medianMs(3, [&] {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(QStringLiteral("find"), { tree, QStringLiteral("-printf"), QStringLiteral("%p\\t%s\\t%B@\\n") });
+        process.waitForFinished(-1);
+    });
+    const double findCpu = (cpuSeconds(RUSAGE_CHILDREN) - childrenBefore) / 3;
+    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+    const double create = Bench::medianMs(1, [&] { window.createlisting(); });
+    const double cpu = cpuSeconds(RUSAGE_SELF) - cpuBefore;
+    const ListingTable& listing = window.listing();
+    std::printf("Create List, all levels, no limit: %lld entries, %.2f s = %.2fx find (%.2f s); CPU %.2f s = %.2fx "
+                "find's (%.2f s); listing %.1f bytes an entry, names included\n",
+        static_cast<long long>(listing.size()), create / 1000, create / find, find / 1000, cpu, cpu / findCpu, findCpu,
+        double(listing.memoryUsed()) / double(std::max<qsizetype>(listing.size(), 1)));
+    return 0;
+}
+}
 
 int main(int argc, char* argv[])
 {
@@ -32,6 +68,8 @@ int main(int argc, char* argv[])
     window.show();
     QApplication::processEvents();
     auto* grid = window.findChild<QTableView*>(QStringLiteral("Grid1"));
+    if (argc > 2 && qstrcmp(argv[2], "all") == 0)
+        return wholeTree(window, tree);
 
     const long before = Bench::residentKb();
     window.createlisting();

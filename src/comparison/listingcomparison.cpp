@@ -38,15 +38,14 @@ struct EntryKey {
     bool operator==(const EntryKey&) const = default;
 };
 
-size_t qHash(const EntryKey& key, size_t seed = 0) { return qHashMulti(seed, key.folder, key.name); }
-
-// Every entry of one listing with the key it is matched by and where its folder stands.
+// Every entry of one listing with where its folder stands, in four bytes an entry: listings of millions are
+// compared two at a time.
 struct IndexedListing {
     const ListingTable& entries;
     QString root;
     QChar separator;
-    std::vector<EntryKey> keys;
-    std::vector<int> folderRow; // the folder row above a file, -1 for the root's own files
+    std::vector<int> groups; // a file's folder number (0 for the root's own files); for a folder, -1 - its number
+    std::vector<std::vector<int>> folderRows; // the rows of each folder number in this listing, in order
     const std::vector<QString>* paths;
     std::vector<QString> unreadKeys; // the relative paths of the folders not read, each ended by a slash
 
@@ -56,26 +55,40 @@ struct IndexedListing {
         , separator(separatorOf(root))
         , paths(listing.paths)
     {
-        keys.reserve(static_cast<size_t>(entries.size()));
-        folderRow.reserve(static_cast<size_t>(entries.size()));
+        groups.reserve(static_cast<size_t>(entries.size()));
         int folderNumber = 0;
-        int folder = -1;
         for (qsizetype i = 0; i < entries.size(); ++i) {
             if (entries.kind(i) == EntryKind::Folder) {
                 int& number = folderNumbers[relativeKey(entries.name(i))];
                 if (number == 0)
                     number = static_cast<int>(folderNumbers.size());
                 folderNumber = number;
-                folder = static_cast<int>(i);
-                folderRow.push_back(-1);
-                keys.push_back({ -1 - folderNumber, {} });
+                if (folderRows.size() <= static_cast<size_t>(number))
+                    folderRows.resize(static_cast<size_t>(number) + 1);
+                folderRows[static_cast<size_t>(number)].push_back(static_cast<int>(i));
+                groups.push_back(-1 - folderNumber);
             } else {
-                folderRow.push_back(folder);
-                keys.push_back({ folderNumber, entries.nameBytes(i) });
+                groups.push_back(folderNumber);
             }
         }
         for (const QString& folderPath : listing.unreadFolders)
             unreadKeys.push_back(relativeKey(folderPath) + u'/');
+    }
+
+    [[nodiscard]] EntryKey key(size_t i) const
+    {
+        const int group = groups[i];
+        return { group, group < 0 ? QByteArrayView() : entries.nameBytes(static_cast<qsizetype>(i)) };
+    }
+
+    // The folder row above a file, -1 for the root's own files: the last row of its folder's number before it.
+    [[nodiscard]] int folderRow(size_t i) const
+    {
+        const int group = groups[i];
+        if (group <= 0)
+            return -1;
+        const std::vector<int>& rows = folderRows[static_cast<size_t>(group)];
+        return *(std::lower_bound(rows.begin(), rows.end(), static_cast<int>(i)) - 1);
     }
 
     // Whether an entry of this listing lies in a folder that the other one could not read.
@@ -107,13 +120,13 @@ struct IndexedListing {
         const auto at = static_cast<qsizetype>(i);
         if (entries.kind(at) == EntryKind::Folder)
             return entries.name(at);
-        const int folder = folderRow[i];
+        const int folder = folderRow(i);
         return joined(folder < 0 ? root : entries.name(folder), separator, entries.name(at));
     }
     // The level of a folder row, or of the folder that holds a file (0 for the root's own files).
     [[nodiscard]] int folderLevel(size_t i) const
     {
-        const auto row = isFolder(i) ? static_cast<qsizetype>(i) : folderRow[i];
+        const auto row = isFolder(i) ? static_cast<qsizetype>(i) : folderRow(i);
         return row < 0 ? 0 : entries.level(row);
     }
 
@@ -125,6 +138,61 @@ struct IndexedListing {
     {
         return isFolder(i) ? QString() : entries.dateText(static_cast<qsizetype>(i));
     }
+};
+
+// The older listing's entries by key, in an open table of entry numbers: some 12 bytes an entry where a hash of
+// keys took some 60.
+class OlderEntries {
+public:
+    explicit OlderEntries(const IndexedListing& older)
+        : m_older(older)
+        , m_next(older.groups.size(), -1)
+    {
+        size_t capacity = 16;
+        while (capacity < 2 * older.groups.size())
+            capacity *= 2;
+        m_slots.assign(capacity, empty);
+    }
+
+    // Entries are added from the last back, so that each key's chain starts at its first entry.
+    void add(size_t i)
+    {
+        int& slot = m_slots[find(m_older.key(i))];
+        if (slot != empty)
+            m_next[i] = slot;
+        slot = static_cast<int>(i);
+    }
+
+    // The first older entry of the key not taken yet, or -1.
+    int take(const EntryKey& key)
+    {
+        int& slot = m_slots[find(key)];
+        if (slot < 0)
+            return -1;
+        const int first = slot;
+        const int next = m_next[static_cast<size_t>(first)];
+        // A key all of whose entries are taken keeps its last one, encoded, to be compared with.
+        slot = next >= 0 ? next : -2 - first;
+        return first;
+    }
+
+private:
+    static constexpr int empty = -1;
+
+    // The slot of the key: the one that holds it, or the empty one where it would go.
+    [[nodiscard]] size_t find(const EntryKey& key) const
+    {
+        const size_t mask = m_slots.size() - 1;
+        for (size_t at = qHashMulti(0, key.folder, key.name) & mask;; at = (at + 1) & mask) {
+            const int held = m_slots[at];
+            if (held == empty || m_older.key(static_cast<size_t>(held >= 0 ? held : -2 - held)) == key)
+                return at;
+        }
+    }
+
+    const IndexedListing& m_older;
+    std::vector<int> m_next; // the next older entry of the same key, or -1
+    std::vector<int> m_slots; // an entry of the key, -2 - the last one once all are taken, or empty
 };
 
 Difference added(const IndexedListing& newer, size_t i)
@@ -207,31 +275,25 @@ ListingComparison compareListings(
     const IndexedListing newSide(newer, folderNumbers);
 
     // The first older entry of each key; a repeated path (a listing saved without its folder rows) chains on.
-    const size_t oldCount = oldSide.keys.size();
-    QHash<EntryKey, int> oldByKey;
-    oldByKey.reserve(static_cast<qsizetype>(oldCount));
-    std::vector<int> nextWithKey(oldCount, -1);
+    const size_t oldCount = oldSide.groups.size();
+    OlderEntries oldByKey(oldSide);
     for (size_t i = oldCount; i-- > 0;) {
         if (stepStops())
             return cancelled;
-        int& first = oldByKey[oldSide.keys[i]];
-        nextWithKey[i] = first - 1;
-        first = static_cast<int>(i) + 1; // 0 is the value of a new slot
+        oldByKey.add(i);
     }
 
     // Which older entry each newer one matches: repeats pair up in order, first with first.
-    std::vector<int> match(newSide.keys.size(), -1);
+    std::vector<int> match(newSide.groups.size(), -1);
     std::vector<bool> oldMatched(oldCount, false);
-    for (size_t i = 0; i < newSide.keys.size(); ++i) {
+    for (size_t i = 0; i < newSide.groups.size(); ++i) {
         if (stepStops())
             return cancelled;
-        const auto found = oldByKey.find(newSide.keys[i]);
-        if (found == oldByKey.end() || found.value() == 0)
+        const int j = oldByKey.take(newSide.key(i));
+        if (j < 0)
             continue;
-        const int j = found.value() - 1;
         match[i] = j;
         oldMatched[static_cast<size_t>(j)] = true;
-        found.value() = nextWithKey[static_cast<size_t>(j)] + 1;
     }
 
     // Past the last entry that both sides hold, a side stopped at its limit did not look.

@@ -36,7 +36,7 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
     if (!appendFiles(folder))
         return m_outcome;
     for (const SubFolderItem& sub : folder.SubFolders) {
-        if (!walkSubFolder(sub.Path, sub.nativePath, 1) || !yield())
+        if (!walkSubFolder(sub.nativePath, 1) || !yield())
             return m_outcome;
         bar = std::min(bar + step, double(barMaximum));
         if (m_hooks.setProgress)
@@ -50,23 +50,23 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
 bool FolderWalk::appendFiles(const Folder& folder)
 {
     for (const FileItem& file : folder.Files) {
-        m_table.appendFile(toNativeBytes(file.name), file.size, file.datecreated);
+        m_table.appendFile(file.name, file.size, file.datecreated);
         if (!appended())
             return false;
     }
     return true;
 }
 
-bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath, int level)
+bool FolderWalk::walkSubFolder(const QByteArray& nativePath, int level)
 {
-    m_table.appendFolder(toNativeBytes(path), level);
+    m_table.appendFolder(nativePath, level);
     if (!appended())
         return false;
     if (m_hooks.folderEntered)
-        m_hooks.folderEntered(path);
+        m_hooks.folderEntered(fromNativeBytes(nativePath));
     FolderResult opened = m_fileSystem.GetFolder(nativePath);
     if (!opened.folder) {
-        m_outcome.unreadable.push_back({ path, opened.error });
+        m_outcome.unreadable.push_back({ fromNativeBytes(nativePath), opened.error });
         return true;
     }
     const bool deeper = m_choices.listsLevel(level + 1);
@@ -78,7 +78,7 @@ bool FolderWalk::walkSubFolder(const QString& path, const QByteArray& nativePath
         return false;
     if (deeper) {
         for (const SubFolderItem& sub : opened.folder->SubFolders)
-            if (!walkSubFolder(sub.Path, sub.nativePath, level + 1))
+            if (!walkSubFolder(sub.nativePath, level + 1))
                 return false;
     }
     return yield();

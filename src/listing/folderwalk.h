@@ -45,7 +45,7 @@ public:
 
 private:
     [[nodiscard]] bool appendFiles(const Folder& folder);
-    [[nodiscard]] bool walkSubFolder(const QString& path, const QByteArray& nativePath, int level);
+    [[nodiscard]] bool walkSubFolder(const QByteArray& nativePath, int level);
     [[nodiscard]] bool appended();
     [[nodiscard]] bool yield();
 

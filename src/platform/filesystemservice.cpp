@@ -22,14 +22,6 @@ bool isAscii(const char* bytes, size_t size)
     return any < 0x80;
 }
 
-// Most names are ASCII, which decodes much faster as Latin-1.
-QString decodedName(const char* bytes, size_t size)
-{
-    if (isAscii(bytes, size))
-        return QString::fromLatin1(bytes, static_cast<qsizetype>(size));
-    return fromNativeBytes(QByteArrayView(bytes, static_cast<qsizetype>(size)));
-}
-
 QByteArray childPath(const QByteArray& parent, const char* name, size_t nameSize)
 {
     const bool slashEnded = parent.endsWith('/');
@@ -41,16 +33,34 @@ QByteArray childPath(const QByteArray& parent, const char* name, size_t nameSize
     return path;
 }
 
-SubFolderItem subFolderItem(const QByteArray& parent, const char* name, size_t nameSize)
+// Every subfolder's path starts with the same folder, so the name after the last slash decides the order.
+QByteArrayView nameOf(const SubFolderItem& folder)
 {
-    QByteArray path = childPath(parent, name, nameSize);
-    return { decodedName(path.constData(), static_cast<size_t>(path.size())), std::move(path) };
+    return QByteArrayView(folder.nativePath).sliced(folder.nativePath.lastIndexOf('/') + 1);
 }
 
-// Every subfolder's path starts with the same folder text, so the name after the last slash decides the order.
-QStringView nameOf(const SubFolderItem& folder)
+QByteArrayView nameOf(const FileItem& file) { return file.name; }
+
+// While every name is ASCII the bytes are compared as they are. Otherwise each name is decoded once, rather
+// than at every comparison as the rule for bytes would.
+template <typename Item> void sortByName(std::vector<Item>& items, bool allAscii)
 {
-    return QStringView(folder.Path).mid(folder.Path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (allAscii) {
+        std::sort(items.begin(), items.end(),
+            [](const Item& a, const Item& b) { return precedesByName(nameOf(a), nameOf(b)); });
+        return;
+    }
+    std::vector<std::pair<QString, size_t>> names;
+    names.reserve(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        names.emplace_back(fromNativeBytes(nameOf(items[i])), i);
+    std::sort(
+        names.begin(), names.end(), [](const auto& a, const auto& b) { return precedesByName(a.first, b.first); });
+    std::vector<Item> sorted;
+    sorted.reserve(items.size());
+    for (const auto& name : names)
+        sorted.push_back(std::move(items[name.second]));
+    items = std::move(sorted);
 }
 
 // The name of child within parent when child is a direct entry of parent, else null.
@@ -94,35 +104,48 @@ bool precedesByFullRule(QStringView a, QStringView b)
     return folded != 0 ? folded < 0 : a < b;
 }
 
-char16_t foldedAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c; }
-}
+unsigned foldedAscii(unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 
 // Sorting compares names many times over; while both names are ASCII, case folding needs no Unicode tables.
-// The first character beyond ASCII hands the pair to the full rule, which gives the same answer for the part
-// compared so far.
-bool precedesByName(QStringView a, QStringView b)
+// Empty at the first character beyond ASCII: the full rule then gives the same answer for the part compared so
+// far. An ASCII byte is the same character in UTF-8 and UTF-16, so bytes and text stop at the same place.
+template <typename Char>
+std::optional<bool> asciiOrder(const Char* left, qsizetype leftSize, const Char* right, qsizetype rightSize)
 {
-    const qsizetype common = std::min(a.size(), b.size());
-    const char16_t* left = a.utf16();
-    const char16_t* right = b.utf16();
+    const qsizetype common = std::min(leftSize, rightSize);
     int firstDifference = 0;
     for (qsizetype i = 0; i < common; ++i) {
-        const char16_t l = left[i];
-        const char16_t r = right[i];
+        const unsigned l = left[i];
+        const unsigned r = right[i];
         if ((l | r) >= 0x80)
-            return precedesByFullRule(a, b);
+            return std::nullopt;
         if (l == r)
             continue;
-        const char16_t foldedLeft = foldedAscii(l);
-        const char16_t foldedRight = foldedAscii(r);
+        const unsigned foldedLeft = foldedAscii(l);
+        const unsigned foldedRight = foldedAscii(r);
         if (foldedLeft != foldedRight)
             return foldedLeft < foldedRight;
         if (firstDifference == 0)
             firstDifference = int(l) - int(r);
     }
-    if (a.size() != b.size())
-        return a.size() < b.size();
+    if (leftSize != rightSize)
+        return leftSize < rightSize;
     return firstDifference < 0;
+}
+}
+
+bool precedesByName(QStringView a, QStringView b)
+{
+    const std::optional<bool> ascii = asciiOrder(a.utf16(), a.size(), b.utf16(), b.size());
+    return ascii ? *ascii : precedesByFullRule(a, b);
+}
+
+bool precedesByName(QByteArrayView a, QByteArrayView b)
+{
+    const auto* left = reinterpret_cast<const unsigned char*>(a.data());
+    const auto* right = reinterpret_cast<const unsigned char*>(b.data());
+    const std::optional<bool> ascii = asciiOrder(left, a.size(), right, b.size());
+    return ascii ? *ascii : precedesByFullRule(fromNativeBytes(a), fromNativeBytes(b));
 }
 
 PosixFileSystemService::~PosixFileSystemService() { startWalk(); }
@@ -165,7 +188,8 @@ FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
     const std::unique_ptr<DIR, int (*)(DIR*)> closed(stream, closedir);
 
     Folder folder;
-    folder.Path = decodedName(nativePath.constData(), static_cast<size_t>(nativePath.size()));
+    bool filesAscii = true;
+    bool foldersAscii = true;
     // Subfolders are known without a look inside them, so a folder that cannot be entered shows only at a look.
     bool entered = false;
     for (;;) {
@@ -180,23 +204,26 @@ FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
         const size_t nameSize = std::strlen(name);
+        const bool ascii = isAscii(name, nameSize);
         if (entry->d_type == DT_DIR && entered) {
-            folder.SubFolders.push_back(subFolderItem(nativePath, name, nameSize));
+            folder.SubFolders.push_back({ childPath(nativePath, name, nameSize) });
+            foldersAscii = foldersAscii && ascii;
             continue;
         }
         const Stat stat = statEntry(dirFd, name);
         if (stat.kind == Kind::Failed)
             return { std::nullopt, systemReason(stat.error) };
         entered = entered || stat.kind != Kind::Gone;
-        if (stat.kind == Kind::Folder)
-            folder.SubFolders.push_back(subFolderItem(nativePath, name, nameSize));
-        else if (stat.kind == Kind::File)
-            folder.Files.push_back({ decodedName(name, nameSize), stat.size, stat.born });
+        if (stat.kind == Kind::Folder) {
+            folder.SubFolders.push_back({ childPath(nativePath, name, nameSize) });
+            foldersAscii = foldersAscii && ascii;
+        } else if (stat.kind == Kind::File) {
+            folder.Files.push_back({ QByteArray(name, static_cast<qsizetype>(nameSize)), stat.size, stat.born });
+            filesAscii = filesAscii && ascii;
+        }
     }
 
-    std::sort(folder.Files.begin(), folder.Files.end(),
-        [](const FileItem& a, const FileItem& b) { return precedesByName(a.name, b.name); });
-    std::sort(folder.SubFolders.begin(), folder.SubFolders.end(),
-        [](const SubFolderItem& a, const SubFolderItem& b) { return precedesByName(nameOf(a), nameOf(b)); });
+    sortByName(folder.Files, filesAscii);
+    sortByName(folder.SubFolders, foldersAscii);
     return { std::move(folder), {} };
 }

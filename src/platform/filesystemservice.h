@@ -7,8 +7,9 @@
 #include <optional>
 #include <vector>
 
+// Names stay the bytes the system gave: they need not be valid text, and the listing stores bytes.
 struct FileItem {
-    QString name;
+    QByteArray name;
     qint64 size = 0;
     std::optional<qint64> datecreated; // seconds since the epoch (UTC); none where the file system keeps no birth time
 
@@ -16,14 +17,12 @@ struct FileItem {
 };
 
 struct SubFolderItem {
-    QString Path; // for display and for the listing
-    QByteArray nativePath; // for opening: file names need not be valid text
+    QByteArray nativePath; // the full path
 
     bool operator==(const SubFolderItem&) const = default;
 };
 
 struct Folder {
-    QString Path;
     std::vector<FileItem> Files;
     std::vector<SubFolderItem> SubFolders;
 
@@ -67,6 +66,12 @@ private:
 };
 
 [[nodiscard]] bool precedesByName(QStringView a, QStringView b);
+// The same order for names as bytes, each read as fromNativeBytes reads it.
+[[nodiscard]] bool precedesByName(QByteArrayView a, QByteArrayView b);
+[[nodiscard]] inline bool precedesByName(const QByteArray& a, const QByteArray& b)
+{
+    return precedesByName(QByteArrayView(a), QByteArrayView(b));
+}
 [[nodiscard]] inline bool precedesByName(const QString& a, const QString& b)
 {
     return precedesByName(QStringView(a), QStringView(b));

@@ -42,12 +42,12 @@ public:
     {
         ++opened;
         const auto level = static_cast<int>(nativePath.count("/L"));
-        Folder folder { QString::fromUtf8(nativePath), {}, {} };
+        Folder folder;
         for (int i = 0; i < (level == 0 ? m_topFiles : 1); ++i)
-            folder.Files.push_back({ QStringLiteral("f%1").arg(i), 3, 0 });
+            folder.Files.push_back({ "f" + QByteArray::number(i), 3, 0 });
         if (level < m_levels) {
             const QByteArray sub = nativePath + "/L" + QByteArray::number(level + 1);
-            folder.SubFolders.push_back({ QString::fromUtf8(sub), sub });
+            folder.SubFolders.push_back({ sub });
         }
         return { std::move(folder), {} };
     }

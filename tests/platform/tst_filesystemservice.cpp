@@ -25,6 +25,18 @@ private slots:
             for (const QString& b : names)
                 if (precedesByName(a, b) != byRule(a, b))
                     QFAIL(qPrintable(QStringLiteral("\"%1\" against \"%2\"").arg(a, b)));
+        // Names as bytes sort as their text would, bytes that are no UTF-8 and pieces that join into it included.
+        const QList<QByteArray> pieces { "a", "B", "k", "_", "\xc3\xa9", "\xc3\x89", "\xe2\x84\xaa", "\xc3", "\x80",
+            "\xff", "\xef\xbb\xbf", "\xf0\x9f\x98\x80", "\xef\xbc\xa1" };
+        QList<QByteArray> byteNames { QByteArray() };
+        for (qsizetype i = 0; i < byteNames.size(); ++i)
+            if (byteNames[i].size() < 3)
+                for (const QByteArray& piece : pieces)
+                    byteNames.append(byteNames[i] + piece);
+        for (const QByteArray& a : byteNames)
+            for (const QByteArray& b : byteNames)
+                if (precedesByName(a, b) != byRule(fromNativeBytes(a), fromNativeBytes(b)))
+                    QFAIL(qPrintable(QStringLiteral("%1 against %2").arg(a.toHex(), b.toHex())));
     }
 
     void nativeBytes_data()
