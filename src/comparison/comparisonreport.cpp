@@ -72,12 +72,14 @@ QString ComparisonReport::changeText(Change change)
     return {};
 }
 
-bool ComparisonReport::draw(const std::function<bool()>& afterRow)
+bool ComparisonReport::draw(const std::function<bool()>& afterRow, qsizetype fromRow, int pageno)
 {
-    m_pageno = 1;
-    printHeader(true);
-    for (const Difference& difference : m_content.comparison.differences) {
-        printRow(difference);
+    m_pageno = pageno;
+    if (fromRow == 0)
+        printHeader(true);
+    const std::vector<Difference>& differences = m_content.comparison.differences;
+    for (auto row = static_cast<size_t>(fromRow); row < differences.size(); ++row) {
+        printRow(differences[row]);
         if (afterRow && !afterRow())
             return false;
     }

@@ -53,7 +53,9 @@ public:
 
     // Draws every page; afterRow runs after each difference, and the drawing stops unfinished when it returns
     // false. Returns whether the document was finished.
-    [[nodiscard]] bool draw(const std::function<bool()>& afterRow = {});
+    // From a difference other than the first (counted from 0), the report stands on page pageno and the
+    // surface's cursor where it was before that difference: a page is drawn again from there.
+    [[nodiscard]] bool draw(const std::function<bool()>& afterRow = {}, qsizetype fromRow = 0, int pageno = 1);
     [[nodiscard]] int pageno() const { return m_pageno; }
 
     [[nodiscard]] static QString sourceText(const ComparisonSource& source);

@@ -1,6 +1,7 @@
 #include "comparisonwindow.h"
 #include "fakelistingsession.h"
 #include "fakeprinterservice.h"
+#include "previewpageview.h"
 #include "progresscanceller.h"
 #include "reportfixture.h"
 
@@ -246,6 +247,44 @@ private slots:
         QVERIFY(!QFile::exists(m_dir.filePath("c.pdf")));
         QVERIFY(window->isEnabled());
         m_session->services_.printer = nullptr;
+    }
+
+    // A long comparison's preview keeps a few pages and draws the others again when shown: every difference
+    // once and in order, each page with its own number.
+    void previewPagesDrawnAgain()
+    {
+        for (int i = 0; i < 3000; ++i)
+            m_session->table.updatetable(QString("n%1.txt").arg(i), "1", "d");
+        ComparisonWindow* window = compare("\"/t\"\r\n\"a.txt\",\"10\",\"d\"\r\n");
+        QVERIFY(window);
+        QStringList expected;
+        const QAbstractItemModel* model = window->findChild<QTableView*>("tblDifferences")->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            expected << model->index(r, 1).data().toString();
+        window->previewComparison();
+        QWidget* preview = previewWindow();
+        QVERIFY(preview);
+        auto* view = preview->findChild<PreviewPageView*>("Picture1");
+        QVERIFY(view->pageCount() > int(PreviewPageView::keptPages));
+        preview->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(preview));
+        QTest::keyClick(preview->findChild<QWidget*>("scrPicture1"), Qt::Key_End);
+        QStringList paths;
+        for (int page = view->pageCount() - 1; page >= 0; --page) {
+            QCOMPARE(view->pageOnShow(), page);
+            QStringList onPage;
+            bool numbered = false;
+            for (const PreviewPage::Text& text : view->page(page)->texts) {
+                if (text.text.startsWith("/t/"))
+                    onPage << text.text;
+                numbered = numbered || text.text == QString("Page %1").arg(page + 1);
+            }
+            QVERIFY(numbered);
+            paths = onPage + paths;
+            QTest::keyClick(preview->findChild<QWidget*>("scrPicture1"), Qt::Key_PageUp);
+        }
+        QCOMPARE(paths, expected);
+        preview->close();
     }
 
     // Cancelled while the file is read: no window, no word, the listing as it was.

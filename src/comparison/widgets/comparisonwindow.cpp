@@ -7,6 +7,7 @@
 #include "listingsession.h"
 #include "messageservice.h"
 #include "platformservices.h"
+#include "previewpagesurface.h"
 #include "printerservice.h"
 #include "printpreviewwindow.h"
 #include "reportcommands.h"
@@ -63,11 +64,42 @@ public:
     {
         ComparisonReport report(surface, ComparisonGeometry::preview(), m_content);
         m_report = &report;
-        const bool finished = report.draw(afterRow);
+        // Each page is noted with the difference it began in and where the report stood before it.
+        m_pageStarts.clear();
+        RowMark before;
+        qsizetype rowsDrawn = 0;
+        const auto noteNewPages = [&] {
+            while (static_cast<int>(m_pageStarts.size()) < report.pageno())
+                m_pageStarts.push_back(before);
+        };
+        const bool finished = report.draw([&] {
+            noteNewPages();
+            before = { ++rowsDrawn, report.pageno(), surface.CurrentY() };
+            return afterRow();
+        });
+        noteNewPages();
         m_report = nullptr;
         return finished ? std::optional(report.pageno()) : std::nullopt;
     }
     int pageBeingDrawn() const override { return m_report ? m_report->pageno() : 1; }
+    bool drawsPagesAgain() const override { return true; }
+    bool drawPage(int index, PreviewPageSurface& surface) override
+    {
+        if (index < 0 || index >= static_cast<int>(m_pageStarts.size()))
+            return false;
+        const RowMark& start = m_pageStarts[static_cast<size_t>(index)];
+        ComparisonReport report(surface, ComparisonGeometry::preview(), m_content);
+        m_report = &report;
+        // Difference 0 is the very start, header and all.
+        if (start.row > 0) {
+            surface.startAt(start.pageno - 1);
+            surface.setCurrentY(start.cursorY);
+        }
+        (void)report.draw([&] { return report.pageno() <= index + 1; }, start.row, start.pageno);
+        surface.EndDoc();
+        m_report = nullptr;
+        return true;
+    }
     std::function<void()> printCommand() const override
     {
         return [window = m_window] {
@@ -77,8 +109,15 @@ public:
     }
 
 private:
+    struct RowMark {
+        qsizetype row = 0;
+        int pageno = 1;
+        double cursorY = 0;
+    };
+
     ListingComparison m_comparison;
     ComparisonReportContent m_content;
+    std::vector<RowMark> m_pageStarts; // by page index
     QPointer<ComparisonWindow> m_window;
     const ComparisonReport* m_report = nullptr;
 };
@@ -140,9 +179,9 @@ void compareWithListing(ListingSession& session)
     window->show();
 }
 
-ComparisonModel::ComparisonModel(std::vector<Difference> differences, QObject* parent)
+ComparisonModel::ComparisonModel(const std::vector<Difference>& differences, QObject* parent)
     : QAbstractTableModel(parent)
-    , m_differences(std::move(differences))
+    , m_differences(differences)
 {
 }
 

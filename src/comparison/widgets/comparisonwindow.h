@@ -32,7 +32,8 @@ public:
     static constexpr int sortRole = Qt::UserRole;
     static constexpr int changeRole = Qt::UserRole + 1;
 
-    explicit ComparisonModel(std::vector<Difference> differences, QObject* parent = nullptr);
+    // The differences stay with their owner, which outlives the model: a million of them are not copied.
+    explicit ComparisonModel(const std::vector<Difference>& differences, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -40,7 +41,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    std::vector<Difference> m_differences;
+    const std::vector<Difference>& m_differences;
 };
 
 // Shows only the kinds of change that are ticked.
