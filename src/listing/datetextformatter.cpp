@@ -10,6 +10,8 @@ constexpr qint64 secondsPerDay = 86400;
 
 qint64 floorDiv(qint64 a, qint64 b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
 
+template <typename Char> std::optional<qint64> instantOfText(const Char* text, qsizetype size);
+
 QString withSeconds(QString format)
 {
     if (format.contains(QLatin1Char('s')))
@@ -48,6 +50,31 @@ QString DateTextFormatter::format(qint64 utcSeconds)
     return recent.text;
 }
 
+namespace {
+// The time of day, and for an instant its offset from UTC, after the date, a character at a time: digits and
+// signs only, so one text serves as UTF-16 and as UTF-8.
+template <typename Put> void putTime(const Put& put, int secondsOfDay, std::optional<int> offset)
+{
+    const auto twoDigits = [&put](int value) {
+        put(static_cast<char>('0' + value / 10));
+        put(static_cast<char>('0' + value % 10));
+    };
+    const int parts[] = { secondsOfDay / 3600, secondsOfDay / 60 % 60, secondsOfDay % 60 };
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0)
+            put(':');
+        twoDigits(parts[i]);
+    }
+    if (offset) {
+        const int minutes = (*offset < 0 ? -*offset : *offset) / 60;
+        put(*offset < 0 ? '-' : '+');
+        twoDigits(minutes / 60);
+        put(':');
+        twoDigits(minutes % 60);
+    }
+}
+}
+
 QString DateTextFormatter::textAt(qint64 utcSeconds)
 {
     const qint64 local = utcSeconds + offsetAt(utcSeconds);
@@ -61,24 +88,27 @@ QString DateTextFormatter::textAt(qint64 utcSeconds)
     text.reserve(date.size() + 15);
     text.append(date);
     text.append(QLatin1Char(' '));
-    const auto twoDigits = [&text](int value) {
-        text.append(QLatin1Char(static_cast<char>('0' + value / 10)));
-        text.append(QLatin1Char(static_cast<char>('0' + value % 10)));
-    };
-    const int parts[] = { secondsOfDay / 3600, secondsOfDay / 60 % 60, secondsOfDay % 60 };
-    for (int i = 0; i < 3; ++i) {
-        if (i > 0)
-            text.append(QLatin1Char(':'));
-        twoDigits(parts[i]);
-    }
-    if (m_instants) {
-        const int offset = static_cast<int>(local - utcSeconds);
-        const int minutes = (offset < 0 ? -offset : offset) / 60;
-        text.append(QLatin1Char(offset < 0 ? '-' : '+'));
-        twoDigits(minutes / 60);
-        text.append(QLatin1Char(':'));
-        twoDigits(minutes % 60);
-    }
+    putTime([&text](char c) { text.append(QLatin1Char(c)); }, secondsOfDay,
+        m_instants ? std::optional<int>(static_cast<int>(local - utcSeconds)) : std::nullopt);
+    return text;
+}
+
+QByteArray DateTextFormatter::formatUtf8(qint64 utcSeconds)
+{
+    if (!m_instants)
+        return format(utcSeconds).toUtf8();
+    // A listing writes one per file: straight to bytes, with the date's bytes kept per day.
+    const qint64 local = utcSeconds + offsetAt(utcSeconds);
+    const qint64 day = floorDiv(local, secondsPerDay);
+    auto date = m_dateBytesByDay.find(day);
+    if (date == m_dateBytesByDay.end())
+        date = m_dateBytesByDay.insert(day, dateText(day).toUtf8());
+    constexpr qsizetype timeSize = 15; // " HH:mm:ss+hh:mm"
+    QByteArray text(date->size() + timeSize, Qt::Uninitialized);
+    char* out = std::copy(date->cbegin(), date->cend(), text.data());
+    *out++ = ' ';
+    putTime([&out](char c) { *out++ = c; }, static_cast<int>(local - day * secondsPerDay),
+        static_cast<int>(local - utcSeconds));
     return text;
 }
 
@@ -133,6 +163,17 @@ const QString& DateTextFormatter::dateText(qint64 localDay)
         found = m_dateByDay.insert(localDay, m_locale.toString(date, m_dateFormat));
     }
     return *found;
+}
+
+std::optional<qint64> DateTextFormatter::parseUtf8(QByteArrayView text)
+{
+    // A leading byte-order mark is not read as a character of the text.
+    if (!m_instants || text.startsWith("\xEF\xBB\xBF"))
+        return parse(QString::fromUtf8(text));
+    const std::optional<qint64> instant = instantOfText(text.data(), text.size());
+    if (!instant || formatUtf8(*instant) != text)
+        return std::nullopt;
+    return instant;
 }
 
 std::optional<qint64> DateTextFormatter::parse(QStringView text)
@@ -207,25 +248,26 @@ QString DateTextFormatter::timeText(int secondsOfDay) const
     return m_locale.toString(QTime(0, 0).addSecs(secondsOfDay), m_timeFormat);
 }
 
-std::optional<qint64> instantOfDateText(QStringView text)
+namespace {
+template <typename Char> std::optional<qint64> instantOfText(const Char* text, qsizetype size)
 {
     // yyyy-MM-dd HH:mm:ss+hh:mm, with T for the blank and Z for a zero offset also read.
-    static constexpr char16_t pattern[] = u"0000-00-00 00:00:00+00:00";
-    const bool zulu = text.size() == 20 && text.back() == u'Z';
-    if (text.size() != 25 && !zulu)
+    static constexpr char pattern[] = "0000-00-00 00:00:00+00:00";
+    const bool zulu = size == 20 && text[19] == Char('Z');
+    if (size != 25 && !zulu)
         return std::nullopt;
     std::array<qint64, 8> numbers {}; // year, month, day, hour, minute, second, offset hours and minutes
     size_t number = 0;
     for (qsizetype i = 0; i < (zulu ? 19 : 25); ++i) {
-        const char16_t expected = pattern[i];
-        const char16_t c = text[i].unicode();
-        if (expected == u'0') {
-            if (c < u'0' || c > u'9')
+        const char expected = pattern[i];
+        const auto c = static_cast<char32_t>(text[i]);
+        if (expected == '0') {
+            if (c < U'0' || c > U'9')
                 return std::nullopt;
-            numbers[number] = numbers[number] * 10 + (c - u'0');
-            if (pattern[i + 1] != u'0')
+            numbers[number] = numbers[number] * 10 + (c - U'0');
+            if (pattern[i + 1] != '0')
                 ++number;
-        } else if (!(c == expected || (i == 10 && c == u'T') || (i == 19 && c == u'-'))) {
+        } else if (!(c == char32_t(expected) || (i == 10 && c == U'T') || (i == 19 && c == U'-'))) {
             return std::nullopt;
         }
     }
@@ -233,10 +275,13 @@ std::optional<qint64> instantOfDateText(QStringView text)
     const QDate date(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day));
     if (!date.isValid() || hour > 23 || minute > 59 || second > 59 || offsetHours > 23 || offsetMinutes > 59)
         return std::nullopt;
-    const qint64 offset = (!zulu && text[19] == u'-' ? -1 : 1) * (offsetHours * 3600 + offsetMinutes * 60);
+    const qint64 offset = (!zulu && text[19] == Char('-') ? -1 : 1) * (offsetHours * 3600 + offsetMinutes * 60);
     return (date.toJulianDay() - QDate(1970, 1, 1).toJulianDay()) * secondsPerDay + hour * 3600 + minute * 60 + second
         - offset;
 }
+}
+
+std::optional<qint64> instantOfDateText(QStringView text) { return instantOfText(text.utf16(), text.size()); }
 
 DateTextComparison::DateTextComparison(const QLocale& locale, const QTimeZone& zone)
     : m_earlierForm(locale, zone)

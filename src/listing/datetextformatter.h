@@ -20,8 +20,12 @@ public:
     [[nodiscard]] static DateTextFormatter instants(const QTimeZone& zone = QTimeZone::systemTimeZone());
 
     [[nodiscard]] QString format(qint64 utcSeconds);
+    // The same text as UTF-8.
+    [[nodiscard]] QByteArray formatUtf8(qint64 utcSeconds);
     // The UTC time whose text this is: none unless format() gives back exactly this text.
     [[nodiscard]] std::optional<qint64> parse(QStringView text);
+    // The same for a text in UTF-8.
+    [[nodiscard]] std::optional<qint64> parseUtf8(QByteArrayView text);
 
 private:
     [[nodiscard]] QString textAt(qint64 utcSeconds);
@@ -47,6 +51,7 @@ private:
     std::vector<OffsetSpan> m_spans; // in time order, none overlapping
     size_t m_lastSpan = 0;
     QHash<qint64, QString> m_dateByDay;
+    QHash<qint64, QByteArray> m_dateBytesByDay;
     QHash<QString, std::optional<qint64>> m_dayByDate;
     // Files made together share a creation second, so they share one text; a few seconds are kept at once
     // because a walk visits files in name order, not in the order they were made.

@@ -29,7 +29,7 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
         return m_outcome;
     }
     const Folder& folder = *top.folder;
-    m_fileSystem.willRead(folder.SubFolders);
+    m_fileSystem.willRead(folder.SubFolders, m_choices.depth - 1);
     const double step = folder.Count() > 0 ? double(barMaximum) / double(folder.Count()) : 0.0;
     double bar = 0.0;
 
@@ -71,7 +71,7 @@ bool FolderWalk::walkSubFolder(const QByteArray& nativePath, int level)
     }
     const bool deeper = m_choices.listsLevel(level + 1);
     if (deeper)
-        m_fileSystem.willRead(opened.folder->SubFolders);
+        m_fileSystem.willRead(opened.folder->SubFolders, m_choices.depth - level - 1);
     else if (!opened.folder->SubFolders.empty())
         m_outcome.depthReached = true;
     if (!appendFiles(*opened.folder))

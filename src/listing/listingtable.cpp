@@ -68,7 +68,7 @@ void ListingTable::appendRecord(QByteArrayView name, QByteArrayView size, QByteA
         bits |= sizeTextFlag;
     qint64 createdValue = 0;
     if (!datecreated.isEmpty()) {
-        const std::optional<qint64> time = dates().parse(QString::fromUtf8(datecreated));
+        const std::optional<qint64> time = dates().parseUtf8(datecreated);
         // A date text that is not UTF-8 was not written by the formatter, whatever it decodes to.
         if (time && datecreated.isValidUtf8()) {
             bits |= createdFlag;
@@ -100,8 +100,7 @@ void ListingTable::appendFileCells(QByteArrayView name, std::variant<qint64, QBy
     }
     qint64 createdValue = 0;
     if (const auto* text = std::get_if<QByteArrayView>(&created)) {
-        const std::optional<qint64> time
-            = text->isValidUtf8() ? dates().parse(QString::fromUtf8(*text)) : std::optional<qint64>();
+        const std::optional<qint64> time = text->isValidUtf8() ? dates().parseUtf8(*text) : std::optional<qint64>();
         if (time) {
             bits |= createdFlag;
             createdValue = *time;
@@ -225,7 +224,7 @@ QByteArray ListingTable::dateBytes(qsizetype i) const
     if ((f & (folderFlag | createdFlag)) != createdFlag)
         return dateText(i).toUtf8();
     if (m_lastDate != value) {
-        m_lastDateBytes = dates().format(value).toUtf8();
+        m_lastDateBytes = dates().formatUtf8(value);
         m_lastDate = value;
     }
     return m_lastDateBytes;

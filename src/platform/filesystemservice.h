@@ -42,8 +42,9 @@ public:
     [[nodiscard]] virtual FolderResult GetFolder(const QByteArray& nativePath) = 0;
     // A new walk begins: nothing remembered from an earlier one may be trusted.
     virtual void startWalk() { }
-    // The folders the walk reads next, in this order and before any named to it earlier.
-    virtual void willRead(const std::vector<SubFolderItem>& /*folders*/) { }
+    // The folders the walk reads next, in this order and before any named to it earlier, and how many levels
+    // below them it reads too.
+    virtual void willRead(const std::vector<SubFolderItem>& /*folders*/, int /*levelsBelow*/) { }
 };
 
 class PosixFileSystemService final : public FileSystemService {

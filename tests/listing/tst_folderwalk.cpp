@@ -301,7 +301,7 @@ private slots:
         ReadAheadFileSystem ahead(2);
         const FolderResult top = ahead.GetFolder(QFile::encodeName(m_root));
         QVERIFY(top.folder);
-        ahead.willRead(top.folder->SubFolders);
+        ahead.willRead(top.folder->SubFolders, 0);
         QVERIFY(ahead.GetFolder(top.folder->SubFolders.front().nativePath).folder);
         QTest::qWait(50); // time for the workers to read the rest
         makeTree(m_root, { "b/added.txt" });
