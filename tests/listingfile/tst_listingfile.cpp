@@ -1,4 +1,5 @@
 #include "bytename.h"
+#include "cataloguewriter.h"
 #include "datetextformatter.h"
 #include "faultyfilesystemservice.h"
 #include "listingfilebytes.h"
@@ -157,6 +158,7 @@ private slots:
             RowKind::File, 0, true, false);
         row("a date that is not UTF-8", "\"a\",\"1\",\"\xFF\"", RowKind::File, 0, true, false);
         row("quotes and a line break", "\"say \"\"hi\"\"\r\nthere\",\"1\",\"\"\"\"", RowKind::File, 0, true, false);
+        row("a folder marker of no level", "\"/t/s\",\" \",\"=\"", RowKind::Folder, 0, false, false);
     }
     void roundTrip()
     {
@@ -174,6 +176,16 @@ private slots:
         QCOMPARE(content.records.fileSize(0).has_value(), sizeRead);
         QCOMPARE(content.records.created(0).has_value(), dateRead);
         QCOMPARE(listingFileBytes(content.records, content.selectedPath), bytes);
+        // A catalogue made of it reads back as the same row.
+        QByteArray page;
+        CatalogueFacts facts;
+        facts.selectedPath = content.selectedPath;
+        QVERIFY(writeCatalogue(content.records, facts, [&page](QByteArrayView piece) {
+            page.append(piece);
+            return true;
+        }));
+        const ListingFileContent fromPage = ListingFileReader::parse(page);
+        QCOMPARE(listingFileBytes(fromPage.records, fromPage.selectedPath), bytes);
         // The row as its texts, as a grid cell hands it on.
         ListingTable retyped;
         const ListingEntry cells = content.records.entry(0);

@@ -274,9 +274,6 @@ private slots:
         // The kernel refuses to read this one at offset 0, a read error a test can rely on.
         QTest::newRow("read error") << "/proc/self/mem" << QByteArray() << 5 << filledSelection
                                     << "Cannot open %1\r\n" + qt_error_string(EIO) << ListingChoices::defaultLimit;
-        QTest::newRow("over the listing limit")
-            << "in.txt" << listingFile(32001) << ListingTable::listLimit << top
-            << "Maximum List size of 32000 reached\r\nList stopped at 32000 records" << ListingChoices::defaultLimit;
         QTest::newRow("over a limit of 2")
             << "in.txt" << good + good.mid(6) << 2 << "/p"
             << "Maximum List size of 2 reached\r\nList stopped at 2 records" << qint64 { 2 };
