@@ -383,12 +383,13 @@ void MainWindow::chooseListingChoices()
         setListingChoices(*chosen);
 }
 
-void MainWindow::listingFileChanged(const QString& path, bool opened)
+void MainWindow::listingFileChanged(const QString& path, bool opened, bool cutAtLimit)
 {
     m_listingFile = path;
     if (opened) {
         m_origin = ListingOrigin::from(ListingOrigin::Source::Opened, path);
         m_origin.choices = m_choices;
+        m_origin.limitReached = cutAtLimit;
     }
     showListingState();
 }

@@ -50,7 +50,7 @@ public:
     void setListsaved(bool saved) override { m_listsaved = saved; }
     bool closing() const override { return m_closing; }
     void endProgram() override;
-    void listingFileChanged(const QString& path, bool opened) override;
+    void listingFileChanged(const QString& path, bool opened, bool cutAtLimit) override;
     bool commandRunning() const override { return m_commandRunning; }
     void setCommandRunning(bool running) override { m_commandRunning = running; }
 

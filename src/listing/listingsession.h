@@ -42,11 +42,13 @@ public:
     [[nodiscard]] virtual bool closing() const = 0;
     virtual void endProgram() = 0; // close the main window and every other window
 
-    // The listing was saved to, or opened from, the file at path: the window names it.
-    virtual void listingFileChanged(const QString& path, bool opened)
+    // The listing was saved to, or opened from, the file at path: the window names it. A file opened may have
+    // held more entries than the limit lets the listing keep.
+    virtual void listingFileChanged(const QString& path, bool opened, bool cutAtLimit)
     {
         (void)path;
         (void)opened;
+        (void)cutAtLimit;
     }
 
     // A command that turns the event loop marks itself running, so that no other command starts meanwhile.

@@ -250,6 +250,12 @@ private slots:
         m->dialogs.openAnswers = { m_root + "/inv.txt" };
         m->window->openreport();
         QCOMPARE(statusText("lblStatusSource"), QStringLiteral("opened inv.txt"));
+        QCOMPARE(statusText("lblStatusComplete"), QStringLiteral("complete"));
+        m->window->setListingChoices({ 5, 2 });
+        m->dialogs.openAnswers = { m_root + "/inv.txt" };
+        m->window->openreport(); // the file holds one entry more than the limit keeps
+        QCOMPARE(statusText("lblStatusComplete"), QStringLiteral("stopped at 2 entries"));
+        m->window->setListingChoices({});
         m->fileSystem.failures.insert(QFile::encodeName(m_root + "/work/sub"), "Permission denied");
         m->window->createlisting();
         QCOMPARE(statusText("lblStatusComplete"), QStringLiteral("1 folder unreadable"));

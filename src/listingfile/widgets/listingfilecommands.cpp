@@ -96,7 +96,7 @@ void ListingFileCommands::savereport()
         return;
     }
     m_session.setListsaved(true);
-    m_session.listingFileChanged(path, false);
+    m_session.listingFileChanged(path, false, false);
 }
 
 bool ListingFileCommands::listingIsEmpty() const
@@ -178,7 +178,7 @@ void ListingFileCommands::openreport(const QString& chosenPath)
     }
     placeRecords(loaded);
     m_session.setListsaved(true);
-    m_session.listingFileChanged(path, true);
+    m_session.listingFileChanged(path, true, read.content.limitReached);
     reportReadOutcome(path, read);
 }
 
