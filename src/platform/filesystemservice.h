@@ -23,6 +23,9 @@ struct SubFolderItem {
 };
 
 struct Folder {
+    // Where a reader keeps the files' names, each FileItem::name a view of it: never changed once filled, shared
+    // by copies, and moved with the folder.
+    QByteArray names;
     std::vector<FileItem> Files;
     std::vector<SubFolderItem> SubFolders;
 
