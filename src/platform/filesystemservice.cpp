@@ -126,19 +126,6 @@ char32_t foldedFirstCharacter(QByteArrayView bytes)
 }
 }
 
-bool precedesByName(QStringView a, QStringView b)
-{
-    // Equal units fold alike, so the rule decides from the first that differs; from the unit before when that is
-    // the first half of a pair, which folds with it.
-    qsizetype from = std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin()).first - a.begin();
-    if (from > 0 && a[from - 1].isHighSurrogate())
-        --from;
-    a = a.sliced(from);
-    b = b.sliced(from);
-    const std::optional<bool> ascii = asciiOrder(a.utf16(), a.size(), b.utf16(), b.size());
-    return ascii ? *ascii : precedesByFullRule(a, b);
-}
-
 bool precedesByName(QByteArrayView a, QByteArrayView b)
 {
     // Text decoded from equal bytes is equal, and decoding starts afresh after an ASCII byte: the rule decides
