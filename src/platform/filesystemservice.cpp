@@ -2,7 +2,9 @@
 
 #include "bytename.h"
 
+#include <QtEndian>
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -109,6 +111,20 @@ std::optional<bool> asciiOrder(const Char* left, qsizetype leftSize, const Char*
     return firstDifference < 0;
 }
 
+// Names in a folder often share a long start: it is passed over eight bytes at a time.
+qsizetype firstDifference(const unsigned char* left, const unsigned char* right, qsizetype size)
+{
+    qsizetype at = 0;
+    for (; at + 8 <= size; at += 8) {
+        const auto different = qFromLittleEndian<quint64>(left + at) ^ qFromLittleEndian<quint64>(right + at);
+        if (different != 0)
+            return at + std::countr_zero(different) / 8;
+    }
+    while (at < size && left[at] == right[at])
+        ++at;
+    return at;
+}
+
 // The first character as fromNativeBytes decodes it, case-folded as the full rule folds it; beyond the basic
 // plane, an answer above it. Bytes that start no character are the escaped units that fold to themselves.
 char32_t foldedFirstCharacter(QByteArrayView bytes)
@@ -132,7 +148,7 @@ bool precedesByName(QByteArrayView a, QByteArrayView b)
     // from the last ASCII byte before the first that differs, on text decoded from there.
     const auto* left = reinterpret_cast<const unsigned char*>(a.data());
     const auto* right = reinterpret_cast<const unsigned char*>(b.data());
-    qsizetype from = std::mismatch(left, left + std::min(a.size(), b.size()), right).first - left;
+    qsizetype from = firstDifference(left, right, std::min(a.size(), b.size()));
     while (from > 0 && left[from - 1] >= 0x80)
         --from;
     a = a.sliced(from);
@@ -188,6 +204,14 @@ std::optional<QByteArray> readEntries(int dirFd)
             return entries;
     }
 }
+
+qsizetype entryCount(const QByteArray& entries)
+{
+    qsizetype count = 0;
+    for (qsizetype at = 0; at < entries.size(); ++count)
+        at += reinterpret_cast<const dirent64*>(entries.constData() + at)->d_reclen;
+    return count;
+}
 }
 
 FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
@@ -202,6 +226,7 @@ FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
 
     Folder folder;
     folder.names = std::move(*entries);
+    folder.Files.reserve(entryCount(folder.names));
     // Subfolders are known without a look inside them, so a folder that cannot be entered shows only at a look.
     bool entered = false;
     for (qsizetype at = 0; at < folder.names.size();) {
