@@ -388,6 +388,7 @@ void MainWindow::listingFileChanged(const QString& path, bool opened, bool cutAt
     m_listingFile = path;
     if (opened) {
         m_origin = ListingOrigin::from(ListingOrigin::Source::Opened, path);
+        m_origin.when = QFileInfo(path).lastModified();
         m_origin.choices = m_choices;
         m_origin.limitReached = cutAtLimit;
     }
@@ -509,19 +510,21 @@ void MainWindow::createlisting()
         return;
     m_listingFile.clear();
     m_origin = {};
-    const CreatedListing created = CreateListCommand(*this).createlisting(
-        m_DirChosenDirectory->highlightedPath(), [this](const QString& folder) {
+    CreateListCommand(*this).createlisting(
+        m_DirChosenDirectory->highlightedPath(),
+        [this](const QString& folder) {
             m_DirChosenDirectory->setPath(folder);
             DirChosenDirectory_Change(m_DirChosenDirectory->path());
             m_origin = ListingOrigin::from(ListingOrigin::Source::Walked, m_DirChosenDirectory->path());
             return m_DirChosenDirectory->path();
+        },
+        [this](const WalkOutcome& outcome) {
+            m_origin.choices = m_choices;
+            m_origin.limitReached = outcome.limitReached;
+            m_origin.depthReached = outcome.depthReached;
+            m_origin.cancelled = outcome.cancelled;
+            m_origin.unreadable = outcome.unreadable;
         });
-    const WalkOutcome& outcome = created.outcome;
-    m_origin.choices = m_choices;
-    m_origin.limitReached = outcome.limitReached;
-    m_origin.depthReached = outcome.depthReached;
-    m_origin.cancelled = outcome.cancelled;
-    m_origin.unreadable = outcome.unreadable;
     showListingState();
 }
 

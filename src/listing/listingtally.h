@@ -35,7 +35,7 @@ struct ListingOrigin {
     enum class Source { None, Walked, Opened };
     Source source = Source::None;
     QString place; // the folder walked or the file opened
-    QDateTime when;
+    QDateTime when; // when the folder was walked, or when the opened file was last written
     ListingChoices choices; // those in force when the listing was made
     bool limitReached = false;
     bool depthReached = false;

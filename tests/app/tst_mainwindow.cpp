@@ -257,7 +257,10 @@ private slots:
         QCOMPARE(statusText("lblStatusComplete"), QStringLiteral("stopped at 2 entries"));
         m->window->setListingChoices({});
         m->fileSystem.failures.insert(QFile::encodeName(m_root + "/work/sub"), "Permission denied");
+        QString whileWarned; // what the status bar says while the warning is up
+        m->messages.onShow = [&](const Message&) { whileWarned = statusText("lblStatusComplete"); };
         m->window->createlisting();
+        QCOMPARE(whileWarned, QStringLiteral("1 folder unreadable"));
         QCOMPARE(statusText("lblStatusComplete"), QStringLiteral("1 folder unreadable"));
         QCOMPARE(m->window->windowTitle(), QStringLiteral("Vellumark"));
         QCOMPARE(m->window->size(), startSize); // long texts are cut, not given room

@@ -1,4 +1,5 @@
 #include "comparisonwindow.h"
+#include "datetextformatter.h"
 #include "fakelistingsession.h"
 #include "fakeprinterservice.h"
 #include "previewpageview.h"
@@ -43,11 +44,19 @@ private slots:
         m_session->table.updatetable("new.txt", "5", "d");
     }
 
+    // The newer side is the listing on screen, named as what it came from: here a file opened.
     void showsCountsAndTable()
     {
+        m_session->origin = ListingOrigin::from(ListingOrigin::Source::Opened, "/home/u/new.txt");
+        m_session->origin.when = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7));
         ComparisonWindow* window = compare("\"/old\"\r\n\"a.txt\",\"10\",\"d\"\r\n\"big.txt\",\"1000\",\"d\"\r\n"
                                            "\"gone.txt\",\"9\",\"d\"\r\n\"/old/s\",\" \",\" \"\r\n");
         QCOMPARE(window->findChild<QLabel*>("lblCounts")->text(), QString("1 added, 1 removed, 1 changed"));
+        QVERIFY2(window->findChild<QLabel*>("lblSources")
+                     ->text()
+                     .endsWith("Newer: file /home/u/new.txt of "
+                         + DateTextFormatter().format(m_session->origin.when.toSecsSinceEpoch()) + ", listing /t"),
+            qPrintable(window->findChild<QLabel*>("lblSources")->text()));
         auto* table = window->findChild<QTableView*>("tblDifferences");
         const auto column = [table](int c) {
             QStringList cells;

@@ -121,6 +121,15 @@ private:
     QPointer<ComparisonWindow> m_window;
     const ComparisonReport* m_report = nullptr;
 };
+
+// The listing on screen as its source: a folder when it was walked, an opened file as that file.
+ComparisonSource shownSource(const ListingOrigin& origin, const QString& root)
+{
+    if (origin.source == ListingOrigin::Source::Opened)
+        return { ComparisonSource::Kind::ListingFile, origin.place, root, origin.when };
+    const bool walked = origin.source == ListingOrigin::Source::Walked;
+    return { ComparisonSource::Kind::Folder, root, root, walked ? origin.when : QDateTime::currentDateTime() };
+}
 }
 
 QAction* addCompareCommand(QMenu* menu, ListingSession& session)
@@ -172,7 +181,7 @@ void compareWithListing(ListingSession& session)
         return;
     const ComparisonSource olderSource { ComparisonSource::Kind::ListingFile, older.path, older.selectedPath,
         older.date };
-    const ComparisonSource newer { ComparisonSource::Kind::Folder, root, root, QDateTime::currentDateTime() };
+    const ComparisonSource newer = shownSource(session.listingOrigin(), root);
     auto* window = new ComparisonWindow(std::move(comparison), olderSource, newer, services, session.window());
     window->setAttribute(Qt::WA_DeleteOnClose);
     centreOnScreen(window);

@@ -32,6 +32,7 @@ public:
     int programEnds = 0;
     ListingChoices choices;
     ListingGaps gaps;
+    ListingOrigin origin;
 
     QWidget* window() override { return &mainWindow; }
     PlatformServices& services() override { return services_; }
@@ -41,6 +42,7 @@ public:
     void setSelectedPath(const QString& path) override { selection = path; }
     ListingChoices listingChoices() const override { return choices; }
     ListingGaps listingGaps() const override { return gaps; }
+    ListingOrigin listingOrigin() const override { return origin; }
     bool listsaved() const override { return saved; }
     void setListsaved(bool value) override { saved = value; }
     bool closing() const override { return isClosing; }

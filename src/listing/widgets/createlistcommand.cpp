@@ -35,7 +35,8 @@ CreateListCommand::CreateListCommand(ListingSession& session)
 {
 }
 
-CreatedListing CreateListCommand::createlisting(const QString& highlightedFolder, const MakeCurrent& makeCurrent)
+CreatedListing CreateListCommand::createlisting(
+    const QString& highlightedFolder, const MakeCurrent& makeCurrent, const Walked& walked)
 {
     const CommandScope command(m_session);
     if (!command.acquired())
@@ -67,6 +68,8 @@ CreatedListing CreateListCommand::createlisting(const QString& highlightedFolder
             [&progress] { return progress.cancelRequested(); } };
         created.outcome = FolderWalk(*m_session.services().fileSystem, table, std::move(hooks), choices)
                               .ShowFileList(created.folder);
+        if (walked)
+            walked(created.outcome);
         m_session.listingChanged();
         if (created.outcome.limitReached || created.outcome.cancelled) {
             const bool limit = created.outcome.limitReached;

@@ -22,10 +22,13 @@ class CreateListCommand {
 public:
     // makeCurrent makes the folder the tree's current one and returns the path the tree then shows.
     using MakeCurrent = std::function<QString(const QString& folder)>;
+    // walked hears how the walk ended before any message about it is shown, so the window can say so meanwhile.
+    using Walked = std::function<void(const WalkOutcome& outcome)>;
 
     explicit CreateListCommand(ListingSession& session);
 
-    CreatedListing createlisting(const QString& highlightedFolder, const MakeCurrent& makeCurrent);
+    CreatedListing createlisting(
+        const QString& highlightedFolder, const MakeCurrent& makeCurrent, const Walked& walked = {});
 
 private:
     void reportWalkOutcome(const WalkOutcome& outcome);
