@@ -14,14 +14,6 @@ namespace {
 
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-bool isAscii(const char* bytes, size_t size)
-{
-    unsigned char any = 0;
-    for (size_t i = 0; i < size; ++i)
-        any |= static_cast<unsigned char>(bytes[i]);
-    return any < 0x80;
-}
-
 QByteArray childPath(const QByteArray& parent, const char* name, size_t nameSize)
 {
     const bool slashEnded = parent.endsWith('/');
@@ -41,26 +33,10 @@ QByteArrayView nameOf(const SubFolderItem& folder)
 
 QByteArrayView nameOf(const FileItem& file) { return file.name; }
 
-// While every name is ASCII the bytes are compared as they are. Otherwise each name is decoded once, rather
-// than at every comparison as the rule for bytes would.
-template <typename Item> void sortByName(std::vector<Item>& items, bool allAscii)
+template <typename Item> void sortByName(std::vector<Item>& items)
 {
-    if (allAscii) {
-        std::sort(items.begin(), items.end(),
-            [](const Item& a, const Item& b) { return precedesByName(nameOf(a), nameOf(b)); });
-        return;
-    }
-    std::vector<std::pair<QString, size_t>> names;
-    names.reserve(items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        names.emplace_back(fromNativeBytes(nameOf(items[i])), i);
     std::sort(
-        names.begin(), names.end(), [](const auto& a, const auto& b) { return precedesByName(a.first, b.first); });
-    std::vector<Item> sorted;
-    sorted.reserve(items.size());
-    for (const auto& name : names)
-        sorted.push_back(std::move(items[name.second]));
-    items = std::move(sorted);
+        items.begin(), items.end(), [](const Item& a, const Item& b) { return precedesByName(nameOf(a), nameOf(b)); });
 }
 
 // The name of child within parent when child is a direct entry of parent, else null.
@@ -132,20 +108,44 @@ std::optional<bool> asciiOrder(const Char* left, qsizetype leftSize, const Char*
         return leftSize < rightSize;
     return firstDifference < 0;
 }
-}
 
-bool precedesByName(QStringView a, QStringView b)
+// The first character as fromNativeBytes decodes it, case-folded as the full rule folds it; beyond the basic
+// plane, an answer above it. Bytes that start no character are the escaped units that fold to themselves.
+char32_t foldedFirstCharacter(QByteArrayView bytes)
 {
-    const std::optional<bool> ascii = asciiOrder(a.utf16(), a.size(), b.utf16(), b.size());
-    return ascii ? *ascii : precedesByFullRule(a, b);
+    if (bytes.isEmpty())
+        return 0;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const int length = utf8SequenceAt(bytes, 0);
+    if (length == 0)
+        return 0xDC00 + data[0];
+    char32_t code = length == 1 ? data[0] : data[0] & (0x7F >> length);
+    for (int i = 1; i < length; ++i)
+        code = (code << 6) | (data[i] & 0x3F);
+    return code > 0xFFFF ? code : QChar::toCaseFolded(code);
+}
 }
 
 bool precedesByName(QByteArrayView a, QByteArrayView b)
 {
+    // Text decoded from equal bytes is equal, and decoding starts afresh after an ASCII byte: the rule decides
+    // from the last ASCII byte before the first that differs, on text decoded from there.
     const auto* left = reinterpret_cast<const unsigned char*>(a.data());
     const auto* right = reinterpret_cast<const unsigned char*>(b.data());
-    const std::optional<bool> ascii = asciiOrder(left, a.size(), right, b.size());
-    return ascii ? *ascii : precedesByFullRule(fromNativeBytes(a), fromNativeBytes(b));
+    qsizetype from = std::mismatch(left, left + std::min(a.size(), b.size()), right).first - left;
+    while (from > 0 && left[from - 1] >= 0x80)
+        --from;
+    a = a.sliced(from);
+    b = b.sliced(from);
+    const std::optional<bool> ascii = asciiOrder(left + from, a.size(), right + from, b.size());
+    if (ascii)
+        return *ascii;
+    // Most names that differ beyond ASCII differ in their first character after the same case-folding.
+    const char32_t leftFirst = foldedFirstCharacter(a);
+    const char32_t rightFirst = foldedFirstCharacter(b);
+    if (leftFirst != rightFirst && leftFirst <= 0xFFFF && rightFirst <= 0xFFFF)
+        return leftFirst < rightFirst;
+    return precedesByFullRule(fromNativeBytes(a), fromNativeBytes(b));
 }
 
 PosixFileSystemService::~PosixFileSystemService() { startWalk(); }
@@ -171,59 +171,62 @@ int PosixFileSystemService::openFolder(const QByteArray& nativePath)
     return fd;
 }
 
+namespace {
+// The whole folder's entries, as the system gives them: the files' names are kept in place.
+std::optional<QByteArray> readEntries(int dirFd)
+{
+    constexpr qsizetype step = 32768;
+    QByteArray entries;
+    for (;;) {
+        const qsizetype filled = entries.size();
+        entries.resize(filled + step);
+        const ssize_t read = getdents64(dirFd, entries.data() + filled, step);
+        if (read < 0)
+            return std::nullopt;
+        entries.resize(filled + read);
+        if (read == 0)
+            return entries;
+    }
+}
+}
+
 FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
 {
     const int dirFd = openFolder(nativePath);
     if (dirFd < 0)
         return { std::nullopt, systemReason(errno) };
-    // The descriptor stays in the chain for the subfolders; the directory stream reads a copy of it.
-    const int streamFd = dup(dirFd);
-    DIR* const stream = streamFd < 0 ? nullptr : fdopendir(streamFd);
-    if (!stream) {
-        const int error = errno;
-        if (streamFd >= 0)
-            close(streamFd);
-        return { std::nullopt, systemReason(error) };
-    }
-    const std::unique_ptr<DIR, int (*)(DIR*)> closed(stream, closedir);
+    // The descriptor stays in the chain for the subfolders.
+    std::optional<QByteArray> entries = readEntries(dirFd);
+    if (!entries)
+        return { std::nullopt, systemReason(errno) };
 
     Folder folder;
-    bool filesAscii = true;
-    bool foldersAscii = true;
+    folder.names = std::move(*entries);
     // Subfolders are known without a look inside them, so a folder that cannot be entered shows only at a look.
     bool entered = false;
-    for (;;) {
-        errno = 0;
-        const dirent64* entry = readdir64(stream);
-        if (!entry) {
-            if (errno != 0)
-                return { std::nullopt, systemReason(errno) };
-            break;
-        }
+    for (qsizetype at = 0; at < folder.names.size();) {
+        const auto* entry = reinterpret_cast<const dirent64*>(folder.names.constData() + at);
+        at += entry->d_reclen;
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
         const size_t nameSize = std::strlen(name);
-        const bool ascii = isAscii(name, nameSize);
         if (entry->d_type == DT_DIR && entered) {
             folder.SubFolders.push_back({ childPath(nativePath, name, nameSize) });
-            foldersAscii = foldersAscii && ascii;
             continue;
         }
         const Stat stat = statEntry(dirFd, name);
         if (stat.kind == Kind::Failed)
             return { std::nullopt, systemReason(stat.error) };
         entered = entered || stat.kind != Kind::Gone;
-        if (stat.kind == Kind::Folder) {
+        if (stat.kind == Kind::Folder)
             folder.SubFolders.push_back({ childPath(nativePath, name, nameSize) });
-            foldersAscii = foldersAscii && ascii;
-        } else if (stat.kind == Kind::File) {
-            folder.Files.push_back({ QByteArray(name, static_cast<qsizetype>(nameSize)), stat.size, stat.born });
-            filesAscii = filesAscii && ascii;
-        }
+        else if (stat.kind == Kind::File)
+            folder.Files.push_back(
+                { QByteArray::fromRawData(name, static_cast<qsizetype>(nameSize)), stat.size, stat.born });
     }
 
-    sortByName(folder.Files, filesAscii);
-    sortByName(folder.SubFolders, foldersAscii);
+    sortByName(folder.Files);
+    sortByName(folder.SubFolders);
     return { std::move(folder), {} };
 }

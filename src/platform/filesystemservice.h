@@ -23,6 +23,9 @@ struct SubFolderItem {
 };
 
 struct Folder {
+    // Where a reader keeps the files' names, each FileItem::name a view of it: never changed once filled, shared
+    // by copies, and moved with the folder.
+    QByteArray names;
     std::vector<FileItem> Files;
     std::vector<SubFolderItem> SubFolders;
 
@@ -66,14 +69,9 @@ private:
     std::vector<std::pair<QByteArray, int>> m_openChain;
 };
 
-[[nodiscard]] bool precedesByName(QStringView a, QStringView b);
 // The same order for names as bytes, each read as fromNativeBytes reads it.
 [[nodiscard]] bool precedesByName(QByteArrayView a, QByteArrayView b);
 [[nodiscard]] inline bool precedesByName(const QByteArray& a, const QByteArray& b)
 {
     return precedesByName(QByteArrayView(a), QByteArrayView(b));
-}
-[[nodiscard]] inline bool precedesByName(const QString& a, const QString& b)
-{
-    return precedesByName(QStringView(a), QStringView(b));
 }

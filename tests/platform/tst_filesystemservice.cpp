@@ -6,28 +6,17 @@
 class TestFileSystemService : public QObject {
     Q_OBJECT
 private slots:
-    // Every pair of short names over letters that fold (the Kelvin sign to k), ASCII punctuation on either side
-    // of the letters, digits and accented letters.
+    // Every pair of short names over letters that fold (the Kelvin sign to k, fullwidth), ASCII punctuation on
+    // either side of the capitals, accented letters, bytes that are no UTF-8 and pieces that join into it.
     void nameOrder()
     {
-        const QString alphabet = u"AaKZ_[`{-1\u00e9\u00c9\u212a"_qs;
-        QStringList names { QString() };
-        for (qsizetype i = 0; i < names.size(); ++i)
-            if (names[i].size() < 3)
-                for (QChar c : alphabet)
-                    names.append(names[i] + c);
-        // The order as the listing defines it, without shortcuts.
+        // The order as the listing defines it, on the text the bytes are read as.
         const auto byRule = [](const QString& a, const QString& b) {
             const int folded = a.compare(b, Qt::CaseInsensitive);
             return folded != 0 ? folded < 0 : a < b;
         };
-        for (const QString& a : names)
-            for (const QString& b : names)
-                if (precedesByName(a, b) != byRule(a, b))
-                    QFAIL(qPrintable(QStringLiteral("\"%1\" against \"%2\"").arg(a, b)));
-        // Names as bytes sort as their text would, bytes that are no UTF-8 and pieces that join into it included.
-        const QList<QByteArray> pieces { "a", "B", "k", "_", "\xc3\xa9", "\xc3\x89", "\xe2\x84\xaa", "\xc3", "\x80",
-            "\xff", "\xef\xbb\xbf", "\xf0\x9f\x98\x80", "\xef\xbc\xa1" };
+        const QList<QByteArray> pieces { "a", "B", "k", "_", "[", "\xc3\xa9", "\xc3\x89", "\xe2\x84\xaa", "\xc3",
+            "\x80", "\xff", "\xef\xbb\xbf", "\xf0\x9f\x98\x80", "\xef\xbc\xa1" };
         QList<QByteArray> byteNames { QByteArray() };
         for (qsizetype i = 0; i < byteNames.size(); ++i)
             if (byteNames[i].size() < 3)
