@@ -405,6 +405,8 @@ ListingGaps MainWindow::listingGaps() const
         || (m_origin.source == ListingOrigin::Source::Opened && m_listing.listcount() >= m_origin.choices.limit);
     if (m_origin.source == ListingOrigin::Source::Walked)
         gaps.depth = m_origin.choices.depth;
+    else if (m_origin.source == ListingOrigin::Source::Opened)
+        gaps.depth = listingFileDepth(m_listing);
     return gaps;
 }
 

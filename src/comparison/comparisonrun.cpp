@@ -2,6 +2,7 @@
 
 #include "listingloader.h"
 #include "listingtable.h"
+#include "listingtally.h"
 #include "printerservice.h"
 #include "reportlayout.h"
 #include "reportoptions.h"
@@ -40,9 +41,8 @@ bool stoppedAtLimit(const LoadedListing& listing, qint64 limit)
 ComparedListing comparedSide(const LoadedListing& listing, const ListingChoices& choices)
 {
     ComparedListing side { listing.selectedPath, listing.table, {}, stoppedAtLimit(listing, choices.limit) };
-    // A listing file holds what it holds; a walk looked no deeper than it was asked to.
-    if (listing.source != LoadedListing::Source::ListingFile)
-        side.depth = choices.depth;
+    // A walk looked no deeper than it was asked to; a listing file may have been stopped at the default depth.
+    side.depth = listing.source == LoadedListing::Source::ListingFile ? listingFileDepth(listing.table) : choices.depth;
     for (const UnreadableFolder& unreadable : listing.unreadable)
         side.unreadFolders.push_back(unreadable.path);
     return side;
@@ -79,6 +79,14 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
         if (stoppedAtLimit(older, limit) && !older.limitReached)
             complain(tr("the listing %1 holds %2 entries, its limit: entries past it were not listed")
                          .arg(QDir::toNativeSeparators(older.path), ListingChoiceText::limit(limit)));
+        for (const auto& [side, other] : { std::pair { &older, &newer }, { &newer, &older } })
+            if (side->source == LoadedListing::Source::ListingFile
+                && listingFileDepth(side->table) == ListingChoices::defaultDepth
+                && deepestFolderLevel(other->table) > ListingChoices::defaultDepth)
+                complain(tr("the listing %1 holds folders %2 levels deep, the default depth: entries below them were "
+                            "not listed")
+                             .arg(QDir::toNativeSeparators(side->path))
+                             .arg(ListingChoices::defaultDepth));
         complain(ComparisonReport::partialText(comparison.notCompared));
         return partial;
     }

@@ -18,6 +18,21 @@ const QLocale& numberLocale()
 QString tr(const char* text) { return QCoreApplication::translate("StatusText", text); }
 }
 
+int deepestFolderLevel(const ListingTable& table)
+{
+    int deepest = 0;
+    for (qsizetype i = 0; i < table.size(); ++i)
+        if (table.kind(i) == EntryKind::Folder)
+            deepest = std::max(deepest, table.level(i));
+    return deepest;
+}
+
+int listingFileDepth(const ListingTable& table)
+{
+    const int deepest = deepestFolderLevel(table);
+    return deepest == ListingChoices::defaultDepth ? deepest : ListingChoices::allLevels;
+}
+
 const ListingCounts& ListingTally::update(const ListingTable& table)
 {
     if (m_generation != table.generation()) {

@@ -30,6 +30,11 @@ private:
     int m_generation = -1;
 };
 
+// The levels a listing file may have been stopped at when it was made: the default depth when its deepest folders
+// lie there, as every listing's did before the depth could be chosen; otherwise all levels.
+[[nodiscard]] int listingFileDepth(const ListingTable& table);
+[[nodiscard]] int deepestFolderLevel(const ListingTable& table); // 0 when it holds no folder
+
 // Where the listing on screen came from and whether it holds all that its source holds.
 struct ListingOrigin {
     enum class Source { None, Walked, Opened };

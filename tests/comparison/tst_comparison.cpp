@@ -247,6 +247,53 @@ private slots:
                 runTool("pdftotext", { "-f", "2", request.pdfPath, "-" }).contains("60 added, 2 removed, 0 changed"));
     }
 
+    // A listing file whose folders go down the default five levels may have been stopped there: what another side
+    // holds below them is not looked at, not added or removed. A file that stops short of five levels was not.
+    void listingFileDepth_data()
+    {
+        QTest::addColumn<int>("olderLevels");
+        QTest::addColumn<int>("newerLevels");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err"); // what the run says after its warnings, file names left out
+        const QString cut = "holds folders 5 levels deep, the default depth: entries below them were not listed\n"
+                            "vellumark: the comparison is partial: 4 entries were not looked at on the other side\n";
+        QTest::newRow("five levels, then a deeper listing") << 5 << 7 << 3 << "old.txt " + cut;
+        QTest::newRow("a deeper listing, then five levels") << 7 << 5 << 3 << "new.txt " + cut;
+        QTest::newRow("four levels, then a deeper listing") << 4 << 6 << 1 << "";
+        QTest::newRow("six levels, then a deeper listing") << 6 << 7 << 1 << "";
+    }
+    void listingFileDepth()
+    {
+        QFETCH(int, olderLevels);
+        QFETCH(int, newerLevels);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        const auto levels = [](int count) { // a folder at each level down to count, each holding f.txt
+            QByteArray bytes = "\"/t\"\r\n", path = "/t";
+            for (int level = 1; level <= count; ++level) {
+                path += "/d" + QByteArray::number(level);
+                bytes += "\"" + path + "\",\" \",\"" + (level == 1 ? " " : QByteArray::number(level - 1))
+                    + "\"\r\n\"f.txt\",\"1\",\"d\"\r\n";
+            }
+            return bytes;
+        };
+        QTemporaryDir dir;
+        ComparisonRequest request;
+        request.oldListing = dir.filePath("old.txt");
+        request.newListing = dir.filePath("new.txt");
+        QVERIFY(
+            writeFile(request.oldListing, levels(olderLevels)) && writeFile(request.newListing, levels(newerLevels)));
+        QBuffer out, errors;
+        out.open(QIODevice::WriteOnly);
+        errors.open(QIODevice::WriteOnly);
+        PosixFileSystemService fileSystem;
+        QCOMPARE(ComparisonRun(fileSystem, nullptr, out, errors).run(request, {}), status);
+        if (!err.isEmpty())
+            QCOMPARE(QString::fromUtf8(errors.data()), "vellumark: the listing " + dir.filePath(err));
+        QCOMPARE(out.data().count("\"added\"") + out.data().count("\"removed\""),
+            status == 1 ? 2 * (newerLevels - olderLevels) : 0);
+    }
+
     // A folder the newer walk cannot read holds no removed files: the run names it and says it is partial.
     void partialComparison()
     {
