@@ -7,12 +7,24 @@
 
 // Append-only storage for many short byte strings (names, paths) in large blocks: no allocation per string, and
 // a string never moves once stored, so views of it stay valid until clear().
+//
+// A string is found again by four bytes: a reference counted from a mark taken before it was added. Whatever the
+// store's size, the strings added after one mark stay reachable from it while they start fewer than
+// marksReach blocks later; a holder takes a new mark for every few thousand strings.
 class ByteStore {
 public:
-    using Ref = quint64;
+    using Mark = quint32;
+    using Ref = quint32;
+    static constexpr int offsetBits = 20;
+    static constexpr qsizetype marksReach = qsizetype { 1 } << (32 - offsetBits);
+    static constexpr qsizetype defaultLargestBlock = qsizetype { 1 } << offsetBits;
 
-    [[nodiscard]] Ref add(QByteArrayView bytes);
-    [[nodiscard]] QByteArrayView at(Ref ref) const;
+    // A smaller largest block lets tests reach the references' edges with few strings.
+    explicit ByteStore(qsizetype largestBlock = defaultLargestBlock);
+
+    [[nodiscard]] Mark mark() const;
+    [[nodiscard]] Ref add(QByteArrayView bytes, Mark from);
+    [[nodiscard]] QByteArrayView at(Mark from, Ref ref) const;
     void clear();
     // Bytes held by the blocks, used or not.
     [[nodiscard]] qint64 allocatedBytes() const { return m_allocated; }
@@ -27,4 +39,5 @@ private:
 
     std::vector<Block> m_blocks;
     qint64 m_allocated = 0;
+    qsizetype m_largestBlock = defaultLargestBlock;
 };

@@ -5,14 +5,24 @@
 #include "listingcodec.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 constexpr quint32 folderFlag = 1U << 0;
 constexpr quint32 createdFlag = 1U << 1; // the creation time is known
 constexpr quint32 sizeTextFlag = 1U << 2; // the size cell is kept as read
 constexpr quint32 dateTextFlag = 1U << 3; // the date cell is kept as read
-constexpr int levelShift = 4;
-constexpr quint32 levelLimit = (1U << (32 - levelShift)) - 1;
+constexpr quint32 sizeApartFlag = 1U << 4; // the size is held among the names
+constexpr quint32 dateApartFlag = 1U << 5; // the date is held among the names
+constexpr quint32 flagMask = (1U << 6) - 1;
+constexpr int dateHighShift = 6;
+constexpr int dateLowBits = 32;
+constexpr int dateBits = 40;
+constexpr int sizeShift = 14;
+constexpr qint64 sizeLimit = qint64 { 1 } << (64 - sizeShift);
+constexpr qint64 dateLimit = qint64 { 1 } << (dateBits - 1);
+constexpr quint32 levelLimit = (1U << 28) - 1;
+constexpr int stringsPerEntry = 3; // its name, a kept or far size, a kept or far date
 
 QString textOf(QByteArrayView bytes)
 {
@@ -20,24 +30,61 @@ QString textOf(QByteArrayView bytes)
         return { QLatin1Char(bytes.front()) };
     return fromNativeBytes(bytes);
 }
+
+QByteArrayView rawBytes(const qint64& value) { return { reinterpret_cast<const char*>(&value), sizeof value }; }
+
+qint64 fromRawBytes(QByteArrayView bytes)
+{
+    qint64 value = 0;
+    std::memcpy(&value, bytes.data(), sizeof value);
+    return value;
+}
 }
 
 ListingTable::ListingTable() = default;
+ListingTable::ListingTable(qsizetype largestNameBlock)
+    : m_bytes(largestNameBlock)
+{
+}
 ListingTable::~ListingTable() = default;
 ListingTable::ListingTable(ListingTable&& other) noexcept = default;
 ListingTable& ListingTable::operator=(ListingTable&& other) noexcept = default;
 
-void ListingTable::append(quint32 bits, qint64 size, qint64 created, QByteArrayView name)
+void ListingTable::append(
+    quint32 bits, qint64 size, qint64 created, QByteArrayView name, QByteArrayView sizeText, QByteArrayView dateText)
 {
+    // Each string added may start a block: a block of entries keeps all its strings within one mark's reach.
+    static_assert(stringsPerEntry * blockEntries < ByteStore::marksReach);
     const qsizetype slot = slotOf(m_count);
-    if (slot == 0 && static_cast<size_t>(m_count / blockEntries) == m_blocks.size())
+    if (slot == 0 && static_cast<size_t>(m_count / blockEntries) == m_blocks.size()) {
         m_blocks.push_back(std::make_unique_for_overwrite<Block>());
+        m_blocks.back()->strings = m_bytes.mark();
+    }
     Block& block = *m_blocks[static_cast<size_t>(m_count / blockEntries)];
+    const auto keep = [&](QByteArrayView bytes) { return static_cast<quint64>(m_bytes.add(bytes, block.strings)); };
+    quint64 sizeField = 0;
+    if (bits & sizeTextFlag) {
+        sizeField = keep(sizeText);
+    } else if (size >= 0 && size < sizeLimit) {
+        sizeField = static_cast<quint64>(size);
+    } else {
+        bits |= sizeApartFlag;
+        sizeField = keep(rawBytes(size));
+    }
+    quint64 dateField = 0;
+    if (bits & dateTextFlag) {
+        dateField = keep(dateText);
+    } else if (created >= -dateLimit && created < dateLimit) {
+        dateField = static_cast<quint64>(created);
+    } else {
+        bits |= dateApartFlag;
+        dateField = keep(rawBytes(created));
+    }
     const auto at = static_cast<size_t>(slot);
-    block.flags[at] = bits;
-    block.size[at] = size;
-    block.created[at] = created;
-    block.name[at] = m_bytes.add(name);
+    const quint64 dateHigh = (dateField >> dateLowBits) & ((1U << (dateBits - dateLowBits)) - 1);
+    block.head[at] = bits | (dateHigh << dateHighShift) | (sizeField << sizeShift);
+    block.dateLow[at] = static_cast<quint32>(dateField);
+    block.name[at] = m_bytes.add(name, block.strings);
     ++m_count;
 }
 
@@ -48,22 +95,20 @@ void ListingTable::appendFile(QByteArrayView name, qint64 size, std::optional<qi
 
 void ListingTable::appendFolder(QByteArrayView path, int level)
 {
-    append(folderFlag | (std::clamp<quint32>(static_cast<quint32>(level), 0, levelLimit) << levelShift), 0, 0, path);
+    append(folderFlag, std::clamp<quint32>(static_cast<quint32>(level), 0, levelLimit), 0, path);
 }
 
 void ListingTable::appendRecord(QByteArrayView name, QByteArrayView size, QByteArrayView datecreated)
 {
-    const auto stored = [this](QByteArrayView text) { return static_cast<qint64>(m_bytes.add(text)); };
     if (ListingCodec::isFolderSize(size)) {
         if (const std::optional<int> level = ListingCodec::levelFromMarker(datecreated))
             appendFolder(name, *level);
         else
-            append(folderFlag | dateTextFlag, 0, stored(datecreated), name);
+            append(folderFlag | dateTextFlag, 0, 0, name, {}, datecreated);
         return;
     }
     quint32 bits = 0;
     const std::optional<qint64> bytes = ListingCodec::sizeFromText(size);
-    const qint64 sizeValue = bytes ? *bytes : stored(size);
     if (!bytes)
         bits |= sizeTextFlag;
     qint64 createdValue = 0;
@@ -75,10 +120,9 @@ void ListingTable::appendRecord(QByteArrayView name, QByteArrayView size, QByteA
             createdValue = *time;
         } else {
             bits |= dateTextFlag;
-            createdValue = stored(datecreated);
         }
     }
-    append(bits, sizeValue, createdValue, name);
+    append(bits, bytes.value_or(0), createdValue, name, size, datecreated);
 }
 
 void ListingTable::appendFileCells(QByteArrayView name, std::variant<qint64, QByteArrayView> size,
@@ -88,17 +132,19 @@ void ListingTable::appendFileCells(QByteArrayView name, std::variant<qint64, QBy
     // row is the same whichever file it came from.
     quint32 bits = 0;
     qint64 sizeValue = 0;
+    QByteArrayView sizeText;
     if (const auto* text = std::get_if<QByteArrayView>(&size)) {
         if (const std::optional<qint64> bytes = ListingCodec::sizeFromText(*text)) {
             sizeValue = *bytes;
         } else {
             bits |= sizeTextFlag;
-            sizeValue = static_cast<qint64>(m_bytes.add(*text));
+            sizeText = *text;
         }
     } else {
         sizeValue = std::get<qint64>(size);
     }
     qint64 createdValue = 0;
+    QByteArrayView dateText;
     if (const auto* text = std::get_if<QByteArrayView>(&created)) {
         const std::optional<qint64> time = text->isValidUtf8() ? dates().parseUtf8(*text) : std::optional<qint64>();
         if (time) {
@@ -106,24 +152,20 @@ void ListingTable::appendFileCells(QByteArrayView name, std::variant<qint64, QBy
             createdValue = *time;
         } else if (!text->isEmpty()) {
             bits |= dateTextFlag;
-            createdValue = static_cast<qint64>(m_bytes.add(*text));
+            dateText = *text;
         }
     } else if (const std::optional<qint64> time = std::get<std::optional<qint64>>(created)) {
         bits |= createdFlag;
         createdValue = *time;
     }
-    append(bits, sizeValue, createdValue, name);
+    append(bits, sizeValue, createdValue, name, sizeText, dateText);
 }
 
 void ListingTable::appendEntry(const ListingTable& other, qsizetype i)
 {
-    const Block& block = other.blockOf(i);
-    const auto at = static_cast<size_t>(other.slotOf(i));
-    const quint32 bits = block.flags[at];
-    const auto carried = [&](quint32 textFlag, qint64 value) {
-        return bits & textFlag ? static_cast<qint64>(m_bytes.add(other.storedText(value))) : value;
-    };
-    append(bits, carried(sizeTextFlag, block.size[at]), carried(dateTextFlag, block.created[at]), other.nameBytes(i));
+    const quint32 bits = other.flags(i) & (folderFlag | createdFlag | sizeTextFlag | dateTextFlag);
+    append(bits, bits & sizeTextFlag ? 0 : other.sizeValue(i), bits & dateTextFlag ? 0 : other.dateValue(i),
+        other.nameBytes(i), other.keptSize(i), other.keptDate(i));
 }
 
 void ListingTable::updatetable(const QString& name, const QString& size, const QString& datecreated)
@@ -147,6 +189,42 @@ void ListingTable::replaceWith(ListingTable&& other)
     m_generation = generation;
 }
 
+quint32 ListingTable::flags(qsizetype i) const { return static_cast<quint32>(head(i)) & flagMask; }
+
+QByteArrayView ListingTable::stringAt(qsizetype i, quint64 field) const
+{
+    return m_bytes.at(blockOf(i).strings, static_cast<ByteStore::Ref>(field));
+}
+
+qint64 ListingTable::sizeValue(qsizetype i) const
+{
+    const quint64 h = head(i);
+    const quint64 field = h >> sizeShift;
+    return h & sizeApartFlag ? fromRawBytes(stringAt(i, field)) : static_cast<qint64>(field);
+}
+
+qint64 ListingTable::dateValue(qsizetype i) const
+{
+    const quint64 h = head(i);
+    const quint32 low = blockOf(i).dateLow[static_cast<size_t>(slotOf(i))];
+    if (h & dateApartFlag)
+        return fromRawBytes(stringAt(i, low));
+    // The top byte is signed: dates before 1970 are negative.
+    const auto high = static_cast<qint8>(static_cast<quint8>(h >> dateHighShift));
+    return static_cast<qint64>(static_cast<quint64>(static_cast<qint64>(high)) << dateLowBits | low);
+}
+
+QByteArrayView ListingTable::keptSize(qsizetype i) const
+{
+    const quint64 h = head(i);
+    return h & sizeTextFlag ? stringAt(i, h >> sizeShift) : QByteArrayView();
+}
+
+QByteArrayView ListingTable::keptDate(qsizetype i) const
+{
+    return flags(i) & dateTextFlag ? stringAt(i, blockOf(i).dateLow[static_cast<size_t>(slotOf(i))]) : QByteArrayView();
+}
+
 EntryKind ListingTable::kind(qsizetype i) const { return flags(i) & folderFlag ? EntryKind::Folder : EntryKind::File; }
 
 RowKind ListingTable::rowKind(qsizetype i) const
@@ -154,20 +232,20 @@ RowKind ListingTable::rowKind(qsizetype i) const
     const quint32 f = flags(i);
     if (f & folderFlag)
         return RowKind::Folder;
-    if ((f & sizeTextFlag) && storedText(blockOf(i).size[static_cast<size_t>(slotOf(i))]).isEmpty())
+    if ((f & sizeTextFlag) && keptSize(i).isEmpty())
         return RowKind::Blank;
     return RowKind::File;
 }
 
 int ListingTable::level(qsizetype i) const
 {
-    const quint32 f = flags(i);
-    return f & folderFlag ? static_cast<int>(f >> levelShift) : 0;
+    return flags(i) & folderFlag ? static_cast<int>(head(i) >> sizeShift) : 0;
 }
 
 QByteArrayView ListingTable::nameBytes(qsizetype i) const
 {
-    return m_bytes.at(blockOf(i).name[static_cast<size_t>(slotOf(i))]);
+    const Block& block = blockOf(i);
+    return m_bytes.at(block.strings, block.name[static_cast<size_t>(slotOf(i))]);
 }
 
 QString ListingTable::name(qsizetype i) const { return fromNativeBytes(nameBytes(i)); }
@@ -176,14 +254,14 @@ std::optional<qint64> ListingTable::fileSize(qsizetype i) const
 {
     if (flags(i) & (folderFlag | sizeTextFlag))
         return std::nullopt;
-    return blockOf(i).size[static_cast<size_t>(slotOf(i))];
+    return sizeValue(i);
 }
 
 std::optional<qint64> ListingTable::created(qsizetype i) const
 {
     if (!(flags(i) & createdFlag))
         return std::nullopt;
-    return blockOf(i).created[static_cast<size_t>(slotOf(i))];
+    return dateValue(i);
 }
 
 QString ListingTable::sizeText(qsizetype i) const
@@ -191,19 +269,17 @@ QString ListingTable::sizeText(qsizetype i) const
     const quint32 f = flags(i);
     if (f & folderFlag)
         return ListingCodec::folderSizeText();
-    const qint64 value = blockOf(i).size[static_cast<size_t>(slotOf(i))];
-    return f & sizeTextFlag ? textOf(storedText(value)) : ListingCodec::sizeText(value);
+    return f & sizeTextFlag ? textOf(keptSize(i)) : ListingCodec::sizeText(sizeValue(i));
 }
 
 QString ListingTable::dateText(qsizetype i) const
 {
     const quint32 f = flags(i);
-    const qint64 value = blockOf(i).created[static_cast<size_t>(slotOf(i))];
     if (f & dateTextFlag)
-        return textOf(storedText(value));
+        return textOf(keptDate(i));
     if (f & folderFlag)
         return ListingCodec::levelMarker(level(i));
-    return f & createdFlag ? dates().format(value) : QString();
+    return f & createdFlag ? dates().format(dateValue(i)) : QString();
 }
 
 QByteArray ListingTable::sizeBytes(qsizetype i) const
@@ -211,18 +287,17 @@ QByteArray ListingTable::sizeBytes(qsizetype i) const
     const quint32 f = flags(i);
     if (f & folderFlag)
         return QByteArrayLiteral(" ");
-    const qint64 value = blockOf(i).size[static_cast<size_t>(slotOf(i))];
-    return f & sizeTextFlag ? storedText(value).toByteArray() : QByteArray::number(value);
+    return f & sizeTextFlag ? keptSize(i).toByteArray() : QByteArray::number(sizeValue(i));
 }
 
 QByteArray ListingTable::dateBytes(qsizetype i) const
 {
     const quint32 f = flags(i);
-    const qint64 value = blockOf(i).created[static_cast<size_t>(slotOf(i))];
     if (f & dateTextFlag)
-        return storedText(value).toByteArray();
+        return keptDate(i).toByteArray();
     if ((f & (folderFlag | createdFlag)) != createdFlag)
         return dateText(i).toUtf8();
+    const qint64 value = dateValue(i);
     if (m_lastDate != value) {
         m_lastDateBytes = dates().formatUtf8(value);
         m_lastDate = value;
@@ -300,8 +375,8 @@ bool ListingTable::operator==(const ListingTable& other) const
     if (m_count != other.m_count)
         return false;
     for (qsizetype i = 0; i < m_count; ++i) {
-        if (flags(i) != other.flags(i) || nameBytes(i) != other.nameBytes(i) || !sameSize(i, other, i)
-            || dateBytes(i) != other.dateBytes(i))
+        if (flags(i) != other.flags(i) || level(i) != other.level(i) || nameBytes(i) != other.nameBytes(i)
+            || !sameSize(i, other, i) || dateBytes(i) != other.dateBytes(i))
             return false;
     }
     return true;

@@ -28,8 +28,8 @@ enum class GridId { Grid1 = 1, Grid2 = 2 };
 // The listing: one entry per file or folder, held by two grids of at most 16000 entries each. A grid has a title
 // row 0, its entries in rows 1..n and 24 rows below them that hold no entry.
 //
-// Entries are typed (kind, level, name bytes, size, creation time) and packed in a few flat arrays, some 28 bytes
-// an entry besides its name, so that a listing of millions fits. Their cell texts are made when asked for. A row
+// Entries are typed (kind, level, name bytes, size, creation time) and packed in a few flat arrays, 16 bytes an
+// entry besides its name, so that a listing of millions fits. Their cell texts are made when asked for. A row
 // read from a listing file keeps a cell's original text wherever the value read from it would not be written
 // back the same, so every file reads back byte for byte.
 class ListingTable {
@@ -40,6 +40,8 @@ public:
     static constexpr int designedRows = 1 + spareRows;
 
     ListingTable();
+    // Names kept in blocks of at most this many bytes: tests reach the name references' edges with few entries.
+    explicit ListingTable(qsizetype largestNameBlock);
     ~ListingTable();
     ListingTable(ListingTable&& other) noexcept;
     ListingTable& operator=(ListingTable&& other) noexcept;
@@ -101,17 +103,27 @@ public:
 
 private:
     static constexpr qsizetype blockEntries = 1024;
+    // An entry's flags, its size (a folder's level) in 50 bits and its date's top 8 bits beside dateLow: a size or
+    // date beyond that range, and a cell kept as text, are held among the names and referred to instead.
     struct Block {
-        std::array<quint32, blockEntries> flags;
-        std::array<qint64, blockEntries> size; // bytes, or the stored size text
-        std::array<qint64, blockEntries> created; // UTC seconds, or the stored date text
+        std::array<quint64, blockEntries> head;
+        std::array<quint32, blockEntries> dateLow;
         std::array<ByteStore::Ref, blockEntries> name;
+        ByteStore::Mark strings = 0; // where the references of this block's strings count from
     };
     [[nodiscard]] qsizetype slotOf(qsizetype i) const { return i % blockEntries; }
     [[nodiscard]] const Block& blockOf(qsizetype i) const { return *m_blocks[static_cast<size_t>(i / blockEntries)]; }
-    [[nodiscard]] quint32 flags(qsizetype i) const { return blockOf(i).flags[static_cast<size_t>(slotOf(i))]; }
-    void append(quint32 bits, qint64 size, qint64 created, QByteArrayView name);
-    [[nodiscard]] QByteArrayView storedText(qint64 ref) const { return m_bytes.at(static_cast<ByteStore::Ref>(ref)); }
+    [[nodiscard]] quint64 head(qsizetype i) const { return blockOf(i).head[static_cast<size_t>(slotOf(i))]; }
+    [[nodiscard]] quint32 flags(qsizetype i) const;
+    // An entry's values: a file's size in bytes or a folder's level, and its date in UTC seconds.
+    [[nodiscard]] qint64 sizeValue(qsizetype i) const;
+    [[nodiscard]] qint64 dateValue(qsizetype i) const;
+    // The cells kept as read; empty where none is.
+    [[nodiscard]] QByteArrayView keptSize(qsizetype i) const;
+    [[nodiscard]] QByteArrayView keptDate(qsizetype i) const;
+    [[nodiscard]] QByteArrayView stringAt(qsizetype i, quint64 field) const;
+    void append(quint32 bits, qint64 size, qint64 created, QByteArrayView name, QByteArrayView sizeText = {},
+        QByteArrayView dateText = {});
     [[nodiscard]] DateTextFormatter& dates() const;
     [[nodiscard]] qsizetype indexOf(GridId grid, int row) const; // -1 for a row that holds no entry
 
