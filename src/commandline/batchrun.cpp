@@ -108,9 +108,11 @@ int walkIntoFile(const CommandLine& commandLine, FileSystemService* fileSystem, 
 
 bool saveListing(StagedFile& file, const BatchSource& source, const ReportOptions& options)
 {
-    const QByteArray bytes
-        = listingFileBytes(source.table, source.selectedPath, options.filteractive() ? &options : nullptr);
-    const SaveOutcome outcome = writeListingFile(file, bytes);
+    // A piece at a time: a file of millions of rows is not held whole beside its listing.
+    const SaveOutcome outcome = writeStagedFile(file, [&](const PieceWriter& write) {
+        return writeListingPieces(source.table, source.selectedPath, options.filteractive() ? &options : nullptr,
+            [&](QByteArrayView piece, qsizetype) { return write(piece); });
+    });
     if (outcome.status == SaveOutcome::Status::Saved)
         return true;
     say(QStringLiteral("cannot save %1: %2").arg(native(file.path()), outcome.reason));

@@ -95,21 +95,34 @@ QString DateTextFormatter::textAt(qint64 utcSeconds)
 
 QByteArray DateTextFormatter::formatUtf8(qint64 utcSeconds)
 {
-    if (!m_instants)
-        return format(utcSeconds).toUtf8();
-    // A listing writes one per file: straight to bytes, with the date's bytes kept per day.
+    QByteArray text;
+    formatUtf8(utcSeconds, text);
+    return text;
+}
+
+void DateTextFormatter::formatUtf8(qint64 utcSeconds, QByteArray& text)
+{
+    if (!m_instants) {
+        text = format(utcSeconds).toUtf8();
+        return;
+    }
+    // A listing writes one per file: straight into the caller's buffer, which keeps its room from file to file,
+    // with the date's bytes kept per day.
     const qint64 local = utcSeconds + offsetAt(utcSeconds);
     const qint64 day = floorDiv(local, secondsPerDay);
-    auto date = m_dateBytesByDay.find(day);
-    if (date == m_dateBytesByDay.end())
-        date = m_dateBytesByDay.insert(day, dateText(day).toUtf8());
+    if (day != m_lastByteDay || m_lastDayBytes.isNull()) {
+        auto date = m_dateBytesByDay.find(day);
+        if (date == m_dateBytesByDay.end())
+            date = m_dateBytesByDay.insert(day, dateText(day).toUtf8());
+        m_lastByteDay = day;
+        m_lastDayBytes = *date;
+    }
     constexpr qsizetype timeSize = 15; // " HH:mm:ss+hh:mm"
-    QByteArray text(date->size() + timeSize, Qt::Uninitialized);
-    char* out = std::copy(date->cbegin(), date->cend(), text.data());
+    text.resize(m_lastDayBytes.size() + timeSize);
+    char* out = std::copy(m_lastDayBytes.cbegin(), m_lastDayBytes.cend(), text.data());
     *out++ = ' ';
     putTime([&out](char c) { *out++ = c; }, static_cast<int>(local - day * secondsPerDay),
         static_cast<int>(local - utcSeconds));
-    return text;
 }
 
 int DateTextFormatter::offsetAt(qint64 utcSeconds)
@@ -171,7 +184,10 @@ std::optional<qint64> DateTextFormatter::parseUtf8(QByteArrayView text)
     if (!m_instants || text.startsWith("\xEF\xBB\xBF"))
         return parse(QString::fromUtf8(text));
     const std::optional<qint64> instant = instantOfText(text.data(), text.size());
-    if (!instant || formatUtf8(*instant) != text)
+    if (!instant)
+        return std::nullopt;
+    formatUtf8(*instant, m_checkBytes);
+    if (m_checkBytes != text)
         return std::nullopt;
     return instant;
 }

@@ -22,6 +22,8 @@ public:
     [[nodiscard]] QString format(qint64 utcSeconds);
     // The same text as UTF-8.
     [[nodiscard]] QByteArray formatUtf8(qint64 utcSeconds);
+    // The same into text, whose room is reused: a save formats millions.
+    void formatUtf8(qint64 utcSeconds, QByteArray& text);
     // The UTC time whose text this is: none unless format() gives back exactly this text.
     [[nodiscard]] std::optional<qint64> parse(QStringView text);
     // The same for a text in UTF-8.
@@ -52,6 +54,9 @@ private:
     size_t m_lastSpan = 0;
     QHash<qint64, QString> m_dateByDay;
     QHash<qint64, QByteArray> m_dateBytesByDay;
+    qint64 m_lastByteDay = 0;
+    QByteArray m_lastDayBytes; // of m_lastByteDay, once one is made
+    QByteArray m_checkBytes; // a parsed text written back, to compare with the text read
     QHash<QString, std::optional<qint64>> m_dayByDate;
     // Files made together share a creation second, so they share one text; a few seconds are kept at once
     // because a walk visits files in name order, not in the order they were made.

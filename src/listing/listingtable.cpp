@@ -299,7 +299,7 @@ QByteArray ListingTable::dateBytes(qsizetype i) const
         return dateText(i).toUtf8();
     const qint64 value = dateValue(i);
     if (m_lastDate != value) {
-        m_lastDateBytes = dates().formatUtf8(value);
+        dates().formatUtf8(value, m_lastDateBytes);
         m_lastDate = value;
     }
     return m_lastDateBytes;

@@ -138,6 +138,14 @@ bool StagedFile::write(const char* data, qint64 size)
             return fail(written < 0 ? errno : ENOSPC);
         data += written;
         size -= written;
+        m_written += written;
+    }
+    // The disk starts on what is written while the rest is made, so the wait for it in commit() is short. A file
+    // system that cannot say so is left to commit().
+    constexpr qint64 sendEvery = qint64 { 8 } << 20;
+    if (m_written - m_sentToDisk >= sendEvery) {
+        (void)::sync_file_range(m_fd, m_sentToDisk, m_written - m_sentToDisk, SYNC_FILE_RANGE_WRITE);
+        m_sentToDisk = m_written;
     }
     return true;
 }

@@ -41,6 +41,8 @@ private:
     QByteArray m_target;
     QByteArray m_temporary;
     int m_fd = -1;
+    qint64 m_written = 0; // bytes written to the temporary
+    qint64 m_sentToDisk = 0; // the bytes before this were given to the disk to write
     QString m_reason;
     bool m_failedInFolder = false;
 };
