@@ -77,8 +77,8 @@ bool ComparisonReport::draw(const std::function<bool()>& afterRow, qsizetype fro
     m_pageno = pageno;
     if (fromRow == 0)
         printHeader(true);
-    const std::vector<Difference>& differences = m_content.comparison.differences;
-    for (auto row = static_cast<size_t>(fromRow); row < differences.size(); ++row) {
+    const DifferenceList& differences = m_content.comparison.differences;
+    for (qsizetype row = fromRow; row < differences.size(); ++row) {
         printRow(differences[row]);
         if (afterRow && !afterRow())
             return false;

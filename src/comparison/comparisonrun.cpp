@@ -69,8 +69,8 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
         if (!writeReport(request, content))
             return trouble;
     } else {
-        const QByteArray records = comparisonRecords(comparison.differences);
-        if (!writeAll(m_out, records.constData(), records.size())) {
+        if (!writeComparisonRecords(comparison.differences,
+                [this](QByteArrayView piece) { return writeAll(m_out, piece.data(), piece.size()); })) {
             complain(tr("cannot write the differences to standard output: %1").arg(m_out.errorString()));
             return trouble;
         }

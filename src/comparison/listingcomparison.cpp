@@ -1,5 +1,6 @@
 #include "listingcomparison.h"
 
+#include "bytename.h"
 #include "datetextformatter.h"
 #include "quotedrecordwriter.h"
 #include "reportoptions.h"
@@ -195,16 +196,6 @@ private:
     std::vector<int> m_slots; // an entry of the key, -2 - the last one once all are taken, or empty
 };
 
-Difference added(const IndexedListing& newer, size_t i)
-{
-    return { Change::Added, newer.fullPath(i), newer.rowKind(i), {}, newer.sizeText(i), {}, newer.dateText(i) };
-}
-
-Difference removed(const IndexedListing& older, size_t i)
-{
-    return { Change::Removed, older.fullPath(i), older.rowKind(i), older.sizeText(i), {}, older.dateText(i), {} };
-}
-
 // Two creation dates are the same when they are the same instant, or when their texts name it alike.
 bool sameDate(const IndexedListing& older, size_t j, const IndexedListing& newer, size_t i, DateTextComparison& dates)
 {
@@ -215,20 +206,30 @@ bool sameDate(const IndexedListing& older, size_t j, const IndexedListing& newer
     return dates.same(older.dateText(j), newer.dateText(i));
 }
 
-void append(ListingComparison& result, Difference difference)
+void count(ComparisonCounts& counts, Change change)
 {
-    switch (difference.change) {
+    switch (change) {
     case Change::Added:
-        ++result.counts.added;
+        ++counts.added;
         break;
     case Change::Removed:
-        ++result.counts.removed;
+        ++counts.removed;
         break;
     case Change::Changed:
-        ++result.counts.changed;
+        ++counts.changed;
         break;
     }
-    result.differences.push_back(std::move(difference));
+}
+
+// Entry olderRow of the older side and newerRow of the newer one, -1 where a side lacks it.
+void append(ListingComparison& result, Change change, const IndexedListing& older, int olderRow,
+    const IndexedListing& newer, int newerRow)
+{
+    count(result.counts, change);
+    const IndexedListing& holder = change == Change::Removed ? older : newer;
+    const auto row = static_cast<size_t>(change == Change::Removed ? olderRow : newerRow);
+    result.differences.add(
+        change, holder.fullPath(row), holder.rowKind(row), older.entries, olderRow, newer.entries, newerRow);
 }
 
 } // namespace
@@ -314,7 +315,7 @@ ListingComparison compareListings(
     ListingComparison result;
     const auto remove = [&](size_t j) {
         if (oldLooked(j))
-            append(result, removed(oldSide, j));
+            append(result, Change::Removed, oldSide, static_cast<int>(j), newSide, -1);
         else
             ++result.notCompared;
     };
@@ -336,7 +337,7 @@ ListingComparison compareListings(
             return cancelled;
         if (match[i] < 0) {
             if (newLooked(i))
-                append(result, added(newSide, i));
+                append(result, Change::Added, oldSide, -1, newSide, static_cast<int>(i));
             else
                 ++result.notCompared;
             continue;
@@ -345,9 +346,7 @@ ListingComparison compareListings(
         if (!newSide.isFolder(i)
             && !(oldSide.entries.sameSize(static_cast<qsizetype>(j), newSide.entries, static_cast<qsizetype>(i))
                 && sameDate(oldSide, j, newSide, i, dates)))
-            append(result,
-                { Change::Changed, newSide.fullPath(i), newSide.rowKind(i), oldSide.sizeText(j), newSide.sizeText(i),
-                    oldSide.dateText(j), newSide.dateText(i) });
+            append(result, Change::Changed, oldSide, static_cast<int>(j), newSide, static_cast<int>(i));
         if (j >= nextOld) {
             removeUpTo(j);
             nextOld = j + 1;
@@ -373,9 +372,12 @@ ListingComparison filtered(const ListingComparison& comparison, const ReportOpti
 {
     ListingComparison kept;
     kept.notCompared = comparison.notCompared;
-    for (const Difference& d : comparison.differences) {
-        if (checkforprint(d.path, d.kind, filter))
-            append(kept, d);
+    const DifferenceList& all = comparison.differences;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (checkforprint(all.path(i), all.kind(i), filter)) {
+            count(kept.counts, all.change(i));
+            kept.differences.add(all, i);
+        }
     }
     return kept;
 }
@@ -430,14 +432,95 @@ QString changeName(Change change)
     return {};
 }
 
-QByteArray comparisonRecords(const std::vector<Difference>& differences)
+bool writeComparisonRecords(const DifferenceList& differences, const std::function<bool(QByteArrayView)>& write)
 {
+    constexpr qsizetype pieceBytes = 1 << 16;
     QuotedRecordWriter writer;
-    writer.reserve(static_cast<qsizetype>(differences.size()) * 100);
-    for (const Difference& d : differences) {
+    writer.reserve(2 * pieceBytes);
+    for (qsizetype i = 0; i < differences.size(); ++i) {
+        const Difference d = differences[i];
         for (const QString& field : { changeName(d.change), d.path, d.oldSize, d.newSize, d.oldDate, d.newDate })
             writer.addField(QStringView(field));
         writer.endRecord();
+        if (writer.written().size() >= pieceBytes) {
+            if (!write(writer.written()))
+                return false;
+            writer.clear();
+        }
     }
-    return writer.bytes();
+    return write(writer.written());
+}
+
+QByteArray comparisonRecords(const DifferenceList& differences)
+{
+    QByteArray bytes;
+    (void)writeComparisonRecords(differences, [&bytes](QByteArrayView piece) {
+        bytes.append(piece);
+        return true;
+    });
+    return bytes;
+}
+
+void DifferenceList::add(Change change, const QString& path, RowKind kind, const ListingTable& older,
+    qsizetype olderRow, const ListingTable& newer, qsizetype newerRow)
+{
+    // The path is kept once, as the name of the row it is named by: the newer one unless the entry was removed.
+    const QByteArray pathBytes = toNativeBytes(path);
+    const bool namedByNewer = change != Change::Removed;
+    const auto keep = [&pathBytes](ListingTable& into, const ListingTable& from, qsizetype row, bool named) {
+        if (row < 0)
+            into.appendFile({}, 0, std::nullopt);
+        else
+            into.appendEntry(from, row, named ? QByteArrayView(pathBytes) : QByteArrayView());
+    };
+    keep(m_older, older, olderRow, !namedByNewer);
+    keep(m_newer, newer, newerRow, namedByNewer);
+    m_tags.push_back(static_cast<quint8>(static_cast<int>(change) | static_cast<int>(kind) << 2));
+}
+
+void DifferenceList::add(const DifferenceList& other, qsizetype i)
+{
+    m_older.appendEntry(other.m_older, i);
+    m_newer.appendEntry(other.m_newer, i);
+    m_tags.push_back(other.m_tags[static_cast<size_t>(i)]);
+}
+
+Change DifferenceList::change(qsizetype i) const { return static_cast<Change>(m_tags[static_cast<size_t>(i)] & 3); }
+
+RowKind DifferenceList::kind(qsizetype i) const { return static_cast<RowKind>(m_tags[static_cast<size_t>(i)] >> 2); }
+
+bool DifferenceList::holds(qsizetype i, bool newer) const
+{
+    const Change c = change(i);
+    return c == Change::Changed || c == (newer ? Change::Added : Change::Removed);
+}
+
+QString DifferenceList::path(qsizetype i) const { return (change(i) == Change::Removed ? m_older : m_newer).name(i); }
+
+QString DifferenceList::sizeText(qsizetype i, bool newer) const
+{
+    return holds(i, newer) ? (newer ? m_newer : m_older).sizeText(i) : QString();
+}
+
+QString DifferenceList::dateText(qsizetype i, bool newer) const
+{
+    // A folder has no date: its date cell holds only its level.
+    const ListingTable& side = newer ? m_newer : m_older;
+    return holds(i, newer) && side.kind(i) != EntryKind::Folder ? side.dateText(i) : QString();
+}
+
+Difference DifferenceList::operator[](qsizetype i) const
+{
+    return { change(i), path(i), kind(i), sizeText(i, false), sizeText(i, true), dateText(i, false),
+        dateText(i, true) };
+}
+
+bool DifferenceList::operator==(const DifferenceList& other) const
+{
+    if (size() != other.size())
+        return false;
+    for (qsizetype i = 0; i < size(); ++i)
+        if ((*this)[i] != other[i])
+            return false;
+    return true;
 }

@@ -23,6 +23,61 @@ struct Difference {
     bool operator==(const Difference&) const = default;
 };
 
+// The differences of a comparison, packed: each keeps its entry's row of each listing it is in (some 16 bytes
+// a row, its path's bytes once), so millions of them fit where the listings fit. Their texts are made when asked.
+class DifferenceList {
+public:
+    // Entry olderRow of older and newerRow of newer, named by path; -1 for the side that lacks it.
+    void add(Change change, const QString& path, RowKind kind, const ListingTable& older, qsizetype olderRow,
+        const ListingTable& newer, qsizetype newerRow);
+    // Difference i of another list.
+    void add(const DifferenceList& other, qsizetype i);
+
+    [[nodiscard]] qsizetype size() const { return static_cast<qsizetype>(m_tags.size()); }
+    [[nodiscard]] bool empty() const { return m_tags.empty(); }
+    [[nodiscard]] Change change(qsizetype i) const;
+    [[nodiscard]] RowKind kind(qsizetype i) const;
+    [[nodiscard]] QString path(qsizetype i) const;
+    // The size and date texts of the older side (false) or the newer one (true): empty for a side that lacks it.
+    [[nodiscard]] QString sizeText(qsizetype i, bool newer) const;
+    [[nodiscard]] QString dateText(qsizetype i, bool newer) const;
+    [[nodiscard]] Difference operator[](qsizetype i) const;
+    [[nodiscard]] Difference front() const { return (*this)[0]; }
+
+    class Iterator {
+    public:
+        using value_type = Difference;
+        using difference_type = qsizetype;
+        Iterator(const DifferenceList& list, qsizetype at)
+            : m_list(&list)
+            , m_at(at)
+        {
+        }
+        Difference operator*() const { return (*m_list)[m_at]; }
+        Iterator& operator++()
+        {
+            ++m_at;
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return m_at == other.m_at; }
+
+    private:
+        const DifferenceList* m_list;
+        qsizetype m_at;
+    };
+    [[nodiscard]] Iterator begin() const { return { *this, 0 }; }
+    [[nodiscard]] Iterator end() const { return { *this, size() }; }
+
+    bool operator==(const DifferenceList& other) const;
+
+private:
+    [[nodiscard]] bool holds(qsizetype i, bool newer) const;
+
+    std::vector<quint8> m_tags; // the change, and the row kind shifted by two
+    ListingTable m_older; // row i: difference i's older entry, a blank row where it has none
+    ListingTable m_newer;
+};
+
 struct ComparisonCounts {
     int added = 0;
     int removed = 0;
@@ -33,7 +88,7 @@ struct ComparisonCounts {
 };
 
 struct ListingComparison {
-    std::vector<Difference> differences; // the newer listing's order, removed entries where they stood
+    DifferenceList differences; // the newer listing's order, removed entries where they stood
     ComparisonCounts counts;
     // Entries of one side that the other did not look at (under a folder it could not read, past its limit,
     // or deeper than it walked): no difference, but the comparison is partial.
@@ -79,4 +134,7 @@ class ReportOptions;
 // One record per difference, every field quoted with inner quotes doubled, lines ended by CR LF: change,
 // path, old size, new size, old date, new date. Written as the listing file is, names with their own bytes.
 // Dates count as changed only when they name another instant (see DateTextComparison).
-[[nodiscard]] QByteArray comparisonRecords(const std::vector<Difference>& differences);
+[[nodiscard]] QByteArray comparisonRecords(const DifferenceList& differences);
+// The same records handed over a piece at a time; false when write refused one.
+[[nodiscard]] bool writeComparisonRecords(
+    const DifferenceList& differences, const std::function<bool(QByteArrayView piece)>& write);

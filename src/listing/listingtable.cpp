@@ -161,11 +161,13 @@ void ListingTable::appendFileCells(QByteArrayView name, std::variant<qint64, QBy
     append(bits, sizeValue, createdValue, name, sizeText, dateText);
 }
 
-void ListingTable::appendEntry(const ListingTable& other, qsizetype i)
+void ListingTable::appendEntry(const ListingTable& other, qsizetype i) { appendEntry(other, i, other.nameBytes(i)); }
+
+void ListingTable::appendEntry(const ListingTable& other, qsizetype i, QByteArrayView name)
 {
     const quint32 bits = other.flags(i) & (folderFlag | createdFlag | sizeTextFlag | dateTextFlag);
-    append(bits, bits & sizeTextFlag ? 0 : other.sizeValue(i), bits & dateTextFlag ? 0 : other.dateValue(i),
-        other.nameBytes(i), other.keptSize(i), other.keptDate(i));
+    append(bits, bits & sizeTextFlag ? 0 : other.sizeValue(i), bits & dateTextFlag ? 0 : other.dateValue(i), name,
+        other.keptSize(i), other.keptDate(i));
 }
 
 void ListingTable::updatetable(const QString& name, const QString& size, const QString& datecreated)

@@ -57,6 +57,8 @@ public:
         std::variant<std::optional<qint64>, QByteArrayView> created);
     // Entry i of another listing, as it stands there.
     void appendEntry(const ListingTable& other, qsizetype i);
+    // The same under another name.
+    void appendEntry(const ListingTable& other, qsizetype i, QByteArrayView name);
     // Appends entry listcount + 1 from its cell texts: the first gridCapacity entries fill Grid1, the rest Grid2.
     // The caller keeps within the listing's limit.
     void updatetable(const QString& name, const QString& size, const QString& datecreated);

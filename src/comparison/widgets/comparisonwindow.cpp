@@ -14,6 +14,7 @@
 #include "reportlayout.h"
 #include "reportrender.h"
 #include "runprogress.h"
+#include "stagedfile.h"
 #include "windowplacement.h"
 
 #include <QAction>
@@ -48,14 +49,14 @@ QString capitalised(QString text)
     return text;
 }
 
-// The comparison's pages in the print preview. It keeps its own copy of what it draws: the preview may
-// outlive the window it was opened from.
+// The comparison's pages in the print preview. It shares what it draws with the window it was opened from,
+// which it may outlive.
 class ComparisonDocument final : public PreviewDocument {
 public:
-    ComparisonDocument(ListingComparison comparison, ComparisonSource older, ComparisonSource newer, QString runDate,
-        QPointer<ComparisonWindow> window)
+    ComparisonDocument(std::shared_ptr<const ListingComparison> comparison, ComparisonSource older,
+        ComparisonSource newer, QString runDate, QPointer<ComparisonWindow> window)
         : m_comparison(std::move(comparison))
-        , m_content { std::move(older), std::move(newer), std::move(runDate), m_comparison }
+        , m_content { std::move(older), std::move(newer), std::move(runDate), *m_comparison }
         , m_window(std::move(window))
     {
     }
@@ -115,7 +116,7 @@ private:
         double cursorY = 0;
     };
 
-    ListingComparison m_comparison;
+    std::shared_ptr<const ListingComparison> m_comparison;
     ComparisonReportContent m_content;
     std::vector<RowMark> m_pageStarts; // by page index
     QPointer<ComparisonWindow> m_window;
@@ -188,7 +189,7 @@ void compareWithListing(ListingSession& session)
     window->show();
 }
 
-ComparisonModel::ComparisonModel(const std::vector<Difference>& differences, QObject* parent)
+ComparisonModel::ComparisonModel(const DifferenceList& differences, QObject* parent)
     : QAbstractTableModel(parent)
     , m_differences(differences)
 {
@@ -205,15 +206,23 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    const Difference& d = m_differences[static_cast<size_t>(index.row())];
+    const qsizetype row = index.row();
     if (role == changeRole)
-        return static_cast<int>(d.change);
-    const QString* texts[] = { nullptr, &d.path, &d.oldSize, &d.newSize, &d.oldDate, &d.newDate };
-    if (role == sortRole && (index.column() == 2 || index.column() == 3))
-        return sizeKey(*texts[index.column()]);
+        return static_cast<int>(m_differences.change(row));
     if (role != Qt::DisplayRole && role != sortRole)
         return {};
-    return index.column() == 0 ? ComparisonReport::changeText(d.change) : *texts[index.column()];
+    // Only the cell asked for is made: sorting a million rows asks for each many times.
+    const int column = index.column();
+    if (column == 0)
+        return ComparisonReport::changeText(m_differences.change(row));
+    if (column == 1)
+        return m_differences.path(row);
+    const bool newer = column % 2 == 1;
+    if (column <= 3) {
+        const QString size = m_differences.sizeText(row, newer);
+        return role == sortRole ? sizeKey(size) : QVariant(size);
+    }
+    return m_differences.dateText(row, newer);
 }
 
 QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -240,7 +249,7 @@ bool ChangeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourc
 ComparisonWindow::ComparisonWindow(ListingComparison comparison, ComparisonSource older, ComparisonSource newer,
     PlatformServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_comparison(std::move(comparison))
+    , m_comparison(std::make_shared<const ListingComparison>(std::move(comparison)))
     , m_older(std::move(older))
     , m_newer(std::move(newer))
     , m_runDate(runDateText(QDateTime::currentDateTime()))
@@ -256,9 +265,9 @@ ComparisonWindow::ComparisonWindow(ListingComparison comparison, ComparisonSourc
 void ComparisonWindow::layoutControls()
 {
     auto* layout = new QVBoxLayout(this);
-    QString counts = ComparisonReport::countsText(m_comparison.counts);
-    if (m_comparison.notCompared > 0)
-        counts += u'\n' + capitalised(ComparisonReport::partialText(m_comparison.notCompared));
+    QString counts = ComparisonReport::countsText(m_comparison->counts);
+    if (m_comparison->notCompared > 0)
+        counts += u'\n' + capitalised(ComparisonReport::partialText(m_comparison->notCompared));
     m_counts = new QLabel(counts, this);
     m_counts->setObjectName(QStringLiteral("lblCounts"));
     layout->addWidget(m_counts);
@@ -280,7 +289,7 @@ void ComparisonWindow::layoutControls()
     shownRow->addStretch();
     layout->addLayout(shownRow);
 
-    m_model = new ComparisonModel(m_comparison.differences, this);
+    m_model = new ComparisonModel(m_comparison->differences, this);
     m_filter = new ChangeFilterModel(this);
     m_filter->setSourceModel(m_model);
     m_filter->setSortRole(ComparisonModel::sortRole);
@@ -303,7 +312,7 @@ void ComparisonWindow::layoutControls()
     m_same->setObjectName(QStringLiteral("lblSame"));
     m_same->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_same, 1);
-    const bool same = m_comparison.counts.total() == 0 && m_comparison.notCompared == 0;
+    const bool same = m_comparison->counts.total() == 0 && m_comparison->notCompared == 0;
     m_table->setVisible(!same);
     m_same->setVisible(same);
     if (same)
@@ -331,7 +340,7 @@ void ComparisonWindow::connectCommands()
     connect(button("cmdClose"), &QPushButton::clicked, this, &QWidget::close);
 }
 
-ComparisonReportContent ComparisonWindow::content() const { return { m_older, m_newer, m_runDate, m_comparison }; }
+ComparisonReportContent ComparisonWindow::content() const { return { m_older, m_newer, m_runDate, *m_comparison }; }
 
 void ComparisonWindow::tell(const QString& text)
 {
@@ -356,7 +365,7 @@ void ComparisonWindow::printComparison()
     const std::unique_ptr<QPrinter> printer
         = printers && printers->hasDefaultPrinter() ? printers->createPrinter() : nullptr;
     const ComparisonReportContent drawn = content();
-    const int rows = static_cast<int>(m_comparison.differences.size());
+    const int rows = static_cast<int>(m_comparison->differences.size());
     if (printer) {
         RunProgress progress(this, tr("Printing Comparison"));
         if (!renderComparison(*printer, drawn, afterRowOf(progress, rows, printer.get())).finished
@@ -385,7 +394,12 @@ void ComparisonWindow::saveComparison()
     const QString path = m_services.fileDialogs->getSaveFileName(this, tr("CSV (*.csv)"));
     if (path.isEmpty())
         return;
-    const SaveOutcome outcome = saveListingFile(path, comparisonRecords(m_comparison.differences));
+    // Written a piece at a time: a million differences are not held twice over.
+    StagedFile file(path);
+    SaveOutcome outcome = writeStagedFile(
+        file, [this](const PieceWriter& write) { return writeComparisonRecords(m_comparison->differences, write); });
+    if (outcome.status == SaveOutcome::Status::Saved)
+        outcome = commitListingFile(file);
     if (outcome.status != SaveOutcome::Status::Saved)
         tell(tr("Cannot save the comparison to %1:\r\n%2").arg(QDir::toNativeSeparators(path), outcome.reason));
 }

@@ -7,6 +7,7 @@
 #include <QSortFilterProxyModel>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class ListingSession;
 class QCheckBox;
@@ -33,7 +34,7 @@ public:
     static constexpr int changeRole = Qt::UserRole + 1;
 
     // The differences stay with their owner, which outlives the model: a million of them are not copied.
-    explicit ComparisonModel(const std::vector<Difference>& differences, QObject* parent = nullptr);
+    explicit ComparisonModel(const DifferenceList& differences, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -41,7 +42,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    const std::vector<Difference>& m_differences;
+    const DifferenceList& m_differences;
 };
 
 // Shows only the kinds of change that are ticked.
@@ -77,7 +78,7 @@ private:
     void tell(const QString& text);
     [[nodiscard]] static std::function<bool(int)> afterRowOf(RunProgress& progress, int rows, QPrinter* printer);
 
-    ListingComparison m_comparison;
+    std::shared_ptr<const ListingComparison> m_comparison; // shared with its previews
     ComparisonSource m_older;
     ComparisonSource m_newer;
     QString m_runDate;
