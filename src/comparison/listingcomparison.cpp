@@ -495,11 +495,21 @@ bool DifferenceList::holds(qsizetype i, bool newer) const
     return c == Change::Changed || c == (newer ? Change::Added : Change::Removed);
 }
 
-QString DifferenceList::path(qsizetype i) const { return (change(i) == Change::Removed ? m_older : m_newer).name(i); }
+QString DifferenceList::path(qsizetype i) const { return fromNativeBytes(pathBytes(i)); }
+
+QByteArrayView DifferenceList::pathBytes(qsizetype i) const
+{
+    return (change(i) == Change::Removed ? m_older : m_newer).nameBytes(i);
+}
 
 QString DifferenceList::sizeText(qsizetype i, bool newer) const
 {
     return holds(i, newer) ? (newer ? m_newer : m_older).sizeText(i) : QString();
+}
+
+std::optional<qint64> DifferenceList::fileSize(qsizetype i, bool newer) const
+{
+    return holds(i, newer) ? (newer ? m_newer : m_older).fileSize(i) : std::nullopt;
 }
 
 QString DifferenceList::dateText(qsizetype i, bool newer) const

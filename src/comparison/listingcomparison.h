@@ -38,9 +38,12 @@ public:
     [[nodiscard]] Change change(qsizetype i) const;
     [[nodiscard]] RowKind kind(qsizetype i) const;
     [[nodiscard]] QString path(qsizetype i) const;
+    [[nodiscard]] QByteArrayView pathBytes(qsizetype i) const;
     // The size and date texts of the older side (false) or the newer one (true): empty for a side that lacks it.
     [[nodiscard]] QString sizeText(qsizetype i, bool newer) const;
     [[nodiscard]] QString dateText(qsizetype i, bool newer) const;
+    // The size of a side's file in bytes: none for a side that lacks it, a folder or a size that is no number.
+    [[nodiscard]] std::optional<qint64> fileSize(qsizetype i, bool newer) const;
     [[nodiscard]] Difference operator[](qsizetype i) const;
     [[nodiscard]] Difference front() const { return (*this)[0]; }
 

@@ -42,6 +42,21 @@ QVariant sizeKey(const QString& size)
     return ok ? value : -1;
 }
 
+// Whether a difference's path goes before another's as texts, mostly without making the texts. Up to where the
+// bytes first differ the paths decode alike. An ASCII byte there on both sides decides, whatever the bytes
+// around it; in valid UTF-8 any byte below 0xEE does, as UTF-8 orders characters as UTF-16 does below U+E000.
+bool pathPrecedes(const DifferenceList& differences, qsizetype left, qsizetype right)
+{
+    const QByteArrayView a = differences.pathBytes(left);
+    const QByteArrayView b = differences.pathBytes(right);
+    const auto [endA, endB] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    const int byteA = endA == a.end() ? -1 : static_cast<unsigned char>(*endA);
+    const int byteB = endB == b.end() ? -1 : static_cast<unsigned char>(*endB);
+    if ((byteA < 0x80 && byteB < 0x80) || (byteA < 0xEE && byteB < 0xEE && a.isValidUtf8() && b.isValidUtf8()))
+        return byteA < byteB;
+    return differences.path(left) < differences.path(right);
+}
+
 QString capitalised(QString text)
 {
     if (!text.isEmpty())
@@ -234,10 +249,39 @@ QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, i
     return section >= 0 && section < 6 ? titles[section] : QVariant();
 }
 
+bool ComparisonModel::lessThan(int leftRow, int rightRow, int column) const
+{
+    const DifferenceList& d = m_differences;
+    switch (column) {
+    case 0:
+        return ComparisonReport::changeText(d.change(leftRow)) < ComparisonReport::changeText(d.change(rightRow));
+    case 1:
+        return pathPrecedes(d, leftRow, rightRow);
+    case 2:
+    case 3: {
+        const bool newer = column == 3;
+        const std::optional<qint64> left = d.fileSize(leftRow, newer);
+        const std::optional<qint64> right = d.fileSize(rightRow, newer);
+        if (left && right)
+            return *left < *right;
+        return sizeKey(d.sizeText(leftRow, newer)).toLongLong() < sizeKey(d.sizeText(rightRow, newer)).toLongLong();
+    }
+    default:
+        return d.dateText(leftRow, column == 5) < d.dateText(rightRow, column == 5);
+    }
+}
+
 void ChangeFilterModel::setShown(Change change, bool shown)
 {
     m_shown[static_cast<int>(change)] = shown;
     invalidateRowsFilter();
+}
+
+bool ChangeFilterModel::lessThan(const QModelIndex& left, const QModelIndex& right) const
+{
+    if (const auto* model = qobject_cast<const ComparisonModel*>(sourceModel()))
+        return model->lessThan(left.row(), right.row(), left.column());
+    return QSortFilterProxyModel::lessThan(left, right);
 }
 
 bool ChangeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
