@@ -16,5 +16,7 @@
 // The length of the valid UTF-8 sequence that starts at bytes[at]: 1 for an ASCII byte, 0 for a byte that
 // starts none (the bytes fromNativeBytes escapes).
 [[nodiscard]] int utf8SequenceAt(QByteArrayView bytes, qsizetype at);
+// How many bytes two byte strings share from their start: names in a folder, and paths, often share many.
+[[nodiscard]] qsizetype sharedStart(QByteArrayView a, QByteArrayView b);
 // The text for a person to read: every escaped byte shown as U+FFFD.
 [[nodiscard]] QString displayText(const QString& text);

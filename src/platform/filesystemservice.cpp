@@ -2,9 +2,7 @@
 
 #include "bytename.h"
 
-#include <QtEndian>
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -111,20 +109,6 @@ std::optional<bool> asciiOrder(const Char* left, qsizetype leftSize, const Char*
     return firstDifference < 0;
 }
 
-// Names in a folder often share a long start: it is passed over eight bytes at a time.
-qsizetype firstDifference(const unsigned char* left, const unsigned char* right, qsizetype size)
-{
-    qsizetype at = 0;
-    for (; at + 8 <= size; at += 8) {
-        const auto different = qFromLittleEndian<quint64>(left + at) ^ qFromLittleEndian<quint64>(right + at);
-        if (different != 0)
-            return at + std::countr_zero(different) / 8;
-    }
-    while (at < size && left[at] == right[at])
-        ++at;
-    return at;
-}
-
 // The first character as fromNativeBytes decodes it, case-folded as the full rule folds it; beyond the basic
 // plane, an answer above it. Bytes that start no character are the escaped units that fold to themselves.
 char32_t foldedFirstCharacter(QByteArrayView bytes)
@@ -148,7 +132,7 @@ bool precedesByName(QByteArrayView a, QByteArrayView b)
     // from the last ASCII byte before the first that differs, on text decoded from there.
     const auto* left = reinterpret_cast<const unsigned char*>(a.data());
     const auto* right = reinterpret_cast<const unsigned char*>(b.data());
-    qsizetype from = firstDifference(left, right, std::min(a.size(), b.size()));
+    qsizetype from = sharedStart(a, b);
     while (from > 0 && left[from - 1] >= 0x80)
         --from;
     a = a.sliced(from);

@@ -1,5 +1,6 @@
 #include "comparisonwindow.h"
 
+#include "bytename.h"
 #include "comparisonrun.h"
 #include "filedialogservice.h"
 #include "listingfilewriter.h"
@@ -45,16 +46,14 @@ QVariant sizeKey(const QString& size)
 // Whether a difference's path goes before another's as texts, mostly without making the texts. Up to where the
 // bytes first differ the paths decode alike. An ASCII byte there on both sides decides, whatever the bytes
 // around it; in valid UTF-8 any byte below 0xEE does, as UTF-8 orders characters as UTF-16 does below U+E000.
-bool pathPrecedes(const DifferenceList& differences, qsizetype left, qsizetype right)
+bool pathPrecedes(QByteArrayView a, QByteArrayView b)
 {
-    const QByteArrayView a = differences.pathBytes(left);
-    const QByteArrayView b = differences.pathBytes(right);
-    const auto [endA, endB] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
-    const int byteA = endA == a.end() ? -1 : static_cast<unsigned char>(*endA);
-    const int byteB = endB == b.end() ? -1 : static_cast<unsigned char>(*endB);
+    const qsizetype at = sharedStart(a, b);
+    const int byteA = at == a.size() ? -1 : static_cast<unsigned char>(a[at]);
+    const int byteB = at == b.size() ? -1 : static_cast<unsigned char>(b[at]);
     if ((byteA < 0x80 && byteB < 0x80) || (byteA < 0xEE && byteB < 0xEE && a.isValidUtf8() && b.isValidUtf8()))
         return byteA < byteB;
-    return differences.path(left) < differences.path(right);
+    return fromNativeBytes(a) < fromNativeBytes(b);
 }
 
 QString capitalised(QString text)
@@ -249,6 +248,30 @@ QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, i
     return section >= 0 && section < 6 ? titles[section] : QVariant();
 }
 
+// The view sorts through the model one pair of rows at a time, which for paths means two random reads of names
+// a pair. Sorted here once, in one pass over the names in their order, the paths leave it only ranks to compare.
+void ComparisonModel::rankPaths() const
+{
+    const auto count = static_cast<size_t>(m_differences.size());
+    std::vector<QByteArrayView> paths(count);
+    std::vector<int> order(count);
+    for (size_t i = 0; i < count; ++i) {
+        paths[i] = m_differences.pathBytes(static_cast<qsizetype>(i));
+        order[i] = static_cast<int>(i);
+    }
+    std::sort(order.begin(), order.end(),
+        [&paths](int a, int b) { return pathPrecedes(paths[static_cast<size_t>(a)], paths[static_cast<size_t>(b)]); });
+    // Equal paths share a rank, so they keep their order as the view's sort keeps equal rows'.
+    m_pathRanks.resize(count);
+    int rank = 0;
+    for (size_t k = 0; k < count; ++k) {
+        const auto row = static_cast<size_t>(order[k]);
+        if (k > 0 && paths[row] != paths[static_cast<size_t>(order[k - 1])])
+            rank = static_cast<int>(k);
+        m_pathRanks[row] = rank;
+    }
+}
+
 bool ComparisonModel::lessThan(int leftRow, int rightRow, int column) const
 {
     const DifferenceList& d = m_differences;
@@ -256,7 +279,9 @@ bool ComparisonModel::lessThan(int leftRow, int rightRow, int column) const
     case 0:
         return ComparisonReport::changeText(d.change(leftRow)) < ComparisonReport::changeText(d.change(rightRow));
     case 1:
-        return pathPrecedes(d, leftRow, rightRow);
+        if (m_pathRanks.empty())
+            rankPaths();
+        return m_pathRanks[static_cast<size_t>(leftRow)] < m_pathRanks[static_cast<size_t>(rightRow)];
     case 2:
     case 3: {
         const bool newer = column == 3;

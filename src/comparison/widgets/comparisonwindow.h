@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class ListingSession;
 class QCheckBox;
@@ -44,7 +45,10 @@ public:
     [[nodiscard]] bool lessThan(int leftRow, int rightRow, int column) const;
 
 private:
+    void rankPaths() const;
+
     const DifferenceList& m_differences;
+    mutable std::vector<int> m_pathRanks; // each row's place in path order, made at the first sort by path
 };
 
 // Shows only the kinds of change that are ticked.
