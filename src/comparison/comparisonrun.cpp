@@ -70,7 +70,7 @@ int ComparisonRun::run(const ComparisonRequest& request, const ReportOptions& fi
             return trouble;
     } else {
         if (!writeComparisonRecords(comparison.differences,
-                [this](QByteArrayView piece) { return writeAll(m_out, piece.data(), piece.size()); })) {
+                [this](QByteArrayView piece, qsizetype) { return writeAll(m_out, piece.data(), piece.size()); })) {
             complain(tr("cannot write the differences to standard output: %1").arg(m_out.errorString()));
             return trouble;
         }

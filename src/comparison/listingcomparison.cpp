@@ -432,7 +432,8 @@ QString changeName(Change change)
     return {};
 }
 
-bool writeComparisonRecords(const DifferenceList& differences, const std::function<bool(QByteArrayView)>& write)
+bool writeComparisonRecords(
+    const DifferenceList& differences, const std::function<bool(QByteArrayView, qsizetype)>& write)
 {
     constexpr qsizetype pieceBytes = 1 << 16;
     QuotedRecordWriter writer;
@@ -443,18 +444,18 @@ bool writeComparisonRecords(const DifferenceList& differences, const std::functi
             writer.addField(QStringView(field));
         writer.endRecord();
         if (writer.written().size() >= pieceBytes) {
-            if (!write(writer.written()))
+            if (!write(writer.written(), i + 1))
                 return false;
             writer.clear();
         }
     }
-    return write(writer.written());
+    return write(writer.written(), differences.size());
 }
 
 QByteArray comparisonRecords(const DifferenceList& differences)
 {
     QByteArray bytes;
-    (void)writeComparisonRecords(differences, [&bytes](QByteArrayView piece) {
+    (void)writeComparisonRecords(differences, [&bytes](QByteArrayView piece, qsizetype) {
         bytes.append(piece);
         return true;
     });

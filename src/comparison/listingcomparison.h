@@ -138,6 +138,6 @@ class ReportOptions;
 // path, old size, new size, old date, new date. Written as the listing file is, names with their own bytes.
 // Dates count as changed only when they name another instant (see DateTextComparison).
 [[nodiscard]] QByteArray comparisonRecords(const DifferenceList& differences);
-// The same records handed over a piece at a time; false when write refused one.
+// The same records handed over a piece at a time, with the records made so far; false when write refused one.
 [[nodiscard]] bool writeComparisonRecords(
-    const DifferenceList& differences, const std::function<bool(QByteArrayView piece)>& write);
+    const DifferenceList& differences, const std::function<bool(QByteArrayView piece, qsizetype done)>& write);

@@ -230,11 +230,12 @@ private slots:
     // no message. A preview closed while its pages are drawn goes away whole.
     void cancelledRun_data()
     {
-        QTest::addColumn<QString>("command"); // export, printer or preview
+        QTest::addColumn<QString>("command"); // export, printer, preview or csv
         QTest::addColumn<bool>("byKey");
         QTest::newRow("export, Cancel") << "export" << false;
         QTest::newRow("printer, Esc") << "printer" << true;
         QTest::newRow("preview, closed") << "preview" << false;
+        QTest::newRow("CSV over an old one, Cancel") << "csv" << false;
     }
     void cancelledRun()
     {
@@ -247,7 +248,11 @@ private slots:
         printer.installed = toPrinter;
         printer.spoolPath = m_dir.filePath("spool.pdf");
         m_session->services_.printer = &printer;
-        m_session->fileDialogs.saveAnswers = { m_dir.filePath("c.pdf") };
+        const QString target = m_dir.filePath(command == "csv" ? "c.csv" : "c.pdf");
+        m_session->fileDialogs.saveAnswers = { target };
+        QFile old(m_dir.filePath("c.csv"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
         m_session->messages.answers = { QMessageBox::Yes }; // a PDF instead, when there is no printer
         ComparisonWindow* window = compare("\"/t\"\r\n");
         QVERIFY(window);
@@ -263,6 +268,10 @@ private slots:
             window->previewComparison();
             QVERIFY(drawing);
             QTRY_VERIFY(preview.isNull());
+        } else if (command == "csv") {
+            ProgressCanceller canceller(window, byKey);
+            window->saveComparison();
+            QCOMPARE(canceller.caption, "Saving Comparison");
         } else {
             ProgressCanceller canceller(window, byKey);
             window->printComparison();
@@ -271,6 +280,8 @@ private slots:
         }
         QCOMPARE(m_session->messages.shown.size(), int(command == "export")); // only the question of a PDF instead
         QVERIFY(!QFile::exists(m_dir.filePath("c.pdf")));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
         QVERIFY(window->isEnabled());
         m_session->services_.printer = nullptr;
     }

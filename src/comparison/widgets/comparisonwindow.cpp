@@ -463,10 +463,19 @@ void ComparisonWindow::saveComparison()
     const QString path = m_services.fileDialogs->getSaveFileName(this, tr("CSV (*.csv)"));
     if (path.isEmpty())
         return;
-    // Written a piece at a time: a million differences are not held twice over.
+    // Written as it is made; a cancelled save discards the staged file, so an old one stays as it was.
+    RunProgress progress(this, tr("Saving Comparison"));
+    const DifferenceList& differences = m_comparison->differences;
+    const auto rows = static_cast<int>(differences.size());
     StagedFile file(path);
-    SaveOutcome outcome = writeStagedFile(
-        file, [this](const PieceWriter& write) { return writeComparisonRecords(m_comparison->differences, write); });
+    SaveOutcome outcome = writeStagedFile(file, [&](const PieceWriter& write) {
+        return writeComparisonRecords(differences, [&](QByteArrayView piece, qsizetype done) {
+            return write(piece)
+                && progress.step(static_cast<int>(done), rows, tr("%1 of %2 differences").arg(done).arg(rows));
+        });
+    });
+    if (progress.cancelled())
+        return;
     if (outcome.status == SaveOutcome::Status::Saved)
         outcome = commitListingFile(file);
     if (outcome.status != SaveOutcome::Status::Saved)
