@@ -1,9 +1,5 @@
 #include "bytename.h"
 
-#include <QtEndian>
-#include <algorithm>
-#include <bit>
-
 namespace {
 
 constexpr char16_t escapeBase = 0xDC00;
@@ -142,21 +138,4 @@ QString displayText(const QString& text)
             shown[i] = QChar(replacement);
     }
     return shown;
-}
-
-qsizetype sharedStart(QByteArrayView a, QByteArrayView b)
-{
-    // Eight bytes at a time.
-    const auto* left = reinterpret_cast<const unsigned char*>(a.data());
-    const auto* right = reinterpret_cast<const unsigned char*>(b.data());
-    const qsizetype size = std::min(a.size(), b.size());
-    qsizetype at = 0;
-    for (; at + 8 <= size; at += 8) {
-        const auto different = qFromLittleEndian<quint64>(left + at) ^ qFromLittleEndian<quint64>(right + at);
-        if (different != 0)
-            return at + std::countr_zero(different) / 8;
-    }
-    while (at < size && left[at] == right[at])
-        ++at;
-    return at;
 }
