@@ -525,13 +525,3 @@ Difference DifferenceList::operator[](qsizetype i) const
     return { change(i), path(i), kind(i), sizeText(i, false), sizeText(i, true), dateText(i, false),
         dateText(i, true) };
 }
-
-bool DifferenceList::operator==(const DifferenceList& other) const
-{
-    if (size() != other.size())
-        return false;
-    for (qsizetype i = 0; i < size(); ++i)
-        if ((*this)[i] != other[i])
-            return false;
-    return true;
-}

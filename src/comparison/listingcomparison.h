@@ -45,33 +45,6 @@ public:
     // The size of a side's file in bytes: none for a side that lacks it, a folder or a size that is no number.
     [[nodiscard]] std::optional<qint64> fileSize(qsizetype i, bool newer) const;
     [[nodiscard]] Difference operator[](qsizetype i) const;
-    [[nodiscard]] Difference front() const { return (*this)[0]; }
-
-    class Iterator {
-    public:
-        using value_type = Difference;
-        using difference_type = qsizetype;
-        Iterator(const DifferenceList& list, qsizetype at)
-            : m_list(&list)
-            , m_at(at)
-        {
-        }
-        Difference operator*() const { return (*m_list)[m_at]; }
-        Iterator& operator++()
-        {
-            ++m_at;
-            return *this;
-        }
-        bool operator==(const Iterator& other) const { return m_at == other.m_at; }
-
-    private:
-        const DifferenceList* m_list;
-        qsizetype m_at;
-    };
-    [[nodiscard]] Iterator begin() const { return { *this, 0 }; }
-    [[nodiscard]] Iterator end() const { return { *this, size() }; }
-
-    bool operator==(const DifferenceList& other) const;
 
 private:
     [[nodiscard]] bool holds(qsizetype i, bool newer) const;
@@ -97,8 +70,6 @@ struct ListingComparison {
     // or deeper than it walked): no difference, but the comparison is partial.
     int notCompared = 0;
     bool cancelled = false; // stopped by its progress hook: it holds nothing else
-
-    bool operator==(const ListingComparison&) const = default;
 };
 
 // One listing as compared: its chosen folder (line 1 of a file, or the selected path) and its rows, and what

@@ -36,7 +36,8 @@
 namespace {
 constexpr Change changes[] = { Change::Added, Change::Removed, Change::Changed };
 
-QVariant sizeKey(const QString& size)
+// A size cell as a number for sorting: -1 for one that is none.
+qint64 sizeKey(const QString& size)
 {
     bool ok = false;
     const qlonglong value = size.toLongLong(&ok);
@@ -223,20 +224,15 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const
     const qsizetype row = index.row();
     if (role == changeRole)
         return static_cast<int>(m_differences.change(row));
-    if (role != Qt::DisplayRole && role != sortRole)
+    if (role != Qt::DisplayRole)
         return {};
-    // Only the cell asked for is made: sorting a million rows asks for each many times.
     const int column = index.column();
     if (column == 0)
         return ComparisonReport::changeText(m_differences.change(row));
     if (column == 1)
         return m_differences.path(row);
     const bool newer = column % 2 == 1;
-    if (column <= 3) {
-        const QString size = m_differences.sizeText(row, newer);
-        return role == sortRole ? sizeKey(size) : QVariant(size);
-    }
-    return m_differences.dateText(row, newer);
+    return column <= 3 ? m_differences.sizeText(row, newer) : m_differences.dateText(row, newer);
 }
 
 QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -289,7 +285,7 @@ bool ComparisonModel::lessThan(int leftRow, int rightRow, int column) const
         const std::optional<qint64> right = d.fileSize(rightRow, newer);
         if (left && right)
             return *left < *right;
-        return sizeKey(d.sizeText(leftRow, newer)).toLongLong() < sizeKey(d.sizeText(rightRow, newer)).toLongLong();
+        return sizeKey(d.sizeText(leftRow, newer)) < sizeKey(d.sizeText(rightRow, newer));
     }
     default:
         return d.dateText(leftRow, column == 5) < d.dateText(rightRow, column == 5);
@@ -361,7 +357,6 @@ void ComparisonWindow::layoutControls()
     m_model = new ComparisonModel(m_comparison->differences, this);
     m_filter = new ChangeFilterModel(this);
     m_filter->setSourceModel(m_model);
-    m_filter->setSortRole(ComparisonModel::sortRole);
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("tblDifferences"));
     m_table->setModel(m_filter);

@@ -31,8 +31,7 @@ class ComparisonModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    static constexpr int sortRole = Qt::UserRole;
-    static constexpr int changeRole = Qt::UserRole + 1;
+    static constexpr int changeRole = Qt::UserRole;
 
     // The differences stay with their owner, which outlives the model: a million of them are not copied.
     explicit ComparisonModel(const DifferenceList& differences, QObject* parent = nullptr);
@@ -41,7 +40,7 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    // Whether a row goes before another by a column, as their sort roles order them, without the variants.
+    // Whether a row goes before another by a column: sizes as numbers, the rest as their texts.
     [[nodiscard]] bool lessThan(int leftRow, int rightRow, int column) const;
 
 private:
