@@ -156,7 +156,7 @@ int runWindow(int argc, char* argv[], const CommandLine& commandLine)
 
 extern "C" Q_DECL_EXPORT int vellumarkRunDrawing(int argc, char* argv[], const CommandLine* commandLine)
 {
-    endRunsWithoutFilesOnTerminate();
+    endRunsWithoutFilesOnTerminate(commandLine->failedStatus());
     return commandLine->mode == CommandLine::Mode::Batch ? runDrawnBatch(argc, argv, *commandLine)
                                                          : runWindow(argc, argv, *commandLine);
 }

@@ -35,6 +35,8 @@ struct CommandLine {
             || !jsonlFile.isEmpty();
     }
     [[nodiscard]] bool drawsReport() const { return !pdfFile.isEmpty() || print; }
+    // The exit status of a run that could not be done: a comparison's 1 means "different", so its trouble is 2.
+    [[nodiscard]] int failedStatus() const { return compareListing.isEmpty() ? 1 : 2; }
     bool operator==(const CommandLine&) const = default;
 };
 

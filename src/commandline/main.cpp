@@ -26,13 +26,16 @@ QString windowModulePath()
         programDir, QStringLiteral(VELLUMARK_MODULE_DIR), QStringLiteral("."), QStringLiteral(VELLUMARK_MODULE_FILE));
 }
 
+// How a run that could not be done ends, once its command line is known.
+int stoppedStatus = ExitFailed;
+
 int runWindowModule(int argc, char* argv[], const CommandLine& commandLine)
 {
     QLibrary module(windowModulePath());
     const auto entry = reinterpret_cast<WindowModule::Entry>(module.resolve(WindowModule::entryName));
     if (!entry) {
         std::fprintf(stderr, "vellumark: %s\n", module.errorString().toLocal8Bit().constData());
-        return ExitFailed;
+        return commandLine.failedStatus();
     }
     return entry(argc, argv, &commandLine);
 }
@@ -59,6 +62,8 @@ int run(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(fromNativeBytes(argv[i]));
     const CommandLine commandLine = parseCommandLine(arguments);
+    stoppedStatus = commandLine.failedStatus();
+    endRunsWithoutFilesOnTerminate(stoppedStatus);
 
     switch (commandLine.mode) {
     case CommandLine::Mode::Help:
@@ -98,6 +103,6 @@ int main(int argc, char* argv[])
     } catch (const std::bad_alloc&) {
         // Outputs not yet committed are removed as the stack unwinds: the old files stay.
         std::fprintf(stderr, "vellumark: stopped: %s; no file was changed\n", std::strerror(ENOMEM));
-        return ExitFailed;
+        return stoppedStatus;
     }
 }

@@ -193,6 +193,8 @@ void StagedFile::discard()
 
 namespace {
 
+int stoppedStatus = EXIT_FAILURE;
+
 [[noreturn]] void endWithoutFiles()
 {
     StagedFile::discardAllNow();
@@ -205,9 +207,13 @@ namespace {
     } catch (...) {
     }
     std::fprintf(stderr, "vellumark: stopped: %s; no file was changed\n", reason);
-    std::_Exit(EXIT_FAILURE);
+    std::_Exit(stoppedStatus);
 }
 
 } // namespace
 
-void endRunsWithoutFilesOnTerminate() { std::set_terminate(endWithoutFiles); }
+void endRunsWithoutFilesOnTerminate(int exitStatus)
+{
+    stoppedStatus = exitStatus;
+    std::set_terminate(endWithoutFiles);
+}

@@ -51,6 +51,6 @@ private:
 [[nodiscard]] QString notARegularFileReason(mode_t mode);
 
 // An exception that cannot be caught (thrown in a worker thread, or while the stack unwinds) ends the run with
-// exit status 1 and a line on stderr, after the temporaries of this copy of StagedFile are removed: the old
-// files stay. Each loaded module that stages files installs it for its own.
-void endRunsWithoutFilesOnTerminate();
+// exitStatus and a line on stderr, after the temporaries of this copy of StagedFile are removed: the old files
+// stay. Each loaded module that stages files installs it for its own.
+void endRunsWithoutFilesOnTerminate(int exitStatus = 1);

@@ -249,6 +249,9 @@ private slots:
                                                             << "cannot write to standard output: File too large";
 #ifndef __SANITIZE_ADDRESS__ // the sanitizer's shadow memory alone is larger than this address space
         QTest::newRow("a small address space") << R"sh(ulimit -v 200000; "$V" --save "$D/o" "$T")sh" << 0 << "";
+        QTest::newRow("a comparison without the memory to run")
+            << R"sh("$V" --save "$D/old" "$T" && ulimit -v 60000 && "$V" --compare "$D/old" "$T" 2> /dev/null)sh" << 2
+            << "";
 #endif
         QTest::newRow("no display") << R"sh(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$V" "$T")sh" << 1
                                     << "there is no display to show the window on; --save, --pdf, --print and "
