@@ -3,6 +3,7 @@
 #include "bytename.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -33,10 +34,25 @@ QByteArrayView nameOf(const SubFolderItem& folder)
 
 QByteArrayView nameOf(const FileItem& file) { return file.name; }
 
+// The names' keys are made once and the items moved once: the sort then compares small entries, and reads a
+// name again only where the first characters tie.
 template <typename Item> void sortByName(std::vector<Item>& items)
 {
+    struct Entry {
+        SortableName name;
+        quint32 index;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        entries.push_back({ SortableName(nameOf(items[i])), static_cast<quint32>(i) });
     std::sort(
-        items.begin(), items.end(), [](const Item& a, const Item& b) { return precedesByName(nameOf(a), nameOf(b)); });
+        entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return precedesByName(a.name, b.name); });
+    std::vector<Item> sorted;
+    sorted.reserve(items.size());
+    for (const Entry& entry : entries)
+        sorted.push_back(std::move(items[entry.index]));
+    items = std::move(sorted);
 }
 
 // The name of child within parent when child is a direct entry of parent, else null.
@@ -63,7 +79,7 @@ struct Stat {
 // entered fails for every entry) fails the folder.
 Stat statEntry(int dirFd, const char* name)
 {
-    struct statx info { };
+    struct statx info; // NOLINT(cppcoreguidelines-pro-type-member-init): filled by the call, 256 bytes a file
     if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_SIZE | STATX_BTIME, &info) != 0)
         return errno == ENOENT ? Stat {} : Stat { Kind::Failed, 0, {}, errno };
     Stat result;
@@ -148,6 +164,36 @@ bool precedesByName(QByteArrayView a, QByteArrayView b)
     return precedesByFullRule(fromNativeBytes(a), fromNativeBytes(b));
 }
 
+SortableName::SortableName(QByteArrayView name)
+    : bytes(name)
+{
+    const auto* data = reinterpret_cast<const unsigned char*>(name.data());
+    qsizetype at = 0;
+    for (; known < keyCharacters && at < name.size(); ++known) {
+        const bool ascii = data[at] < 0x80;
+        const char32_t code = ascii ? foldedAscii(data[at]) : foldedFirstCharacter(name.sliced(at));
+        if (code > 0xFFFF)
+            break; // the full rule compares such text by its UTF-16 units: left to it
+        // An escaped byte is one byte long.
+        const int length = ascii ? 1 : std::max(utf8SequenceAt(name, at), 1);
+        folded |= quint64(code) << (16 * (keyCharacters - 1 - known));
+        at += length;
+    }
+    if (at == name.size())
+        known = keyCharacters; // an ended name precedes every longer one, which the zeros past its end say
+}
+
+bool precedesByName(const SortableName& a, const SortableName& b)
+{
+    if (const quint64 different = a.folded ^ b.folded; different != 0) {
+        // The first character that differs once folded decides, wherever both keys hold it.
+        const int at = std::countl_zero(different) / 16;
+        if (at < std::min(a.known, b.known))
+            return a.folded < b.folded;
+    }
+    return precedesByName(a.bytes, b.bytes);
+}
+
 PosixFileSystemService::~PosixFileSystemService() { startWalk(); }
 
 void PosixFileSystemService::startWalk()
@@ -176,11 +222,14 @@ namespace {
 std::optional<QByteArray> readEntries(int dirFd)
 {
     constexpr qsizetype step = 32768;
+    constexpr qsizetype minimumRoom = 2048; // a few of the longest entries
     QByteArray entries;
     for (;;) {
+        // What is left of the buffer is used before it grows: the call that finds the end reads into it too.
         const qsizetype filled = entries.size();
-        entries.resize(filled + step);
-        const ssize_t read = getdents64(dirFd, entries.data() + filled, step);
+        const qsizetype room = entries.capacity() - filled >= minimumRoom ? entries.capacity() - filled : step;
+        entries.resize(filled + room);
+        const ssize_t read = getdents64(dirFd, entries.data() + filled, room);
         if (read < 0)
             return std::nullopt;
         entries.resize(filled + read);

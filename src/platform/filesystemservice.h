@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <memory>
@@ -75,3 +76,16 @@ private:
 {
     return precedesByName(QByteArrayView(a), QByteArrayView(b));
 }
+
+// A name with its first characters case-folded once: a sort compares every name many times, and most pairs
+// differ within those characters.
+struct SortableName {
+    static constexpr int keyCharacters = 4;
+    QByteArrayView bytes;
+    quint64 folded = 0; // 16 bits a character, the first highest; zeros past what is known
+    int known = 0; // the characters the key holds; all of them once the name has ended
+
+    explicit SortableName(QByteArrayView name);
+};
+// The same order as for the names' bytes.
+[[nodiscard]] bool precedesByName(const SortableName& a, const SortableName& b);

@@ -22,13 +22,26 @@ private slots:
             if (byteNames[i].size() < 3)
                 for (const QByteArray& piece : pieces)
                     byteNames.append(byteNames[i] + piece);
-        // Alone, and after a start they share, long enough that they differ past the first eight bytes.
-        for (const QByteArray& start : { QByteArray(), QByteArray("\xc3\xa9t\xc3\xa9") })
-            for (const QByteArray& a : byteNames)
-                for (const QByteArray& b : byteNames)
-                    if (precedesByName(start + a, start + b)
-                        != byRule(fromNativeBytes(start + a), fromNativeBytes(start + b)))
-                        QFAIL(qPrintable(QStringLiteral("%1 against %2").arg(a.toHex(), b.toHex())));
+        // Alone, and after a start they share, long enough that they differ past the first eight bytes and past
+        // the characters a sort's key holds. Both comparisons, of the bytes and of the keys a sort makes.
+        for (const QByteArray& start : { QByteArray(), QByteArray("\xc3\xa9t\xc3\xa9") }) {
+            QList<QByteArray> names;
+            QList<QString> texts;
+            std::vector<SortableName> keyed;
+            for (const QByteArray& name : byteNames)
+                names.append(start + name);
+            for (const QByteArray& name : names) {
+                texts.append(fromNativeBytes(name));
+                keyed.emplace_back(name);
+            }
+            for (qsizetype a = 0; a < names.size(); ++a)
+                for (qsizetype b = 0; b < names.size(); ++b) {
+                    const bool expected = byRule(texts[a], texts[b]);
+                    if (precedesByName(names[a], names[b]) != expected
+                        || precedesByName(keyed[a], keyed[b]) != expected)
+                        QFAIL(qPrintable(QStringLiteral("%1 against %2").arg(names[a].toHex(), names[b].toHex())));
+                }
+        }
     }
 
     void nativeBytes_data()
