@@ -11,6 +11,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <system_error>
 #include <utility>
 
 #include <cerrno>
@@ -146,8 +147,38 @@ bool StagedFile::write(const char* data, qint64 size)
     if (m_written - m_sentToDisk >= sendEvery) {
         (void)::sync_file_range(m_fd, m_sentToDisk, m_written - m_sentToDisk, SYNC_FILE_RANGE_WRITE);
         m_sentToDisk = m_written;
+        flushBehind();
     }
     return true;
+}
+
+// A disk that caches writes empties its cache only when asked, and then takes as long as the data it holds
+// (some 75 ms for a listing of a million entries here, against 20 ms for its last 8 MB). Asked as the file
+// grows, on a thread of its own so that writing goes on, it has little left for commit(). Without a thread to
+// spare, commit() waits for all of it as before.
+void StagedFile::flushBehind()
+{
+    if (m_flushing.load())
+        return;
+    finishFlush();
+    try {
+        m_flushing = true;
+        m_flusher = std::thread([this, fd = m_fd] {
+            if (::fdatasync(fd) != 0 && errno != EINVAL)
+                m_flushError = errno;
+            m_flushing = false;
+        });
+    } catch (const std::system_error&) {
+        m_flushing = false;
+    }
+}
+
+// A failure found while flushing is the file's: the system reports it only once.
+int StagedFile::finishFlush()
+{
+    if (m_flusher.joinable())
+        m_flusher.join();
+    return m_flushError.load();
 }
 
 bool StagedFile::commit()
@@ -156,8 +187,9 @@ bool StagedFile::commit()
         return m_reason.isEmpty() ? fail(EBADF) : false;
     const int fd = std::exchange(m_fd, -1);
     // A full disk may only show when the data reach it, and a file system may refuse on close.
-    if (::fdatasync(fd) != 0 && errno != EINVAL) {
-        const int error = errno;
+    const int flushError = finishFlush();
+    if (flushError != 0 || (::fdatasync(fd) != 0 && errno != EINVAL)) {
+        const int error = flushError != 0 ? flushError : errno;
         ::close(fd);
         ::unlink(m_temporary.constData());
         forget();
@@ -184,6 +216,7 @@ bool StagedFile::commit()
 
 void StagedFile::discard()
 {
+    finishFlush();
     if (m_fd >= 0)
         ::close(std::exchange(m_fd, -1));
     if (!m_temporary.isEmpty())

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
+#include <thread>
 
 #include <sys/types.h>
 
@@ -36,6 +38,8 @@ public:
 private:
     bool fail(int error);
     void forget();
+    void flushBehind();
+    int finishFlush(); // the error a flush behind met, or 0
 
     QString m_path;
     QByteArray m_target;
@@ -45,6 +49,9 @@ private:
     qint64 m_sentToDisk = 0; // the bytes before this were given to the disk to write
     QString m_reason;
     bool m_failedInFolder = false;
+    std::thread m_flusher;
+    std::atomic<bool> m_flushing = false;
+    std::atomic<int> m_flushError = 0;
 };
 
 // What a path that is not a regular file is, in words for a message: "This is a named pipe, not a file".
