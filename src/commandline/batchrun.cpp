@@ -27,17 +27,17 @@ namespace {
 
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 
-// The folder walked or the listing file read, its warnings and any problem said. A walk hands its rows to
-// rowsListed as it goes when one is given.
-LoadedListing loadListing(const CommandLine& commandLine, FileSystemService* givenFileSystem,
-    std::function<bool(const QString&, ListingTable&)> rowsListed = {})
+// The folder walked or the listing file read, its warnings and any problem said. A walk puts its rows in
+// walkRows as it goes when one is given.
+LoadedListing loadListing(
+    const CommandLine& commandLine, FileSystemService* givenFileSystem, WalkRows* walkRows = nullptr)
 {
     std::optional<ReadAheadFileSystem> ownFileSystem;
     FileSystemService& fileSystem = givenFileSystem ? *givenFileSystem : ownFileSystem.emplace();
     ListingLoader loader(fileSystem);
     loader.choices = commandLine.choices;
     loader.entriesNeeded = true;
-    loader.rowsListed = std::move(rowsListed);
+    loader.walkRows = walkRows;
     BatchProgress progress(commandLine.quiet);
     loader.entriesListed = [&progress](int entries) { progress.show(QStringLiteral("entries listed:"), entries, 500); };
     LoadedListing loaded
@@ -78,23 +78,12 @@ bool streamsWalkToFile(const CommandLine& commandLine)
 
 int walkIntoFile(const CommandLine& commandLine, FileSystemService* fileSystem, const ReportOptions& options)
 {
-    const ReportOptions* filter = options.filteractive() ? &options : nullptr;
-    std::optional<ListingFileWriter> writer;
     StagedFile file(commandLine.saveFile);
     LoadedListing loaded;
     const SaveOutcome saved = writeStagedFile(file, [&](const PieceWriter& write) {
-        bool written = true;
-        loaded = loadListing(commandLine, fileSystem, [&](const QString& selectedPath, ListingTable& table) {
-            if (!writer)
-                writer.emplace(selectedPath);
-            for (qsizetype i = 0; i < table.size(); ++i)
-                if (!filter || checkforprint(table.name(i), table.rowKind(i), *filter))
-                    writer->addRecord(table, i);
-            table.empty();
-            written = write(writer->takePiece());
-            return written;
-        });
-        return written && loaded.usable() && writer;
+        ListingFileRows rows(options.filteractive() ? &options : nullptr, write);
+        loaded = loadListing(commandLine, fileSystem, &rows);
+        return loaded.usable() && rows.finish();
     });
     if (!loaded.usable())
         return ExitFailed;

@@ -8,9 +8,30 @@
 #include <cmath>
 #include <utility>
 
+bool TableRows::appendFile(QByteArrayView name, qint64 size, std::optional<qint64> created)
+{
+    m_table->appendFile(name, size, created);
+    return true;
+}
+
+bool TableRows::appendFolder(QByteArrayView path, int level)
+{
+    m_table->appendFolder(path, level);
+    return true;
+}
+
 FolderWalk::FolderWalk(FileSystemService& fileSystem, ListingTable& table, WalkHooks hooks, ListingChoices choices)
     : m_fileSystem(fileSystem)
-    , m_table(table)
+    , m_tableRows(&table)
+    , m_rows(m_tableRows)
+    , m_hooks(std::move(hooks))
+    , m_choices(choices)
+{
+}
+
+FolderWalk::FolderWalk(FileSystemService& fileSystem, WalkRows& rows, WalkHooks hooks, ListingChoices choices)
+    : m_fileSystem(fileSystem)
+    , m_rows(rows)
     , m_hooks(std::move(hooks))
     , m_choices(choices)
 {
@@ -21,6 +42,7 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
     m_outcome = {};
     const QByteArray nativePath = toNativeBytes(folderspec);
     m_fileSystem.startWalk();
+    m_rows.start(folderspec);
     if (m_hooks.folderEntered)
         m_hooks.folderEntered(folderspec);
     FolderResult top = m_fileSystem.GetFolder(nativePath);
@@ -50,7 +72,8 @@ WalkOutcome FolderWalk::ShowFileList(const QString& folderspec)
 bool FolderWalk::appendFiles(const Folder& folder)
 {
     for (const FileItem& file : folder.Files) {
-        m_table.appendFile(file.name, file.size, file.datecreated);
+        if (!m_rows.appendFile(file.name, file.size, file.datecreated))
+            return rowsRefused();
         if (!appended())
             return false;
     }
@@ -59,7 +82,8 @@ bool FolderWalk::appendFiles(const Folder& folder)
 
 bool FolderWalk::walkSubFolder(const QByteArray& nativePath, int level)
 {
-    m_table.appendFolder(nativePath, level);
+    if (!m_rows.appendFolder(nativePath, level))
+        return rowsRefused();
     if (!appended())
         return false;
     if (m_hooks.folderEntered)
@@ -94,6 +118,12 @@ bool FolderWalk::appended()
         return false;
     }
     return true;
+}
+
+bool FolderWalk::rowsRefused()
+{
+    m_outcome.cancelled = true;
+    return false;
 }
 
 bool FolderWalk::yield()

@@ -3,13 +3,38 @@
 #include "listingchoices.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <optional>
 
 class FileSystemService;
 class ListingTable;
 struct Folder;
+
+// Where a walk puts its rows as it lists them: the listing's table, or a file written as the walk goes.
+class WalkRows {
+public:
+    virtual ~WalkRows() = default;
+    virtual void start(const QString& /*folder*/) { }
+    // Each returns false when the rows can go nowhere more, which stops the walk.
+    [[nodiscard]] virtual bool appendFile(QByteArrayView name, qint64 size, std::optional<qint64> created) = 0;
+    [[nodiscard]] virtual bool appendFolder(QByteArrayView path, int level) = 0;
+};
+
+class TableRows final : public WalkRows {
+public:
+    explicit TableRows(ListingTable* table)
+        : m_table(table)
+    {
+    }
+    bool appendFile(QByteArrayView name, qint64 size, std::optional<qint64> created) override;
+    bool appendFolder(QByteArrayView path, int level) override;
+
+private:
+    ListingTable* m_table;
+};
 
 struct WalkHooks {
     std::function<void()> yieldPoint; // after each entry and each finished folder
@@ -40,6 +65,9 @@ public:
     static constexpr int barMaximum = 1000;
 
     FolderWalk(FileSystemService& fileSystem, ListingTable& table, WalkHooks hooks, ListingChoices choices = {});
+    FolderWalk(FileSystemService& fileSystem, WalkRows& rows, WalkHooks hooks, ListingChoices choices = {});
+    FolderWalk(const FolderWalk&) = delete;
+    FolderWalk& operator=(const FolderWalk&) = delete;
 
     [[nodiscard]] WalkOutcome ShowFileList(const QString& folderspec);
 
@@ -48,9 +76,11 @@ private:
     [[nodiscard]] bool walkSubFolder(const QByteArray& nativePath, int level);
     [[nodiscard]] bool appended();
     [[nodiscard]] bool yield();
+    [[nodiscard]] bool rowsRefused(); // stops the walk as a cancel does
 
     FileSystemService& m_fileSystem;
-    ListingTable& m_table;
+    TableRows m_tableRows { nullptr };
+    WalkRows& m_rows;
     WalkHooks m_hooks;
     ListingChoices m_choices;
     WalkOutcome m_outcome;

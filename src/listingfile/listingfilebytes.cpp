@@ -1,5 +1,6 @@
 #include "listingfilebytes.h"
 
+#include "bytename.h"
 #include "listingfilewriter.h"
 #include "reportoptions.h"
 
@@ -57,3 +58,36 @@ bool writeListingPieces(const ListingTable& table, const QString& selectedPath, 
     ListingFileWriter writer(selectedPath);
     return writeListing(writer, table, filter, write);
 }
+
+ListingFileRows::ListingFileRows(const ReportOptions* filter, std::function<bool(QByteArrayView piece)> write)
+    : m_filter(filter)
+    , m_write(std::move(write))
+{
+}
+
+ListingFileRows::~ListingFileRows() = default;
+
+void ListingFileRows::start(const QString& folder) { m_writer = std::make_unique<ListingFileWriter>(folder); }
+
+bool ListingFileRows::appendFile(QByteArrayView name, qint64 size, std::optional<qint64> created)
+{
+    if (!m_filter || checkforprint(fromNativeBytes(name), RowKind::File, *m_filter))
+        m_writer->addFile(name, size, created);
+    return written();
+}
+
+bool ListingFileRows::appendFolder(QByteArrayView path, int level)
+{
+    if (!m_filter || checkforprint(fromNativeBytes(path), RowKind::Folder, *m_filter))
+        m_writer->addFolder(path, level);
+    return written();
+}
+
+bool ListingFileRows::written()
+{
+    if (m_writer->pendingBytes() >= pieceBytes && !m_write(m_writer->takePiece()))
+        m_failed = true;
+    return !m_failed;
+}
+
+bool ListingFileRows::finish() { return m_writer && !m_failed && m_write(m_writer->takePiece()); }

@@ -82,15 +82,47 @@ ListingFileWriter::ListingFileWriter(const QString& selectedPath, int expectedRe
 void ListingFileWriter::addRecord(const ListingTable& table, qsizetype entry)
 {
     m_writer.addField(table.nameBytes(entry));
-    if (const std::optional<qint64> size = table.fileSize(entry)) {
-        // Most cells are a file's size: written without a string of its own.
-        char digits[24];
-        const auto written = std::to_chars(std::begin(digits), std::end(digits), *size);
-        m_writer.addField(QByteArrayView(std::begin(digits), written.ptr));
-    } else {
+    if (const std::optional<qint64> size = table.fileSize(entry))
+        addSize(*size);
+    else
         m_writer.addField(table.sizeBytes(entry));
-    }
     m_writer.addField(table.dateBytes(entry));
+    m_writer.endRecord();
+    ++m_records;
+}
+
+// Most cells are a file's size: written without a string of its own.
+void ListingFileWriter::addSize(qint64 size)
+{
+    char digits[24];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), size);
+    m_writer.addPlainField(QByteArrayView(std::begin(digits), written.ptr));
+}
+
+void ListingFileWriter::addFile(QByteArrayView name, qint64 size, std::optional<qint64> created)
+{
+    m_writer.addField(name);
+    addSize(size);
+    if (created) {
+        if (!m_dates)
+            m_dates = std::make_unique<DateTextFormatter>(DateTextFormatter::instants());
+        if (m_dateBytes.isNull() || m_lastDate != *created) {
+            m_dates->formatUtf8(*created, m_dateBytes);
+            m_lastDate = *created;
+        }
+        m_writer.addPlainField(m_dateBytes);
+    } else {
+        m_writer.addField(QByteArrayView());
+    }
+    m_writer.endRecord();
+    ++m_records;
+}
+
+void ListingFileWriter::addFolder(QByteArrayView path, int level)
+{
+    m_writer.addField(path);
+    m_writer.addField(ListingCodec::folderSizeText().toUtf8());
+    m_writer.addField(ListingCodec::levelMarker(level).toUtf8());
     m_writer.endRecord();
     ++m_records;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "datetextformatter.h"
 #include "listingtable.h"
 #include "quotedrecordwriter.h"
 
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
+#include <optional>
 
 // Builds a listing file in memory: line 1 the selected path, then one line per entry with its three cells, in
 // the quoted form of QuotedRecordWriter.
@@ -14,6 +17,9 @@ public:
     explicit ListingFileWriter(const QString& selectedPath, int expectedRecords = 0);
 
     void addRecord(const ListingTable& table, qsizetype entry);
+    // The records a table's appendFile and appendFolder rows give, for a walk written without a table.
+    void addFile(QByteArrayView name, qint64 size, std::optional<qint64> created);
+    void addFolder(QByteArrayView path, int level);
     [[nodiscard]] int recordCount() const { return m_records; }
     [[nodiscard]] QByteArray bytes() const { return m_writer.bytes(); }
     [[nodiscard]] qsizetype pendingBytes() const { return m_writer.written().size(); }
@@ -26,8 +32,13 @@ public:
     }
 
 private:
+    void addSize(qint64 size);
+
     QuotedRecordWriter m_writer;
     int m_records = 0;
+    std::unique_ptr<DateTextFormatter> m_dates; // made at the first file's date
+    QByteArray m_dateBytes; // of m_lastDate: the files of a folder often share their second
+    qint64 m_lastDate = 0;
 };
 
 struct SaveOutcome {

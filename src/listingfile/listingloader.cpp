@@ -19,6 +19,31 @@ QString notAFolder(const QString& path)
         return qt_error_string(errno);
     return S_ISDIR(status.st_mode) ? QString() : qt_error_string(ENOTDIR);
 }
+
+// Counts the rows on their way, for the progress a walk shows.
+class CountedRows final : public WalkRows {
+public:
+    explicit CountedRows(WalkRows& to)
+        : m_to(to)
+    {
+    }
+    void start(const QString& folder) override { m_to.start(folder); }
+    bool appendFile(QByteArrayView name, qint64 size, std::optional<qint64> created) override
+    {
+        ++count;
+        return m_to.appendFile(name, size, created);
+    }
+    bool appendFolder(QByteArrayView path, int level) override
+    {
+        ++count;
+        return m_to.appendFolder(path, level);
+    }
+
+    qint64 count = 0;
+
+private:
+    WalkRows& m_to;
+};
 }
 
 ListingLoader::ListingLoader(FileSystemService& fileSystem)
@@ -73,23 +98,12 @@ LoadedListing ListingLoader::walkFolder(const QString& folder) const
         loaded.problem = tr("cannot list the folder %1: %2").arg(loaded.path, reason);
         return loaded;
     }
+    TableRows tableRows(&loaded.table);
+    CountedRows rows(walkRows ? *walkRows : tableRows);
     WalkHooks hooks;
-    qint64 handedOver = 0;
-    bool stopped = false;
-    const auto handOver = [&] {
-        handedOver += loaded.table.size();
-        stopped = stopped || !rowsListed(loaded.path, loaded.table);
-        handedOver -= loaded.table.size();
-    };
-    hooks.yieldPoint = [&] {
-        if (entriesListed)
-            entriesListed(static_cast<int>(handedOver + loaded.table.size()));
-        if (rowsListed && loaded.table.size() >= streamRows)
-            handOver();
-    };
-    hooks.cancelRequested = [&stopped] { return stopped; };
-    const WalkOutcome outcome
-        = FolderWalk(m_fileSystem, loaded.table, std::move(hooks), choices).ShowFileList(loaded.path);
+    if (entriesListed)
+        hooks.yieldPoint = [&] { entriesListed(static_cast<int>(rows.count)); };
+    const WalkOutcome outcome = FolderWalk(m_fileSystem, rows, std::move(hooks), choices).ShowFileList(loaded.path);
     if (!outcome.unreadable.empty() && outcome.unreadable.front().path == loaded.path) {
         loaded.problem = tr("cannot list the folder %1: %2").arg(loaded.path, outcome.unreadable.front().reason);
         return loaded;
@@ -98,8 +112,6 @@ LoadedListing ListingLoader::walkFolder(const QString& folder) const
         loaded.problem = tr("cannot list the folder %1: it is empty").arg(loaded.path);
         return loaded;
     }
-    if (rowsListed && !stopped)
-        handOver();
     loaded.unreadable = outcome.unreadable;
     loaded.limitReached = outcome.limitReached;
     loaded.depthReached = outcome.depthReached;

@@ -45,10 +45,8 @@ public:
     ListingChoices choices; // how deep a walk goes; how many entries either takes
     bool entriesNeeded = false; // a listing or folder without entries is a problem too
     std::function<void(int entries)> entriesListed; // as a walk goes
-    // When set, a walk hands over its rows as it goes, each time the table holds streamRows of them and once at
-    // the end, with the folder it walks; the hook may empty the table, and stops the walk by returning false.
-    std::function<bool(const QString& selectedPath, ListingTable& table)> rowsListed;
-    qsizetype streamRows = 4096;
+    // When set, a walk's rows go there as they are listed, and the table stays empty.
+    WalkRows* walkRows = nullptr;
     ReadProgress bytesRead; // as a file is read; stops the read by returning false
 
     [[nodiscard]] LoadedListing readFile(const QString& path) const;

@@ -31,6 +31,20 @@ void QuotedRecordWriter::addField(QByteArrayView bytes)
     m_recordStarted = true;
 }
 
+void QuotedRecordWriter::addPlainField(QByteArrayView bytes)
+{
+    makeRoom(bytes.size() + 5);
+    char* out = m_bytes.data() + m_used;
+    if (m_recordStarted)
+        *out++ = ',';
+    *out++ = '"';
+    std::memcpy(out, bytes.data(), static_cast<size_t>(bytes.size()));
+    out += bytes.size();
+    *out++ = '"';
+    m_used = out - m_bytes.data();
+    m_recordStarted = true;
+}
+
 void QuotedRecordWriter::addField(QStringView text) { addField(toNativeBytes(text)); }
 
 void QuotedRecordWriter::endRecord()

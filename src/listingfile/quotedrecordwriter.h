@@ -13,6 +13,8 @@ public:
     void reserve(qsizetype bytes);
     void addField(QByteArrayView bytes);
     void addField(QStringView text);
+    // A field the program made itself, which holds no quote: a size's digits, a date.
+    void addPlainField(QByteArrayView bytes);
     void endRecord();
     [[nodiscard]] QByteArray bytes() const { return m_bytes.first(m_used); }
     [[nodiscard]] QByteArrayView written() const { return QByteArrayView(m_bytes).first(m_used); }
