@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The million-entry figures: bench/million.sh [TREE]
 # Without TREE, makes the tree of 1,000,000 entries eight levels deep in a temporary folder (a few minutes).
-# Times, in one run and each against find over the same tree (warm cache): a whole walk saved, the saved
+# Times, in one run and each against find over the same tree (warm cache): the system's floor for a walk
+# (bench_barewalk: directory reads and statx alone, on two threads), a whole walk saved, the saved
 # listing opened and saved again (byte-identical), the listing compared with itself, and Create List in the
 # window (offscreen, bench_createlist); with each its peak memory, and the CPU time (user + system) beside the
 # wall clock's, which a busy machine bends. Uses the optimised build of bench/run.sh (build-bench/).
@@ -10,7 +11,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build-bench}
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUMARK_BUILD_TESTS=OFF \
     -DVELLUMARK_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target vellumark bench_createlist >/dev/null
+cmake --build "$build" -j2 --target vellumark bench_createlist bench_barewalk >/dev/null
 program=$(find "$build" -name vellumark -type f -perm -u+x | head -1)
 
 scratch=$(mktemp -d)
@@ -28,6 +29,7 @@ measure() {
 }
 find "$tree" -printf '%p\t%s\t%B@\n' >/dev/null
 read -r find_s _ find_cpu < <(measure find "$tree" -printf '%p\t%s\t%B@\n')
+read -r bare_s _ bare_cpu < <(measure "$build/bench/bench_barewalk" "$tree" 2)
 read -r save_s save_kb save_cpu < <(measure "$program" -q --depth all --limit none --save "$scratch/L" "$tree")
 read -r open_s open_kb open_cpu < <(measure "$program" -q --limit none --open "$scratch/L" --save "$scratch/L2")
 read -r compare_s compare_kb compare_cpu < <(measure "$program" -q --limit none --compare "$scratch/L" --open "$scratch/L")
@@ -37,6 +39,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 figures() { echo "$1 s = $(ratio "$1" "$find_s")x find, CPU $3 s = $(ratio "$3" "$find_cpu")x, peak $(($2 / 1024)) MB"; }
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 echo "tree: $tree, $entries entries; find ${find_s} s, CPU ${find_cpu} s"
+echo "floor, getdents64 + statx alone on 2 threads: ${bare_s} s = $(ratio "$bare_s" "$find_s")x find, CPU ${bare_cpu} s"
 echo "--depth all --limit none --save:   $(figures "$save_s" "$save_kb" "$save_cpu") (targets 0.45x, 64 MB)"
 echo "--limit none --open L --save L2:   $(figures "$open_s" "$open_kb" "$open_cpu"), $same (target 0.2x)"
 echo "--limit none --compare L --open L: $(figures "$compare_s" "$compare_kb" "$compare_cpu") (targets 0.5x, 128 MB)"
