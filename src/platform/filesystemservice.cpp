@@ -247,6 +247,26 @@ qsizetype entryCount(const QByteArray& entries)
 }
 }
 
+namespace {
+// The files' names back to back in listing order, in place of the entries the system gave: the walk reads them
+// in that order, often on another core, and reads straight through memory that way, not hither and thither.
+void keepNamesInOrder(Folder& folder)
+{
+    qsizetype total = 0;
+    for (const FileItem& file : folder.Files)
+        total += file.name.size();
+    QByteArray names(total, Qt::Uninitialized);
+    char* out = names.data();
+    for (FileItem& file : folder.Files) {
+        const qsizetype size = file.name.size();
+        std::memcpy(out, file.name.constData(), static_cast<size_t>(size));
+        file.name = QByteArray::fromRawData(out, size);
+        out += size;
+    }
+    folder.names = std::move(names);
+}
+}
+
 FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
 {
     const int dirFd = openFolder(nativePath);
@@ -286,5 +306,6 @@ FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
 
     sortByName(folder.Files);
     sortByName(folder.SubFolders);
+    keepNamesInOrder(folder);
     return { std::move(folder), {} };
 }
