@@ -520,6 +520,12 @@ QString DifferenceList::dateText(qsizetype i, bool newer) const
     return holds(i, newer) && side.kind(i) != EntryKind::Folder ? side.dateText(i) : QString();
 }
 
+QByteArray DifferenceList::dateBytes(qsizetype i, bool newer) const
+{
+    const ListingTable& side = newer ? m_newer : m_older;
+    return holds(i, newer) && side.kind(i) != EntryKind::Folder ? side.dateBytes(i) : QByteArray();
+}
+
 Difference DifferenceList::operator[](qsizetype i) const
 {
     return { change(i), path(i), kind(i), sizeText(i, false), sizeText(i, true), dateText(i, false),

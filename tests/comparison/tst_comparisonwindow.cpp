@@ -73,21 +73,33 @@ private slots:
         QCOMPARE(m_session->table.listcount(), 4);
     }
 
-    // Paths sort as their texts do, where the bytes alone would not: beyond U+E000, and bytes that are no UTF-8.
-    void pathsSortAsTexts()
+    // Paths and dates sort as their texts do, where the bytes alone would not: beyond U+E000, and bytes that are
+    // no UTF-8. Both ways; and back in the comparison's own order.
+    void columnsSortAsTexts()
     {
         QByteArray listing = "\"/old\"\r\n";
         for (const char* name : { "b.txt", "a\xC3\xB1.txt", "a\xC3\xA9.txt", "a\xE9x.txt", "a\xC3x.txt",
                  "a\xF0\x9F\x98\x80.txt", "a\xEE\x80\x80.txt", "a.txt", "a.txtx", "A.txt", "a\xC3" })
-            listing += "\"" + QByteArray(name) + "\",\"1\",\"d\"\r\n";
+            listing += "\"" + QByteArray(name) + "\",\"1\",\"" + QByteArray(name) + "\"\r\n";
         auto* table = compare(listing)->findChild<QTableView*>("tblDifferences");
-        table->sortByColumn(1, Qt::AscendingOrder);
-        QStringList shown;
-        for (int r = 0; r < table->model()->rowCount(); ++r)
-            shown << table->model()->index(r, 1).data().toString();
-        QStringList sorted = shown;
-        std::sort(sorted.begin(), sorted.end());
-        QCOMPARE(shown, sorted);
+        const auto shown = [table](int column) {
+            QStringList cells;
+            for (int r = 0; r < table->model()->rowCount(); ++r)
+                cells << table->model()->index(r, column).data().toString();
+            return cells;
+        };
+        const QStringList unsorted = shown(1);
+        for (const int column : { 1, 4 }) {
+            table->sortByColumn(column, Qt::AscendingOrder);
+            QStringList sorted = shown(column);
+            std::sort(sorted.begin(), sorted.end());
+            QCOMPARE(shown(column), sorted);
+            table->sortByColumn(column, Qt::DescendingOrder);
+            std::reverse(sorted.begin(), sorted.end());
+            QCOMPARE(shown(column), sorted);
+        }
+        table->sortByColumn(-1, Qt::AscendingOrder);
+        QCOMPARE(shown(1), unsorted);
     }
 
     // What one side did not look at is neither added nor removed: the comparison says it is partial.

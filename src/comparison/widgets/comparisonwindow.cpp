@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -31,6 +32,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <array>
+#include <numeric>
 #include <optional>
 
 namespace {
@@ -44,17 +47,23 @@ qint64 sizeKey(const QString& size)
     return ok ? value : -1;
 }
 
-// Whether a difference's path goes before another's as texts, mostly without making the texts. Up to where the
-// bytes first differ the paths decode alike. An ASCII byte there on both sides decides, whatever the bytes
-// around it; in valid UTF-8 any byte below 0xEE does, as UTF-8 orders characters as UTF-16 does below U+E000.
-bool pathPrecedes(QByteArrayView a, QByteArrayView b)
+// A path or other text kept as bytes, and whether the bytes are valid UTF-8, found once for all its comparisons.
+struct TextBytes {
+    QByteArrayView bytes;
+    bool utf8 = false;
+};
+
+// Whether a text kept as bytes goes before another as texts, mostly without making the texts. Up to where the
+// bytes first differ the texts decode alike. An ASCII byte there on both sides decides, whatever the bytes around
+// it; in valid UTF-8 any byte below 0xEE does, as UTF-8 orders characters as UTF-16 does below U+E000.
+bool textPrecedes(const TextBytes& a, const TextBytes& b)
 {
-    const qsizetype at = sharedStart(a, b);
-    const int byteA = at == a.size() ? -1 : static_cast<unsigned char>(a[at]);
-    const int byteB = at == b.size() ? -1 : static_cast<unsigned char>(b[at]);
-    if ((byteA < 0x80 && byteB < 0x80) || (byteA < 0xEE && byteB < 0xEE && a.isValidUtf8() && b.isValidUtf8()))
+    const qsizetype at = sharedStart(a.bytes, b.bytes);
+    const int byteA = at == a.bytes.size() ? -1 : static_cast<unsigned char>(a.bytes[at]);
+    const int byteB = at == b.bytes.size() ? -1 : static_cast<unsigned char>(b.bytes[at]);
+    if ((byteA < 0x80 && byteB < 0x80) || (byteA < 0xEE && byteB < 0xEE && a.utf8 && b.utf8))
         return byteA < byteB;
-    return fromNativeBytes(a) < fromNativeBytes(b);
+    return fromNativeBytes(a.bytes) < fromNativeBytes(b.bytes);
 }
 
 QString capitalised(QString text)
@@ -207,7 +216,9 @@ void compareWithListing(ListingSession& session)
 ComparisonModel::ComparisonModel(const DifferenceList& differences, QObject* parent)
     : QAbstractTableModel(parent)
     , m_differences(differences)
+    , m_order(static_cast<size_t>(differences.size()))
 {
+    std::iota(m_order.begin(), m_order.end(), 0);
 }
 
 int ComparisonModel::rowCount(const QModelIndex& parent) const
@@ -221,7 +232,7 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    const qsizetype row = index.row();
+    const qsizetype row = m_order[static_cast<size_t>(index.row())];
     if (role == changeRole)
         return static_cast<int>(m_differences.change(row));
     if (role != Qt::DisplayRole)
@@ -244,52 +255,106 @@ QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, i
     return section >= 0 && section < 6 ? titles[section] : QVariant();
 }
 
-// The view sorts through the model one pair of rows at a time, which for paths means two random reads of names
-// a pair. Sorted here once, in one pass over the names in their order, the paths leave it only ranks to compare.
-void ComparisonModel::rankPaths() const
+// Each row's place in the order of a column, equal cells sharing one: the rows are then sorted on numbers, and
+// every cell's text or value is made once, not once for each of the twenty million comparisons a million rows
+// take.
+template <typename Less> std::vector<int> ranksBy(size_t count, Less less)
 {
-    const auto count = static_cast<size_t>(m_differences.size());
-    std::vector<QByteArrayView> paths(count);
     std::vector<int> order(count);
-    for (size_t i = 0; i < count; ++i) {
-        paths[i] = m_differences.pathBytes(static_cast<qsizetype>(i));
-        order[i] = static_cast<int>(i);
-    }
-    std::sort(order.begin(), order.end(),
-        [&paths](int a, int b) { return pathPrecedes(paths[static_cast<size_t>(a)], paths[static_cast<size_t>(b)]); });
-    // Equal paths share a rank, so they keep their order as the view's sort keeps equal rows'.
-    m_pathRanks.resize(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), less);
+    std::vector<int> ranks(count);
     int rank = 0;
     for (size_t k = 0; k < count; ++k) {
-        const auto row = static_cast<size_t>(order[k]);
-        if (k > 0 && paths[row] != paths[static_cast<size_t>(order[k - 1])])
+        if (k > 0 && less(order[k - 1], order[k]))
             rank = static_cast<int>(k);
-        m_pathRanks[row] = rank;
+        ranks[static_cast<size_t>(order[k])] = rank;
     }
+    return ranks;
 }
 
-bool ComparisonModel::lessThan(int leftRow, int rightRow, int column) const
+const std::vector<int>& ComparisonModel::ranks(int column) const
 {
+    std::vector<int>& ranks = m_ranks[static_cast<size_t>(column)];
+    if (!ranks.empty() || m_differences.empty())
+        return ranks;
     const DifferenceList& d = m_differences;
-    switch (column) {
-    case 0:
-        return ComparisonReport::changeText(d.change(leftRow)) < ComparisonReport::changeText(d.change(rightRow));
-    case 1:
-        if (m_pathRanks.empty())
-            rankPaths();
-        return m_pathRanks[static_cast<size_t>(leftRow)] < m_pathRanks[static_cast<size_t>(rightRow)];
-    case 2:
-    case 3: {
-        const bool newer = column == 3;
-        const std::optional<qint64> left = d.fileSize(leftRow, newer);
-        const std::optional<qint64> right = d.fileSize(rightRow, newer);
-        if (left && right)
-            return *left < *right;
-        return sizeKey(d.sizeText(leftRow, newer)) < sizeKey(d.sizeText(rightRow, newer));
+    const auto count = static_cast<size_t>(d.size());
+    const auto at = [](const auto& values, int row) -> const auto& { return values[static_cast<size_t>(row)]; };
+    if (column == 0) {
+        std::array<QString, std::size(changes)> texts;
+        for (const Change change : changes)
+            texts[static_cast<size_t>(change)] = ComparisonReport::changeText(change);
+        const auto text = [&](int row) -> const QString& { return texts[static_cast<size_t>(d.change(row))]; };
+        ranks = ranksBy(count, [&](int a, int b) { return text(a) < text(b); });
+    } else if (column == 2 || column == 3) {
+        // Sizes as numbers; a cell that is none (a folder, a side without the entry) as -1.
+        std::vector<qint64> sizes(count);
+        for (size_t i = 0; i < count; ++i) {
+            const std::optional<qint64> size = d.fileSize(static_cast<qsizetype>(i), column == 3);
+            sizes[i] = size ? *size : sizeKey(d.sizeText(static_cast<qsizetype>(i), column == 3));
+        }
+        ranks = ranksBy(count, [&](int a, int b) { return at(sizes, a) < at(sizes, b); });
+    } else if (column == 1) {
+        std::vector<TextBytes> paths(count);
+        for (size_t i = 0; i < count; ++i) {
+            paths[i].bytes = d.pathBytes(static_cast<qsizetype>(i));
+            paths[i].utf8 = paths[i].bytes.isValidUtf8();
+        }
+        ranks = ranksBy(count, [&](int a, int b) { return textPrecedes(at(paths, a), at(paths, b)); });
+    } else {
+        // Dates as the texts shown. A million files hold far fewer dates: each is made and sorted once.
+        QHash<QByteArray, int> known;
+        std::vector<QByteArray> dates;
+        std::vector<int> dateOf(count);
+        for (size_t i = 0; i < count; ++i) {
+            QByteArray date = d.dateBytes(static_cast<qsizetype>(i), column == 5);
+            auto found = known.constFind(date);
+            if (found == known.cend()) {
+                found = known.insert(date, static_cast<int>(dates.size()));
+                dates.push_back(std::move(date));
+            }
+            dateOf[i] = *found;
+        }
+        std::vector<TextBytes> texts(dates.size());
+        for (size_t k = 0; k < dates.size(); ++k)
+            texts[k] = { dates[k], dates[k].isValidUtf8() };
+        const std::vector<int> dateRanks
+            = ranksBy(texts.size(), [&](int a, int b) { return textPrecedes(at(texts, a), at(texts, b)); });
+        ranks.resize(count);
+        for (size_t i = 0; i < count; ++i)
+            ranks[i] = at(dateRanks, dateOf[i]);
     }
-    default:
-        return d.dateText(leftRow, column == 5) < d.dateText(rightRow, column == 5);
+    return ranks;
+}
+
+void ComparisonModel::sort(int column, Qt::SortOrder order)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> differenceAt(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i)
+        differenceAt[static_cast<size_t>(i)] = m_order[static_cast<size_t>(before[i].row())];
+    if (column < 0 || column >= columnCount()) {
+        std::iota(m_order.begin(), m_order.end(), 0); // the comparison's own order
+    } else {
+        // Stable, from the order shown: rows alike in this column keep the order the last sort gave them.
+        const std::vector<int>& rank = ranks(column);
+        const auto of = [&rank](int row) { return rank[static_cast<size_t>(row)]; };
+        if (order == Qt::AscendingOrder)
+            std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) { return of(a) < of(b); });
+        else
+            std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) { return of(b) < of(a); });
     }
+    std::vector<int> rowOf(m_order.size());
+    for (size_t row = 0; row < m_order.size(); ++row)
+        rowOf[static_cast<size_t>(m_order[row])] = static_cast<int>(row);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after << index(rowOf[static_cast<size_t>(differenceAt[static_cast<size_t>(i)])], before[i].column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void ChangeFilterModel::setShown(Change change, bool shown)
@@ -298,12 +363,7 @@ void ChangeFilterModel::setShown(Change change, bool shown)
     invalidateRowsFilter();
 }
 
-bool ChangeFilterModel::lessThan(const QModelIndex& left, const QModelIndex& right) const
-{
-    if (const auto* model = qobject_cast<const ComparisonModel*>(sourceModel()))
-        return model->lessThan(left.row(), right.row(), left.column());
-    return QSortFilterProxyModel::lessThan(left, right);
-}
+void ChangeFilterModel::sort(int column, Qt::SortOrder order) { sourceModel()->sort(column, order); }
 
 bool ChangeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
 {

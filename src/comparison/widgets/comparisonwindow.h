@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -40,14 +41,15 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    // Whether a row goes before another by a column: sizes as numbers, the rest as their texts.
-    [[nodiscard]] bool lessThan(int leftRow, int rightRow, int column) const;
+    // Sizes as numbers, the rest as their texts; a column below 0 gives the comparison's own order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
-    void rankPaths() const;
+    [[nodiscard]] const std::vector<int>& ranks(int column) const;
 
     const DifferenceList& m_differences;
-    mutable std::vector<int> m_pathRanks; // each row's place in path order, made at the first sort by path
+    std::vector<int> m_order; // the difference each row shows
+    mutable std::array<std::vector<int>, 6> m_ranks; // each difference's place in a column's order, once sorted
 };
 
 // Shows only the kinds of change that are ticked.
@@ -58,10 +60,11 @@ public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
     void setShown(Change change, bool shown);
 
+    // Sorted where the rows are kept: once for every column, not through the filter a pair at a time.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
-    // Sorting a million rows asks this some twenty million times.
-    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
     bool m_shown[3] = { true, true, true };
