@@ -77,8 +77,8 @@ private:
     return precedesByName(QByteArrayView(a), QByteArrayView(b));
 }
 
-// A name with its first characters case-folded once: a sort compares every name many times, and most pairs
-// differ within those characters.
+// A name with its first characters case-folded once: a sort compares every name many times, and names that do
+// not share a start differ within those characters.
 struct SortableName {
     static constexpr int keyCharacters = 4;
     QByteArrayView bytes;
