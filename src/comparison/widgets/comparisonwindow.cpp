@@ -33,6 +33,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <array>
+#include <functional>
 #include <numeric>
 #include <optional>
 
@@ -213,10 +214,11 @@ void compareWithListing(ListingSession& session)
     window->show();
 }
 
-ComparisonModel::ComparisonModel(const DifferenceList& differences, QObject* parent)
+ComparisonModel::ComparisonModel(std::shared_ptr<const DifferenceList> differences, QObject* parent)
     : QAbstractTableModel(parent)
-    , m_differences(differences)
-    , m_order(static_cast<size_t>(differences.size()))
+    , m_shared(std::move(differences))
+    , m_differences(*m_shared)
+    , m_order(static_cast<size_t>(m_differences.size()))
 {
     std::iota(m_order.begin(), m_order.end(), 0);
 }
@@ -255,20 +257,21 @@ QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, i
     return section >= 0 && section < 6 ? titles[section] : QVariant();
 }
 
-// Each row's place in the order of a column, equal cells sharing one: the rows are then sorted on numbers, and
-// every cell's text or value is made once, not once for each of the twenty million comparisons a million rows
-// take.
-template <typename Less> std::vector<int> ranksBy(size_t count, Less less)
+// Each row's place in the order of a column's values, equal values sharing one: the rows are then sorted on
+// numbers, and every cell's text or value is made once, not once for each of the twenty million comparisons a
+// million rows take. The values are sorted beside their rows, so the sort reads them in turn.
+template <typename Value, typename Less> std::vector<int> ranksOf(const std::vector<Value>& values, Less less)
 {
-    std::vector<int> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), less);
-    std::vector<int> ranks(count);
+    std::vector<std::pair<Value, int>> sorted(values.size());
+    for (size_t i = 0; i < values.size(); ++i)
+        sorted[i] = { values[i], static_cast<int>(i) };
+    std::sort(sorted.begin(), sorted.end(), [&less](const auto& a, const auto& b) { return less(a.first, b.first); });
+    std::vector<int> ranks(values.size());
     int rank = 0;
-    for (size_t k = 0; k < count; ++k) {
-        if (k > 0 && less(order[k - 1], order[k]))
+    for (size_t k = 0; k < sorted.size(); ++k) {
+        if (k > 0 && less(sorted[k - 1].first, sorted[k].first))
             rank = static_cast<int>(k);
-        ranks[static_cast<size_t>(order[k])] = rank;
+        ranks[static_cast<size_t>(sorted[k].second)] = rank;
     }
     return ranks;
 }
@@ -280,13 +283,15 @@ const std::vector<int>& ComparisonModel::ranks(int column) const
         return ranks;
     const DifferenceList& d = m_differences;
     const auto count = static_cast<size_t>(d.size());
-    const auto at = [](const auto& values, int row) -> const auto& { return values[static_cast<size_t>(row)]; };
     if (column == 0) {
         std::array<QString, std::size(changes)> texts;
         for (const Change change : changes)
             texts[static_cast<size_t>(change)] = ComparisonReport::changeText(change);
-        const auto text = [&](int row) -> const QString& { return texts[static_cast<size_t>(d.change(row))]; };
-        ranks = ranksBy(count, [&](int a, int b) { return text(a) < text(b); });
+        std::vector<Change> kinds(count);
+        for (size_t i = 0; i < count; ++i)
+            kinds[i] = d.change(static_cast<qsizetype>(i));
+        ranks = ranksOf(
+            kinds, [&](Change a, Change b) { return texts[static_cast<size_t>(a)] < texts[static_cast<size_t>(b)]; });
     } else if (column == 2 || column == 3) {
         // Sizes as numbers; a cell that is none (a folder, a side without the entry) as -1.
         std::vector<qint64> sizes(count);
@@ -294,14 +299,14 @@ const std::vector<int>& ComparisonModel::ranks(int column) const
             const std::optional<qint64> size = d.fileSize(static_cast<qsizetype>(i), column == 3);
             sizes[i] = size ? *size : sizeKey(d.sizeText(static_cast<qsizetype>(i), column == 3));
         }
-        ranks = ranksBy(count, [&](int a, int b) { return at(sizes, a) < at(sizes, b); });
+        ranks = ranksOf(sizes, std::less<>());
     } else if (column == 1) {
         std::vector<TextBytes> paths(count);
         for (size_t i = 0; i < count; ++i) {
             paths[i].bytes = d.pathBytes(static_cast<qsizetype>(i));
             paths[i].utf8 = paths[i].bytes.isValidUtf8();
         }
-        ranks = ranksBy(count, [&](int a, int b) { return textPrecedes(at(paths, a), at(paths, b)); });
+        ranks = ranksOf(paths, textPrecedes);
     } else {
         // Dates as the texts shown. A million files hold far fewer dates: each is made and sorted once.
         QHash<QByteArray, int> known;
@@ -319,11 +324,10 @@ const std::vector<int>& ComparisonModel::ranks(int column) const
         std::vector<TextBytes> texts(dates.size());
         for (size_t k = 0; k < dates.size(); ++k)
             texts[k] = { dates[k], dates[k].isValidUtf8() };
-        const std::vector<int> dateRanks
-            = ranksBy(texts.size(), [&](int a, int b) { return textPrecedes(at(texts, a), at(texts, b)); });
+        const std::vector<int> dateRanks = ranksOf(texts, textPrecedes);
         ranks.resize(count);
         for (size_t i = 0; i < count; ++i)
-            ranks[i] = at(dateRanks, dateOf[i]);
+            ranks[i] = dateRanks[static_cast<size_t>(dateOf[i])];
     }
     return ranks;
 }
@@ -414,7 +418,8 @@ void ComparisonWindow::layoutControls()
     shownRow->addStretch();
     layout->addLayout(shownRow);
 
-    m_model = new ComparisonModel(m_comparison->differences, this);
+    m_model
+        = new ComparisonModel(std::shared_ptr<const DifferenceList>(m_comparison, &m_comparison->differences), this);
     m_filter = new ChangeFilterModel(this);
     m_filter->setSourceModel(m_model);
     m_table = new QTableView(this);

@@ -34,8 +34,9 @@ class ComparisonModel final : public QAbstractTableModel {
 public:
     static constexpr int changeRole = Qt::UserRole;
 
-    // The differences stay with their owner, which outlives the model: a million of them are not copied.
-    explicit ComparisonModel(const DifferenceList& differences, QObject* parent = nullptr);
+    // The differences are shared, not copied: a million of them are shared with the window and its previews, and
+    // the view may still ask for them while the window is taken down.
+    explicit ComparisonModel(std::shared_ptr<const DifferenceList> differences, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -47,6 +48,7 @@ public:
 private:
     [[nodiscard]] const std::vector<int>& ranks(int column) const;
 
+    std::shared_ptr<const DifferenceList> m_shared;
     const DifferenceList& m_differences;
     std::vector<int> m_order; // the difference each row shows
     mutable std::array<std::vector<int>, 6> m_ranks; // each difference's place in a column's order, once sorted
