@@ -94,7 +94,7 @@ void MainWindow::createFileMenu()
         &MainWindow::savereport);
     addCommand(file, QStringLiteral("mnuopen"), tr("&Open Existing Listing"), QKeySequence(tr("Ctrl+O")),
         &MainWindow::openreport);
-    addCompareCommand(file, *this);
+    addCompareCommand(file, *this, m_options);
     file->addSeparator();
     addCommand(
         file, QStringLiteral("mnuexportpdf"), tr("&Export PDF..."), QKeySequence(tr("Ctrl+E")), &MainWindow::exportPdf);

@@ -372,6 +372,7 @@ ListingComparison filtered(const ListingComparison& comparison, const ReportOpti
 {
     ListingComparison kept;
     kept.notCompared = comparison.notCompared;
+    kept.cancelled = comparison.cancelled;
     const DifferenceList& all = comparison.differences;
     for (qsizetype i = 0; i < all.size(); ++i) {
         if (checkforprint(all.path(i), all.kind(i), filter)) {
@@ -405,18 +406,24 @@ FlatListing flattened(const ComparedListing& listing, const ReportOptions& filte
 
 } // namespace
 
-ListingComparison compareListings(
-    const ComparedListing& older, const ComparedListing& newer, const ReportOptions& filter)
+ListingComparison compareListings(const ComparedListing& older, const ComparedListing& newer,
+    const ReportOptions& filter, const ComparisonProgress& progress)
 {
     if (!filter.filteractive())
-        return compareListings(older, newer);
-    if (hasFolderRows(older.entries) && hasFolderRows(newer.entries))
-        return filtered(compareListings(older, newer), filter);
-    const FlatListing oldFlat = flattened(older, filter);
-    const FlatListing newFlat = flattened(newer, filter);
-    return compareListings(
-        { older.selectedPath, oldFlat.entries, older.unreadFolders, older.stoppedAtLimit, &oldFlat.paths },
-        { newer.selectedPath, newFlat.entries, newer.unreadFolders, newer.stoppedAtLimit, &newFlat.paths });
+        return compareListings(older, newer, progress);
+    ListingComparison comparison;
+    if (hasFolderRows(older.entries) && hasFolderRows(newer.entries)) {
+        comparison = filtered(compareListings(older, newer, progress), filter);
+    } else {
+        const FlatListing oldFlat = flattened(older, filter);
+        const FlatListing newFlat = flattened(newer, filter);
+        comparison = compareListings(
+            { older.selectedPath, oldFlat.entries, older.unreadFolders, older.stoppedAtLimit, &oldFlat.paths },
+            { newer.selectedPath, newFlat.entries, newer.unreadFolders, newer.stoppedAtLimit, &newFlat.paths },
+            progress);
+    }
+    comparison.filtered = true;
+    return comparison;
 }
 
 QString changeName(Change change)

@@ -71,6 +71,7 @@ struct ListingComparison {
     // or deeper than it walked): no difference, but the comparison is partial.
     int notCompared = 0;
     bool cancelled = false; // stopped by its progress hook: it holds nothing else
+    bool filtered = false; // only the files that a file-type filter passes were compared
 };
 
 // One listing as compared: its chosen folder (line 1 of a file, or the selected path) and its rows, and what
@@ -96,8 +97,8 @@ class ReportOptions;
 
 // The comparison of the entries that the file-type filter passes, applied to both sides alike. A listing saved
 // filtered holds no folder rows; against one, files are matched by name in listing order.
-[[nodiscard]] ListingComparison compareListings(
-    const ComparedListing& older, const ComparedListing& newer, const ReportOptions& filter);
+[[nodiscard]] ListingComparison compareListings(const ComparedListing& older, const ComparedListing& newer,
+    const ReportOptions& filter, const ComparisonProgress& progress = {});
 
 // The folder that a listing's paths are relative to: its selected path when its folder rows lie under it,
 // otherwise the folder above its first folder row by that row's level (the selected-path box may have been

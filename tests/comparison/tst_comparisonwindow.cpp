@@ -36,6 +36,7 @@ private slots:
         QDir(m_dir.path()).removeRecursively(); // each test's files afresh
         QDir().mkpath(m_dir.path());
         m_session = std::make_unique<FakeListingSession>();
+        m_filter.resetToDefaults();
         m_session->selection = "/t";
         m_session->saved = false;
         m_session->table.updatetable("a.txt", "10", "d");
@@ -336,6 +337,19 @@ private slots:
         preview->close();
     }
 
+    // With the report filtered to .txt, a listing saved filtered (files only) matches the listing on screen by
+    // name: the folder and the other types are no difference, and the window says what was compared.
+    void filteredAsTheReport()
+    {
+        m_session->table.updatetable("photo.jpg", "7", "d");
+        m_filter.chooseMode(FilterMode::IncludeTypes);
+        m_filter.setTypeChecked(0, true);
+        m_filter.setTypeText(0, "txt");
+        ComparisonWindow* window = compare("\"/old\"\r\n\"a.txt\",\"10\",\"d\"\r\n\"big.txt\",\"1000\",\"d\"\r\n");
+        QCOMPARE(window->findChild<QLabel*>("lblCounts")->text(), QString("1 added, 0 removed, 1 changed"));
+        QVERIFY(window->findChild<QLabel*>("lblSources")->text().endsWith("Report Options were compared."));
+    }
+
     // Cancelled while the file is read: no window, no word, the listing as it was.
     void cancelledCompare()
     {
@@ -349,7 +363,7 @@ private slots:
     void disabledWhileListingIsEmpty()
     {
         QMenu menu;
-        QAction* action = addCompareCommand(&menu, *m_session);
+        QAction* action = addCompareCommand(&menu, *m_session, m_filter);
         QVERIFY(action->isEnabled());
         m_session->table.empty();
         emit menu.aboutToShow();
@@ -365,12 +379,13 @@ private:
             qFatal("cannot write the listing");
         file.close();
         m_session->fileDialogs.openAnswers << file.fileName();
-        compareWithListing(*m_session);
+        compareWithListing(*m_session, m_filter);
         return m_session->mainWindow.findChild<ComparisonWindow*>();
     }
 
     QTemporaryDir m_dir;
     std::unique_ptr<FakeListingSession> m_session;
+    ReportOptions m_filter;
 };
 
 QTEST_MAIN(TestComparisonWindow)

@@ -16,10 +16,12 @@
 #include "reportrender.h"
 #include "runprogress.h"
 #include "stagedfile.h"
+#include "waitcursor.h"
 #include "windowplacement.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -158,18 +160,18 @@ ComparisonSource shownSource(const ListingOrigin& origin, const QString& root)
 }
 }
 
-QAction* addCompareCommand(QMenu* menu, ListingSession& session)
+QAction* addCompareCommand(QMenu* menu, ListingSession& session, const ReportOptions& filter)
 {
     QAction* action = menu->addAction(ComparisonWindow::tr("&Compare With Listing..."));
     action->setObjectName(QStringLiteral("mnucompare"));
     const auto update = [action, &session] { action->setEnabled(!listingIsEmpty(session.listing())); };
     update();
     QObject::connect(menu, &QMenu::aboutToShow, action, update);
-    QObject::connect(action, &QAction::triggered, action, [&session] { compareWithListing(session); });
+    QObject::connect(action, &QAction::triggered, action, [&session, &filter] { compareWithListing(session, filter); });
     return action;
 }
 
-void compareWithListing(ListingSession& session)
+void compareWithListing(ListingSession& session, const ReportOptions& filter)
 {
     const CommandScope scope(session);
     if (listingIsEmpty(session.listing()) || !scope.acquired())
@@ -198,7 +200,7 @@ void compareWithListing(ListingSession& session)
     ListingGaps gaps = session.listingGaps();
     ListingComparison comparison = compareListings(comparedSide(older, loader.choices),
         { session.selectedPath(), shown, std::move(gaps.unreadFolders), gaps.stoppedEarly, nullptr, gaps.depth },
-        [&progress](qsizetype done, qsizetype steps) {
+        filter, [&progress](qsizetype done, qsizetype steps) {
             return progress->step(static_cast<int>(done), static_cast<int>(steps),
                 ComparisonWindow::tr("%1% compared").arg(done * 100 / steps));
         });
@@ -367,7 +369,13 @@ void ChangeFilterModel::setShown(Change change, bool shown)
     invalidateRowsFilter();
 }
 
-void ChangeFilterModel::sort(int column, Qt::SortOrder order) { sourceModel()->sort(column, order); }
+void ChangeFilterModel::sort(int column, Qt::SortOrder order)
+{
+    // A million paths take a second to rank and filter again: the hourglass is shown before, not after.
+    const WaitCursor wait;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sourceModel()->sort(column, order);
+}
 
 bool ChangeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
 {
@@ -400,9 +408,11 @@ void ComparisonWindow::layoutControls()
     m_counts = new QLabel(counts, this);
     m_counts->setObjectName(QStringLiteral("lblCounts"));
     layout->addWidget(m_counts);
-    auto* sources = new QLabel(
-        tr("Older: %1\nNewer: %2").arg(ComparisonReport::sourceText(m_older), ComparisonReport::sourceText(m_newer)),
-        this);
+    QString sourcesText
+        = tr("Older: %1\nNewer: %2").arg(ComparisonReport::sourceText(m_older), ComparisonReport::sourceText(m_newer));
+    if (m_comparison->filtered)
+        sourcesText += u'\n' + tr("Only files of the types chosen in Report Options were compared.");
+    auto* sources = new QLabel(sourcesText, this);
     sources->setObjectName(QStringLiteral("lblSources"));
     layout->addWidget(sources);
 

@@ -20,12 +20,13 @@ class QTableView;
 class RunProgress;
 struct PlatformServices;
 
-// Adds "Compare With Listing..." to a menu: enabled only while the session's listing holds entries.
-QAction* addCompareCommand(QMenu* menu, ListingSession& session);
+// Adds "Compare With Listing..." to a menu: enabled only while the session's listing holds entries. The
+// report's file-type filter, while in force, applies to both sides of the comparison, as on the command line.
+QAction* addCompareCommand(QMenu* menu, ListingSession& session, const ReportOptions& filter);
 
 // Asks for a listing file and shows how the listing on screen differs from it, in a window of its own. The
 // listing, its unsaved state and the report options stay as they are.
-void compareWithListing(ListingSession& session);
+void compareWithListing(ListingSession& session, const ReportOptions& filter);
 
 // The differences as a table: change, path, old size, new size, old date, new date. Sizes sort as numbers.
 class ComparisonModel final : public QAbstractTableModel {
