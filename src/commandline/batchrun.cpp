@@ -76,15 +76,37 @@ bool streamsWalkToFile(const CommandLine& commandLine)
         && commandLine.htmlFile.isEmpty() && commandLine.jsonlFile.isEmpty();
 }
 
+// The pieces go to standard output as they are made: a pipe or a device cannot be staged, so a failure there
+// (a reader gone, a full disk) is said and fails the run, with what went out already gone out.
+bool writeToStandardOutput(const std::function<bool(const PieceWriter&)>& produce)
+{
+    QFile out;
+    bool refused = !out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    const bool produced = !refused && produce([&](QByteArrayView piece) {
+        refused = !writeAll(out, piece.data(), piece.size());
+        return !refused;
+    });
+    if (refused)
+        say(QStringLiteral("cannot write to standard output: %1").arg(out.errorString()));
+    return produced && !refused;
+}
+
 int walkIntoFile(const CommandLine& commandLine, FileSystemService* fileSystem, const ReportOptions& options)
 {
-    StagedFile file(commandLine.saveFile);
     LoadedListing loaded;
-    const SaveOutcome saved = writeStagedFile(file, [&](const PieceWriter& write) {
+    const auto produce = [&](const PieceWriter& write) {
         ListingFileRows rows(options.filteractive() ? &options : nullptr, write);
         loaded = loadListing(commandLine, fileSystem, &rows);
         return loaded.usable() && rows.finish();
-    });
+    };
+    if (commandLine.saveFile == CommandLine::standardOutput) {
+        const bool written = writeToStandardOutput(produce);
+        if (!loaded.usable() || !written)
+            return ExitFailed;
+        return loaded.warnings.isEmpty() ? ExitDone : ExitWarnings;
+    }
+    StagedFile file(commandLine.saveFile);
+    const SaveOutcome saved = writeStagedFile(file, produce);
     if (!loaded.usable())
         return ExitFailed;
     if (saved.status != SaveOutcome::Status::Saved || !file.commit()) {
@@ -98,10 +120,13 @@ int walkIntoFile(const CommandLine& commandLine, FileSystemService* fileSystem, 
 bool saveListing(StagedFile& file, const BatchSource& source, const ReportOptions& options)
 {
     // A piece at a time: a file of millions of rows is not held whole beside its listing.
-    const SaveOutcome outcome = writeStagedFile(file, [&](const PieceWriter& write) {
+    const auto produce = [&](const PieceWriter& write) {
         return writeListingPieces(source.table, source.selectedPath, options.filteractive() ? &options : nullptr,
             [&](QByteArrayView piece, qsizetype) { return write(piece); });
-    });
+    };
+    if (file.path() == CommandLine::standardOutput)
+        return writeToStandardOutput(produce);
+    const SaveOutcome outcome = writeStagedFile(file, produce);
     if (outcome.status == SaveOutcome::Status::Saved)
         return true;
     say(QStringLiteral("cannot save %1: %2").arg(native(file.path()), outcome.reason));
@@ -109,18 +134,6 @@ bool saveListing(StagedFile& file, const BatchSource& source, const ReportOption
 }
 
 using ListingExport = bool (*)(const ListingTable&, const CatalogueFacts&, const CatalogueSink&);
-
-// The page or the lines go to standard output as they are made: a pipe or a device cannot be staged, so a
-// failure there (a reader gone, a full disk) is said and fails the run, with what went out already gone out.
-bool exportToStandardOutput(ListingExport write, const CatalogueFacts& facts, const ListingTable& table)
-{
-    QFile out;
-    if (out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered)
-        && write(table, facts, [&out](QByteArrayView piece) { return writeAll(out, piece.data(), piece.size()); }))
-        return true;
-    say(QStringLiteral("cannot write to standard output: %1").arg(out.errorString()));
-    return false;
-}
 
 // The catalogue page or the JSON Lines, streamed into its staged file or to standard output.
 bool exportListing(StagedFile& file, ListingExport write, const CommandLine& commandLine, const BatchSource& source,
@@ -134,10 +147,10 @@ bool exportListing(StagedFile& file, ListingExport write, const CommandLine& com
     facts.made = QDateTime::currentDateTime();
     facts.filter = options.filteractive() ? &options : nullptr;
     facts.origin = source.origin;
+    const auto produce = [&](const PieceWriter& piece) { return write(source.table, facts, piece); };
     if (file.path() == CommandLine::standardOutput)
-        return exportToStandardOutput(write, facts, source.table);
-    const SaveOutcome outcome
-        = writeStagedFile(file, [&](const PieceWriter& piece) { return write(source.table, facts, piece); });
+        return writeToStandardOutput(produce);
+    const SaveOutcome outcome = writeStagedFile(file, produce);
     if (outcome.status == SaveOutcome::Status::Saved)
         return true;
     say(QStringLiteral("cannot save %1: %2").arg(native(file.path()), outcome.reason));

@@ -15,8 +15,8 @@ namespace {
 struct Options {
     QCommandLineOption open { QStringLiteral("open"),
         QStringLiteral("Open the listing file LISTING instead of walking a folder."), QStringLiteral("LISTING") };
-    QCommandLineOption save { QStringLiteral("save"), QStringLiteral("Write the listing file FILE."),
-        QStringLiteral("FILE") };
+    QCommandLineOption save { QStringLiteral("save"),
+        QStringLiteral("Write the listing file FILE. - writes it to standard output."), QStringLiteral("FILE") };
     QCommandLineOption pdf { QStringLiteral("pdf"), QStringLiteral("Write the printed report as the PDF file FILE."),
         QStringLiteral("FILE") };
     QCommandLineOption html { QStringLiteral("html"),

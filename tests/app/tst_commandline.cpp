@@ -236,6 +236,10 @@ private slots:
         QTest::newRow("differences to a full disk")
             << R"sh(printf '"%s"\r\n' "$T" > "$D/old"; "$V" --compare "$D/old" "$T" > /dev/full)sh" << 2
             << "cannot write the differences to standard output: No space left on device";
+        QTest::newRow("a listing to standard output, as to a file")
+            << R"sh("$V" --save - "$T" > "$D/a" && "$V" --save "$D/b" "$T" && cmp -s "$D/a" "$D/b")sh" << 0 << "";
+        QTest::newRow("a listing to a full disk") << R"sh("$V" --save - "$T" > /dev/full)sh" << 1
+                                                  << "cannot write to standard output: No space left on device";
         QTest::newRow("json lines to standard output, as to a file")
             << R"sh("$V" --jsonl - "$T" | tail -n +2 > "$D/a" && "$V" --jsonl "$D/b" "$T" && tail -n +2 "$D/b" | )sh"
                R"sh(cmp -s - "$D/a" && test "$(wc -l < "$D/a")" -eq 5)sh"
