@@ -3,11 +3,15 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <cmath>
+#include <numeric>
 
 namespace {
 constexpr int grabDistance = 3; // pixels either side of an edge
+constexpr size_t nameColumn = 1;
 }
 
 GridColumnResizer::GridColumnResizer(QTableView* grid)
@@ -45,11 +49,24 @@ double GridColumnResizer::growth() const
 void GridColumnResizer::applyWidths()
 {
     const double factor = growth();
+    std::vector<int> widths(m_designWidths.size());
     for (size_t column = 0; column < m_designWidths.size(); ++column) {
         // The thin first column stays as drawn: it only holds the row's mark.
         const double scaled = column == 0 ? m_designWidths[column] : m_designWidths[column] * factor;
-        m_grid->setColumnWidth(int(column), std::max(int(std::lround(scaled)), m_minimumWidths[column]));
+        widths[column] = std::max(int(std::lround(scaled)), m_minimumWidths[column]);
     }
+    // Dates with their zone are wider than the design allowed for: where the widest texts overrun the room, the
+    // name column gives way, down to half its width, so that sizes and dates show whole with no sideways scroll.
+    if (widths.size() > nameColumn) {
+        const int room = m_grid->maximumViewportSize().width()
+            - m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid->verticalScrollBar());
+        const int overrun = std::accumulate(widths.begin(), widths.end(), 0) - room;
+        if (overrun > 0)
+            widths[nameColumn]
+                = std::max({ widths[nameColumn] - overrun, widths[nameColumn] / 2, m_minimumWidths[nameColumn] });
+    }
+    for (size_t column = 0; column < widths.size(); ++column)
+        m_grid->setColumnWidth(int(column), widths[column]);
 }
 
 void GridColumnResizer::setWidth(int column, int width)
