@@ -33,24 +33,64 @@ QByteArrayView nameOf(const SubFolderItem& folder)
 }
 
 QByteArrayView nameOf(const FileItem& file) { return file.name; }
+QByteArrayView nameOf(QByteArrayView name) { return name; }
+
+struct SortEntry {
+    SortableName name;
+    quint32 index;
+};
+
+// Sorts names that fold alike before their keys: by the keys, then each run of names whose keys tie by their
+// next characters, so that most pairs are told apart by comparing two numbers. A name that ended keys as
+// nothing, before every longer one. A key that stops early, at a character beyond the basic plane, and names
+// that fold alike to their ends go by the full rule.
+void sortByKeys(SortEntry* first, SortEntry* last)
+{
+    const auto keyed = [](const SortEntry& entry) { return entry.name.known == SortableName::keyCharacters; };
+    // Names whose keys tie are alike to the full rule too, where it meets a key that stopped early: the two
+    // orders agree.
+    std::sort(first, last, [&keyed](const SortEntry& a, const SortEntry& b) {
+        return keyed(a) && keyed(b) ? a.name.folded < b.name.folded : precedesByName(a.name, b.name);
+    });
+    for (SortEntry* run = first; run != last;) {
+        SortEntry* next = run + 1;
+        if (keyed(*run))
+            next = std::find_if(next, last,
+                [&](const SortEntry& entry) { return !keyed(entry) || entry.name.folded != run->name.folded; });
+        if (next - run > 1) {
+            if (std::all_of(run, next, [](const SortEntry& entry) { return entry.name.ended(); })) {
+                std::sort(run, next,
+                    [](const SortEntry& a, const SortEntry& b) { return precedesByName(a.name.bytes, b.name.bytes); });
+            } else {
+                // Names that share their bytes past the key, as a stem, are keyed again where they part, from
+                // the last whole character before it.
+                qsizetype shared = run->name.bytes.size();
+                for (SortEntry* entry = run + 1; entry != next; ++entry)
+                    shared = std::min(shared, sharedStart(run->name.bytes, entry->name.bytes));
+                const auto* bytes = reinterpret_cast<const unsigned char*>(run->name.bytes.data());
+                while (shared > run->name.end && bytes[shared - 1] >= 0x80)
+                    --shared;
+                for (SortEntry* entry = run; entry != next; ++entry)
+                    entry->name = SortableName(entry->name.bytes, std::max(shared, entry->name.end));
+                sortByKeys(run, next);
+            }
+        }
+        run = next;
+    }
+}
 
 // The names' keys are made once and the items moved once: the sort then compares small entries, and reads a
 // name again only where the first characters tie.
 template <typename Item> void sortByName(std::vector<Item>& items)
 {
-    struct Entry {
-        SortableName name;
-        quint32 index;
-    };
-    std::vector<Entry> entries;
+    std::vector<SortEntry> entries;
     entries.reserve(items.size());
     for (size_t i = 0; i < items.size(); ++i)
         entries.push_back({ SortableName(nameOf(items[i])), static_cast<quint32>(i) });
-    std::sort(
-        entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return precedesByName(a.name, b.name); });
+    sortByKeys(entries.data(), entries.data() + entries.size());
     std::vector<Item> sorted;
     sorted.reserve(items.size());
-    for (const Entry& entry : entries)
+    for (const SortEntry& entry : entries)
         sorted.push_back(std::move(items[entry.index]));
     items = std::move(sorted);
 }
@@ -164,11 +204,11 @@ bool precedesByName(QByteArrayView a, QByteArrayView b)
     return precedesByFullRule(fromNativeBytes(a), fromNativeBytes(b));
 }
 
-SortableName::SortableName(QByteArrayView name)
+SortableName::SortableName(QByteArrayView name, qsizetype from)
     : bytes(name)
 {
     const auto* data = reinterpret_cast<const unsigned char*>(name.data());
-    qsizetype at = 0;
+    qsizetype at = from;
     for (; known < keyCharacters && at < name.size(); ++known) {
         const bool ascii = data[at] < 0x80;
         const char32_t code = ascii ? foldedAscii(data[at]) : foldedFirstCharacter(name.sliced(at));
@@ -179,6 +219,7 @@ SortableName::SortableName(QByteArrayView name)
         folded |= quint64(code) << (16 * (keyCharacters - 1 - known));
         at += length;
     }
+    end = at;
     if (at == name.size())
         known = keyCharacters; // an ended name precedes every longer one, which the zeros past its end say
 }
@@ -193,6 +234,8 @@ bool precedesByName(const SortableName& a, const SortableName& b)
     }
     return precedesByName(a.bytes, b.bytes);
 }
+
+void sortNames(std::vector<QByteArrayView>& names) { sortByName(names); }
 
 PosixFileSystemService::~PosixFileSystemService() { startWalk(); }
 

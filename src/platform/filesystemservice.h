@@ -77,15 +77,20 @@ private:
     return precedesByName(QByteArrayView(a), QByteArrayView(b));
 }
 
-// A name with its first characters case-folded once: a sort compares every name many times, and names that do
-// not share a start differ within those characters.
+// A few characters of a name case-folded once: a sort compares every name many times, and most pairs differ
+// within the first few. Names that tie there are keyed again on the characters that follow.
 struct SortableName {
     static constexpr int keyCharacters = 4;
     QByteArrayView bytes;
     quint64 folded = 0; // 16 bits a character, the first highest; zeros past what is known
     int known = 0; // the characters the key holds; all of them once the name has ended
+    qsizetype end = 0; // where the key's characters end in the name's bytes
 
-    explicit SortableName(QByteArrayView name);
+    // The key of the characters from the byte from on, where the names compared fold alike before it.
+    explicit SortableName(QByteArrayView name, qsizetype from = 0);
+    [[nodiscard]] bool ended() const { return end == bytes.size(); }
 };
 // The same order as for the names' bytes.
 [[nodiscard]] bool precedesByName(const SortableName& a, const SortableName& b);
+// The names in that order, sorted as a folder's entries are.
+void sortNames(std::vector<QByteArrayView>& names);

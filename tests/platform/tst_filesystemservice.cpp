@@ -2,6 +2,20 @@
 #include "filesystemservice.h"
 
 #include <QTest>
+#include <functional>
+
+namespace {
+// The names as a folder's entries are sorted, from the reverse of the order given, against the listing's rule.
+void checkSorted(const QList<QByteArray>& names, const std::function<bool(const QString&, const QString&)>& byRule)
+{
+    std::vector<QByteArrayView> sorted(names.crbegin(), names.crend());
+    sortNames(sorted);
+    for (size_t i = 1; i < sorted.size(); ++i)
+        if (byRule(fromNativeBytes(sorted[i]), fromNativeBytes(sorted[i - 1])))
+            QFAIL(qPrintable(QStringLiteral("sorted %1 after %2")
+                                 .arg(sorted[i].toByteArray().toHex(), sorted[i - 1].toByteArray().toHex())));
+}
+}
 
 class TestFileSystemService : public QObject {
     Q_OBJECT
@@ -23,7 +37,8 @@ private slots:
                 for (const QByteArray& piece : pieces)
                     byteNames.append(byteNames[i] + piece);
         // Alone, and after a start they share, long enough that they differ past the first eight bytes and past
-        // the characters a sort's key holds. Both comparisons, of the bytes and of the keys a sort makes.
+        // the characters a sort's key holds, or past several keys. Both comparisons, of the bytes and of the keys a
+        // sort makes, and the sort itself.
         for (const QByteArray& start : { QByteArray(), QByteArray("\xc3\xa9t\xc3\xa9") }) {
             QList<QByteArray> names;
             QList<QString> texts;
@@ -41,7 +56,19 @@ private slots:
                         || precedesByName(keyed[a], keyed[b]) != expected)
                         QFAIL(qPrintable(QStringLiteral("%1 against %2").arg(names[a].toHex(), names[b].toHex())));
                 }
+            checkSorted(names, byRule);
         }
+        // Names that share stems of many lengths, as a folder's do, differ past several of the sort's keys.
+        QList<QByteArray> stemmed;
+        for (const char* stem : { "a,b,c ",
+                 "Gr\xc3\xb6\xc3\x9f"
+                 "e \xc3\xbc"
+                 "ber ",
+                 "IMG_", "img_", "\xc3\x89T\xc3\x89 ", "\xc3\xa9t\xc3\xa9 ", "notes \"draft\" ", "x\xf0\x9f\x98\x80" })
+            for (const char* number : { "1", "10", "100", "2", "20", "99999", "1000000" })
+                for (const char* suffix : { ".txt", ".TXT", ".bmp", "" })
+                    stemmed.append(QByteArray(stem) + number + suffix);
+        checkSorted(stemmed, byRule);
     }
 
     void nativeBytes_data()
