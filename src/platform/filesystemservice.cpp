@@ -107,27 +107,21 @@ const char* entryNameIn(const QByteArray& parent, const QByteArray& child)
 
 enum class Kind { File, Folder, Gone, Failed };
 
-struct Stat {
-    Kind kind = Kind::Gone;
-    qint64 size = 0;
-    std::optional<qint64> born;
-    int error = 0; // for Failed
-};
-
 // Never follows a link: a link is listed as a file of its own size, so a loop cannot trap the walk. An entry
 // that vanished since the folder was read is gone; any other failure (a folder that may be read but not
-// entered fails for every entry) fails the folder.
-Stat statEntry(int dirFd, const char* name)
+// entered fails for every entry) fails the folder, with the reason in errno. A file's size and birth time go
+// straight into its item: a copy of them through another struct stalls on every file.
+Kind statEntry(int dirFd, const char* name, FileItem& file)
 {
     struct statx info; // NOLINT(cppcoreguidelines-pro-type-member-init): filled by the call, 256 bytes a file
     if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_SIZE | STATX_BTIME, &info) != 0)
-        return errno == ENOENT ? Stat {} : Stat { Kind::Failed, 0, {}, errno };
-    Stat result;
-    result.kind = S_ISDIR(info.stx_mode) ? Kind::Folder : Kind::File;
-    result.size = static_cast<qint64>(info.stx_size);
+        return errno == ENOENT ? Kind::Gone : Kind::Failed;
+    if (S_ISDIR(info.stx_mode))
+        return Kind::Folder;
+    file.size = static_cast<qint64>(info.stx_size);
     if (info.stx_mask & STATX_BTIME)
-        result.born = info.stx_btime.tv_sec;
-    return result;
+        file.datecreated = info.stx_btime.tv_sec;
+    return Kind::File;
 }
 
 bool precedesByFullRule(QStringView a, QStringView b)
@@ -336,15 +330,18 @@ FolderResult PosixFileSystemService::GetFolder(const QByteArray& nativePath)
             folder.SubFolders.push_back({ childPath(nativePath, name, nameSize) });
             continue;
         }
-        const Stat stat = statEntry(dirFd, name);
-        if (stat.kind == Kind::Failed)
-            return { std::nullopt, systemReason(stat.error) };
-        entered = entered || stat.kind != Kind::Gone;
-        if (stat.kind == Kind::Folder)
+        FileItem& file = folder.Files.emplace_back(); // room was made for every entry
+        const Kind kind = statEntry(dirFd, name, file);
+        if (kind == Kind::Failed)
+            return { std::nullopt, systemReason(errno) };
+        entered = entered || kind != Kind::Gone;
+        if (kind == Kind::File) {
+            file.name = QByteArray::fromRawData(name, static_cast<qsizetype>(nameSize));
+            continue;
+        }
+        folder.Files.pop_back();
+        if (kind == Kind::Folder)
             folder.SubFolders.push_back({ childPath(nativePath, name, nameSize) });
-        else if (stat.kind == Kind::File)
-            folder.Files.push_back(
-                { QByteArray::fromRawData(name, static_cast<qsizetype>(nameSize)), stat.size, stat.born });
     }
 
     sortByName(folder.Files);
