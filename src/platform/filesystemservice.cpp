@@ -35,44 +35,56 @@ QByteArrayView nameOf(const SubFolderItem& folder)
 QByteArrayView nameOf(const FileItem& file) { return file.name; }
 QByteArrayView nameOf(QByteArrayView name) { return name; }
 
+// What the sort moves: a key and where its name is, small, so that the sort moves little. The name and its key
+// in full stay in place.
 struct SortEntry {
-    SortableName name;
-    quint32 index;
+    quint64 folded;
+    quint32 index; // of the item, and of its name's key
+    bool keyed; // the key holds all its characters
 };
+
+SortEntry sortEntry(const SortableName& name, quint32 index)
+{
+    return { name.folded, index, name.known == SortableName::keyCharacters };
+}
 
 // Sorts names that fold alike before their keys: by the keys, then each run of names whose keys tie by their
 // next characters, so that most pairs are told apart by comparing two numbers. A name that ended keys as
 // nothing, before every longer one. A key that stops early, at a character beyond the basic plane, and names
 // that fold alike to their ends go by the full rule.
-void sortByKeys(SortEntry* first, SortEntry* last)
+void sortByKeys(SortEntry* first, SortEntry* last, std::vector<SortableName>& names)
 {
-    const auto keyed = [](const SortEntry& entry) { return entry.name.known == SortableName::keyCharacters; };
     // Names whose keys tie are alike to the full rule too, where it meets a key that stopped early: the two
     // orders agree.
-    std::sort(first, last, [&keyed](const SortEntry& a, const SortEntry& b) {
-        return keyed(a) && keyed(b) ? a.name.folded < b.name.folded : precedesByName(a.name, b.name);
+    std::sort(first, last, [&names](const SortEntry& a, const SortEntry& b) {
+        return a.keyed && b.keyed ? a.folded < b.folded : precedesByName(names[a.index], names[b.index]);
     });
     for (SortEntry* run = first; run != last;) {
         SortEntry* next = run + 1;
-        if (keyed(*run))
-            next = std::find_if(next, last,
-                [&](const SortEntry& entry) { return !keyed(entry) || entry.name.folded != run->name.folded; });
+        if (run->keyed)
+            next = std::find_if(
+                next, last, [run](const SortEntry& entry) { return !entry.keyed || entry.folded != run->folded; });
         if (next - run > 1) {
-            if (std::all_of(run, next, [](const SortEntry& entry) { return entry.name.ended(); })) {
-                std::sort(run, next,
-                    [](const SortEntry& a, const SortEntry& b) { return precedesByName(a.name.bytes, b.name.bytes); });
+            if (std::all_of(run, next, [&names](const SortEntry& entry) { return names[entry.index].ended(); })) {
+                std::sort(run, next, [&names](const SortEntry& a, const SortEntry& b) {
+                    return precedesByName(names[a.index].bytes, names[b.index].bytes);
+                });
             } else {
                 // Names that share their bytes past the key, as a stem, are keyed again where they part, from
                 // the last whole character before it.
-                qsizetype shared = run->name.bytes.size();
+                const SortableName& firstName = names[run->index];
+                qsizetype shared = firstName.bytes.size();
                 for (SortEntry* entry = run + 1; entry != next; ++entry)
-                    shared = std::min(shared, sharedStart(run->name.bytes, entry->name.bytes));
-                const auto* bytes = reinterpret_cast<const unsigned char*>(run->name.bytes.data());
-                while (shared > run->name.end && bytes[shared - 1] >= 0x80)
+                    shared = std::min(shared, sharedStart(firstName.bytes, names[entry->index].bytes));
+                const auto* bytes = reinterpret_cast<const unsigned char*>(firstName.bytes.data());
+                while (shared > firstName.end && bytes[shared - 1] >= 0x80)
                     --shared;
-                for (SortEntry* entry = run; entry != next; ++entry)
-                    entry->name = SortableName(entry->name.bytes, std::max(shared, entry->name.end));
-                sortByKeys(run, next);
+                for (SortEntry* entry = run; entry != next; ++entry) {
+                    SortableName& name = names[entry->index];
+                    name = SortableName(name.bytes, std::max(shared, name.end));
+                    *entry = sortEntry(name, entry->index);
+                }
+                sortByKeys(run, next, names);
             }
         }
         run = next;
@@ -83,11 +95,13 @@ void sortByKeys(SortEntry* first, SortEntry* last)
 // name again only where the first characters tie.
 template <typename Item> void sortByName(std::vector<Item>& items)
 {
+    std::vector<SortableName> names;
     std::vector<SortEntry> entries;
+    names.reserve(items.size());
     entries.reserve(items.size());
     for (size_t i = 0; i < items.size(); ++i)
-        entries.push_back({ SortableName(nameOf(items[i])), static_cast<quint32>(i) });
-    sortByKeys(entries.data(), entries.data() + entries.size());
+        entries.push_back(sortEntry(names.emplace_back(nameOf(items[i])), static_cast<quint32>(i)));
+    sortByKeys(entries.data(), entries.data() + entries.size(), names);
     std::vector<Item> sorted;
     sorted.reserve(items.size());
     for (const SortEntry& entry : entries)
