@@ -125,6 +125,20 @@ void DateTextFormatter::formatUtf8(qint64 utcSeconds, QByteArray& text)
         static_cast<int>(local - utcSeconds));
 }
 
+const QByteArray& RecentDateTexts::utf8(qint64 utcSeconds)
+{
+    if (!m_texts) {
+        m_dates = std::make_unique<DateTextFormatter>(DateTextFormatter::instants());
+        m_texts = std::make_unique<std::array<Text, 256>>();
+    }
+    Text& text = (*m_texts)[static_cast<size_t>(utcSeconds) % m_texts->size()];
+    if (text.bytes.isNull() || text.utcSeconds != utcSeconds) {
+        m_dates->formatUtf8(utcSeconds, text.bytes);
+        text.utcSeconds = utcSeconds;
+    }
+    return text.bytes;
+}
+
 int DateTextFormatter::offsetAt(qint64 utcSeconds)
 {
     if (m_lastSpan < m_spans.size() && m_spans[m_lastSpan].holds(utcSeconds))

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimeZone>
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -65,6 +66,21 @@ private:
         QString text;
     };
     std::array<RecentText, 64> m_recent;
+};
+
+// The listing's texts of the creation seconds met last, a few hundred of them, each made once: files made
+// together share a second, and a walk meets them in name order, not in the order they were made.
+class RecentDateTexts {
+public:
+    [[nodiscard]] const QByteArray& utf8(qint64 utcSeconds);
+
+private:
+    struct Text {
+        qint64 utcSeconds = 0;
+        QByteArray bytes; // null until made
+    };
+    std::unique_ptr<DateTextFormatter> m_dates; // made at the first date, as are the texts
+    std::unique_ptr<std::array<Text, 256>> m_texts;
 };
 
 // The instant a date text of the instant form names, in UTC seconds; nothing for any other text.

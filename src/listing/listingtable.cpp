@@ -177,7 +177,6 @@ void ListingTable::updatetable(const QString& name, const QString& size, const Q
 
 void ListingTable::empty()
 {
-    m_lastDate.reset();
     m_blocks.clear();
     m_bytes.clear();
     m_count = 0;
@@ -299,12 +298,9 @@ QByteArray ListingTable::dateBytes(qsizetype i) const
         return keptDate(i).toByteArray();
     if ((f & (folderFlag | createdFlag)) != createdFlag)
         return dateText(i).toUtf8();
-    const qint64 value = dateValue(i);
-    if (m_lastDate != value) {
-        dates().formatUtf8(value, m_lastDateBytes);
-        m_lastDate = value;
-    }
-    return m_lastDateBytes;
+    if (!m_dateTexts)
+        m_dateTexts = std::make_unique<RecentDateTexts>();
+    return m_dateTexts->utf8(dateValue(i));
 }
 
 ListingEntry ListingTable::entry(qsizetype i) const { return { name(i), sizeText(i), dateText(i) }; }

@@ -13,6 +13,7 @@
 #include <vector>
 
 class DateTextFormatter;
+class RecentDateTexts;
 
 // The three cell texts of one row, as a grid, a listing file and a report show them.
 struct ListingEntry {
@@ -134,7 +135,5 @@ private:
     qsizetype m_count = 0;
     int m_generation = 0;
     mutable std::unique_ptr<DateTextFormatter> m_dates;
-    // The last date written as bytes: files made together share it, and a save writes every one.
-    mutable std::optional<qint64> m_lastDate;
-    mutable QByteArray m_lastDateBytes;
+    mutable std::unique_ptr<RecentDateTexts> m_dateTexts; // a save writes every date: each second's text made once
 };

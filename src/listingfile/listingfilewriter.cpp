@@ -103,17 +103,10 @@ void ListingFileWriter::addFile(QByteArrayView name, qint64 size, std::optional<
 {
     m_writer.addField(name);
     addSize(size);
-    if (created) {
-        if (!m_dates)
-            m_dates = std::make_unique<DateTextFormatter>(DateTextFormatter::instants());
-        if (m_dateBytes.isNull() || m_lastDate != *created) {
-            m_dates->formatUtf8(*created, m_dateBytes);
-            m_lastDate = *created;
-        }
-        m_writer.addPlainField(m_dateBytes);
-    } else {
+    if (created)
+        m_writer.addPlainField(m_dates.utf8(*created));
+    else
         m_writer.addField(QByteArrayView());
-    }
     m_writer.endRecord();
     ++m_records;
 }

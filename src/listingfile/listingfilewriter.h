@@ -36,9 +36,7 @@ private:
 
     QuotedRecordWriter m_writer;
     int m_records = 0;
-    std::unique_ptr<DateTextFormatter> m_dates; // made at the first file's date
-    QByteArray m_dateBytes; // of m_lastDate: the files of a folder often share their second
-    qint64 m_lastDate = 0;
+    RecentDateTexts m_dates;
 };
 
 struct SaveOutcome {
