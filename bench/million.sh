@@ -5,7 +5,8 @@
 # (bench_barewalk: directory reads and statx alone, on two threads), a whole walk saved, the saved
 # listing opened and saved again (byte-identical), the listing compared with itself, and Create List in the
 # window (offscreen, bench_createlist); with each its peak memory, and the CPU time (user + system) beside the
-# wall clock's, which a busy machine bends. Uses the optimised build of bench/run.sh (build-bench/).
+# wall clock's, which a busy machine bends. Each is the median of ROUNDS rounds (3). Uses the optimised build of
+# bench/run.sh (build-bench/).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build-bench}
@@ -28,17 +29,38 @@ measure() {
     awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }' "$scratch/time"
 }
 find "$tree" -printf '%p\t%s\t%B@\n' >/dev/null
-read -r find_s _ find_cpu < <(measure find "$tree" -printf '%p\t%s\t%B@\n')
-read -r bare_s _ bare_cpu < <(measure "$build/bench/bench_barewalk" "$tree" 2)
-read -r save_s save_kb save_cpu < <(measure "$program" -q --depth all --limit none --save "$scratch/L" "$tree")
-read -r open_s open_kb open_cpu < <(measure "$program" -q --limit none --open "$scratch/L" --save "$scratch/L2")
-read -r compare_s compare_kb compare_cpu < <(measure "$program" -q --limit none --compare "$scratch/L" --open "$scratch/L")
+# Every command runs once a round, in turn, and each figure is the median of its rounds: this VM's speed drifts
+# from minute to minute, find's time with it, and one round's ratio moves by a tenth.
+rounds=${ROUNDS:-3}
+: >"$scratch/rounds"
+for _ in $(seq "$rounds"); do
+    rm -f "$scratch/L" "$scratch/L2"
+    echo "find $(measure find "$tree" -printf '%p\t%s\t%B@\n')" >>"$scratch/rounds"
+    echo "bare $(measure "$build/bench/bench_barewalk" "$tree" 2)" >>"$scratch/rounds"
+    echo "save $(measure "$program" -q --depth all --limit none --save "$scratch/L" "$tree")" >>"$scratch/rounds"
+    echo "open $(measure "$program" -q --limit none --open "$scratch/L" --save "$scratch/L2")" >>"$scratch/rounds"
+    echo "compare $(measure "$program" -q --limit none --compare "$scratch/L" --open "$scratch/L")" >>"$scratch/rounds"
+done
+# seconds, peak kB and CPU seconds of a command, each the median of its rounds
+medians() {
+    for field in 2 3 4; do
+        awk -v name="$1" -v field="$field" '$1 == name { print $field }' "$scratch/rounds" | sort -g \
+            | awk '{ v[NR] = $1 } END { printf "%s ", v[int((NR + 1) / 2)] }'
+    done
+    echo
+}
+read -r find_s _ find_cpu < <(medians find)
+read -r bare_s _ bare_cpu < <(medians bare)
+read -r save_s save_kb save_cpu < <(medians save)
+read -r open_s open_kb open_cpu < <(medians open)
+read -r compare_s compare_kb compare_cpu < <(medians compare)
 entries=$(($(wc -l <"$scratch/L") - 1))
 same=$(cmp -s "$scratch/L" "$scratch/L2" && echo byte-identical || echo DIFFERENT)
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 figures() { echo "$1 s = $(ratio "$1" "$find_s")x find, CPU $3 s = $(ratio "$3" "$find_cpu")x, peak $(($2 / 1024)) MB"; }
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
-echo "tree: $tree, $entries entries; find ${find_s} s, CPU ${find_cpu} s"
+echo "tree: $tree, $entries entries; medians of $rounds rounds; find ${find_s} s, CPU ${find_cpu} s"
+echo "find in each round: $(awk '$1 == "find" { printf "%s s  ", $2 }' "$scratch/rounds")"
 echo "floor, getdents64 + statx alone on 2 threads: ${bare_s} s = $(ratio "$bare_s" "$find_s")x find, CPU ${bare_cpu} s"
 echo "--depth all --limit none --save:   $(figures "$save_s" "$save_kb" "$save_cpu") (targets 0.45x, 64 MB)"
 echo "--limit none --open L --save L2:   $(figures "$open_s" "$open_kb" "$open_cpu"), $same (target 0.2x)"
